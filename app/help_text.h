@@ -1,0 +1,10 @@
+#ifndef TREMLOK_APP_HELP_TEXT_H
+#define TREMLOK_APP_HELP_TEXT_H
+
+// The usage text shown for /?: lines ended by a line feed alone.
+extern const char kHelpText[];
+
+// Title of the help message box.
+extern const char kHelpTitle[];
+
+#endif

@@ -1,0 +1,18 @@
+// What both coders share.
+#ifndef TREMLOK_CODERS_CODER_H
+#define TREMLOK_CODERS_CODER_H
+
+#include <stdint.h>
+
+// Returned by a decoder for a damaged stream: no valid stream consumes 0
+// bytes, so 0 can never be mistaken for a length. Also returned by an
+// encoder that could not allocate its tables or was given too small a buffer.
+const uint32_t kCoderFailed = 0;
+
+// Output space that covers either encoder's worst case for n input bytes.
+inline uint32_t CoderOutputBound(uint32_t n)
+{
+    return 2 * n + 4;
+}
+
+#endif

@@ -1,0 +1,8 @@
+// The archive compiled into the program; defined by the generated data.cpp.
+#ifndef TREMLOK_DATAFILE_EMBEDDED_IMAGE_H
+#define TREMLOK_DATAFILE_EMBEDDED_IMAGE_H
+
+extern unsigned int gSizeDatfile;
+extern unsigned int gDatfile[];
+
+#endif

@@ -1,0 +1,47 @@
+// The extraction engine: reads a data file from the embedded image or from
+// data.bin and writes its entries under a destination folder.
+#ifndef TREMLOK_DATAFILE_EXTRACT_H
+#define TREMLOK_DATAFILE_EXTRACT_H
+
+#include <stdint.h>
+
+// ExtractNext's result when the image is damaged (a record runs past the
+// image, a payload does not decode to its size, an unknown method byte, an
+// entry name that would leave the destination). Nothing more is extracted;
+// every later call returns it again.
+const int kExtractDamaged = -1;
+
+// Points the engine at an embedded image of imageSize bytes (gDatfile and
+// gSizeDatfile). root is not used here. Returns 1, the first percentage.
+int BeginExtract(const char* root, const unsigned int* image, uint32_t imageSize);
+
+// Extracts the next entry under root, logging its folders and file in the
+// uninstall log, and copies the entry path into currentFile (256 bytes,
+// shortened with "..." in the middle when it does not fit). Returns 1 to 99
+// per entry, 100 with "Complete" at the end marker and ever after, or
+// kExtractDamaged. An entry whose path does not fit the buffers, or whose
+// file cannot be written, is skipped and counted in gExtractSkipped.
+int ExtractNext(const char* root, char* currentFile);
+
+// Extracts all of data.bin in the current directory into folder. Returns 0
+// when every entry was written; 1 when data.bin cannot be read, is damaged,
+// or an entry could not be written, each reported on standard error. An
+// empty folder is refused: nothing is read or written.
+int ExtractDataBin(const char* folder);
+
+// Creates every folder along path, logging each folder it creates.
+void MakePath(const char* path);
+
+// Percentage of done against total, truncated in double precision with both
+// taken as signed 32-bit numbers, clamped to 1..99 (1 when total is 0).
+int ExtractPercent(uint32_t done, uint32_t total);
+
+// Engine state, owned by extract.cpp.
+extern uint32_t gArchiveTotal;
+extern uint32_t gDoneBytes;
+extern int gExtractStarted;
+extern int gExtractDone;
+extern int gExtractPercent;
+extern int gExtractSkipped; // entries not written since BeginExtract
+
+#endif

@@ -1,0 +1,88 @@
+// The one place where the Windows and POSIX builds differ: file descriptors,
+// directory listing, folders, and error reporting. Everything above this
+// layer is the same source on both.
+#ifndef TREMLOK_PLATFORM_PLATFORM_H
+#define TREMLOK_PLATFORM_PLATFORM_H
+
+#include <stdint.h>
+
+#ifdef _WIN32
+const char kPathSeparator = '\\';
+#else
+const char kPathSeparator = '/';
+#endif
+
+// Attribute bit of a listing entry that marks a folder, as find-first reports it.
+const unsigned kAttributeDirectory = 0x10;
+
+// Longest name a listing entry may carry, terminator included.
+const int kListingNameSize = 260;
+
+// One entry of a folder listing.
+struct ListingEntry
+{
+    unsigned attributes;
+    uint64_t size;
+    char name[kListingNameSize];
+};
+
+struct Listing;
+
+// Opens a listing of folder. Returns null when the folder cannot be listed.
+// On POSIX the entries come sorted case-insensitively, byte by byte (the
+// order NTFS lists them), so the same tree always gives the same archive.
+Listing* ListingOpen(const char* folder);
+
+// Fills entry with the next entry. Returns 1 for an entry, 0 at the end and
+// -1 when an entry cannot be described (name too long, stat failed); the
+// failing name is then in entry->name, cut to fit.
+int ListingNext(Listing* listing, ListingEntry* entry);
+
+void ListingClose(Listing* listing);
+
+// Binary file descriptors. Each returns -1 on failure.
+int FileOpenRead(const char* path);
+int FileCreate(const char* path); // create or truncate, read and write permission
+int FileClose(int fd);
+
+// Reads up to count bytes; returns the count read, 0 at end of file, -1 on error.
+int64_t FileRead(int fd, void* buffer, uint32_t count);
+
+// Writes all count bytes. Returns 0 on success, -1 on any failure.
+int FileWriteAll(int fd, const void* buffer, uint32_t count);
+
+// Flushes the file's data to the disk. Returns 0 on success.
+int FileCommit(int fd);
+
+// Moves the descriptor to an absolute offset. Returns 0 on success.
+int FileSeek(int fd, uint32_t offset);
+
+// Length of an open file. Returns 0 on success.
+int FileLength(int fd, uint64_t* length);
+
+// Reads a whole file into a new heap buffer (free with free()). Returns 0 on
+// success, -1 when it cannot be opened or read, -2 when it is 4 GiB or more.
+int FileReadWhole(const char* path, unsigned char** data, uint32_t* length);
+
+// Creates one folder. Returns 0 when it was created, -1 when not (it exists
+// already, or any other reason).
+int FolderCreate(const char* path);
+
+// Renames from over to, replacing to whole if it exists. Returns 0 on success.
+int FileReplace(const char* from, const char* to);
+
+// Deletes a file. Returns 0 on success.
+int FileRemove(const char* path);
+
+// True when c separates folder levels on this platform.
+bool IsPathSeparator(char c);
+
+// Writes "setup: <message>" and a line end to standard error. The tool modes
+// report what failed this way; the install wizard shows no messages of its own.
+void ReportError(const char* format, ...)
+#ifdef __GNUC__
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+#endif
