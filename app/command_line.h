@@ -11,19 +11,20 @@ enum CommandAction
     kActionRefused  // a tool switch whose folder is empty or too long
 };
 
-// Token buffer, terminator included. Larger than the 32 bytes a short
-// switch needs so that folder arguments up to 126 characters fit; a longer
-// token is refused, never cut into a different path.
-const int kTokenSize = 128;
-const int kFolderArgSize = 128;
+// Token and folder buffers, terminator included. Large enough for any
+// folder whose files still fit the builder's 511-character paths; a longer
+// tool argument is refused, never cut into a different path.
+const int kTokenSize = 512;
+const int kFolderArgSize = 512;
 
 // The folder argument of /m or /e, owned by command_line.cpp.
 extern char gFolderArg[kFolderArgSize];
 
 // Scans the argument part of a Windows command line: tokens split at
-// spaces and control characters, letters lowered, switch characters '/'
-// and '-' dropped before the switch letter. The first token that matches
-// decides.
+// spaces and control characters, letters A to Z lowered, the switch
+// characters '/' and '-' dropped before the switch letter (inside the
+// folder they are kept: they are part of the path). The first token that
+// matches decides; tokens that match nothing are ignored.
 CommandAction ScanCommandLine(const char* arguments);
 
 // Reads a POSIX argument vector the way Linux users expect: -m DIR, -mDIR

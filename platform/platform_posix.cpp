@@ -1,0 +1,198 @@
+// POSIX stand-ins for the Windows file and folder services, so that the
+// packager's tool builds and runs on Linux build machines.
+#include "platform/platform.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+struct Listing
+{
+    std::vector<ListingEntry> entries;
+    size_t next;
+};
+
+static bool CopyName(char* destination, const char* name)
+{
+    size_t length = strlen(name);
+    if (length >= (size_t)kListingNameSize)
+    {
+        memcpy(destination, name, kListingNameSize - 1);
+        destination[kListingNameSize - 1] = 0;
+        return false;
+    }
+    memcpy(destination, name, length + 1);
+    return true;
+}
+
+// NTFS lists a folder in upper-cased byte order; lowering ASCII letters
+// byte by byte gives the same order for the names an archive may hold.
+static bool ListsBefore(const ListingEntry& a, const ListingEntry& b)
+{
+    const unsigned char* p = (const unsigned char*)a.name;
+    const unsigned char* q = (const unsigned char*)b.name;
+    for (;; ++p, ++q)
+    {
+        int x = (*p >= 'a' && *p <= 'z') ? *p - 32 : *p;
+        int y = (*q >= 'a' && *q <= 'z') ? *q - 32 : *q;
+        if (x != y || x == 0)
+            return x != y ? x < y : strcmp(a.name, b.name) < 0;
+    }
+}
+
+// Describes one name of folder; stat follows symbolic links, so a link to
+// a file is archived as that file and a link loop fails by name.
+static bool DescribeEntry(const char* folder, const char* name, ListingEntry* entry)
+{
+    entry->attributes = 0;
+    entry->size = 0;
+    if (!CopyName(entry->name, name))
+        return false;
+    char path[4096];
+    if (snprintf(path, sizeof path, "%s/%s", folder, name) >= (int)sizeof path)
+        return false;
+    struct stat info;
+    if (stat(path, &info) != 0)
+        return false;
+    if (S_ISDIR(info.st_mode))
+        entry->attributes = kAttributeDirectory;
+    else
+        entry->size = (uint64_t)info.st_size;
+    return true;
+}
+
+Listing* ListingOpen(const char* folder)
+{
+    DIR* dir = opendir(folder[0] ? folder : ".");
+    if (!dir)
+        return nullptr;
+    Listing* listing = new Listing;
+    listing->next = 0;
+    while (struct dirent* item = readdir(dir))
+    {
+        ListingEntry entry;
+        bool described = DescribeEntry(folder, item->d_name, &entry);
+        if (!described)
+            entry.attributes = ~0u; // marks an entry that failed
+        listing->entries.push_back(entry);
+    }
+    closedir(dir);
+    std::sort(listing->entries.begin(), listing->entries.end(), ListsBefore);
+    return listing;
+}
+
+int ListingNext(Listing* listing, ListingEntry* entry)
+{
+    if (listing->next >= listing->entries.size())
+        return 0;
+    *entry = listing->entries[listing->next++];
+    if (entry->attributes == ~0u)
+    {
+        entry->attributes = 0;
+        return -1;
+    }
+    return 1;
+}
+
+void ListingClose(Listing* listing)
+{
+    delete listing;
+}
+
+int FileOpenRead(const char* path)
+{
+    return open(path, O_RDONLY | O_CLOEXEC);
+}
+
+int FileCreate(const char* path)
+{
+    return open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
+int FileClose(int fd)
+{
+    return close(fd) == 0 ? 0 : -1;
+}
+
+int64_t FileRead(int fd, void* buffer, uint32_t count)
+{
+    for (;;)
+    {
+        ssize_t got = read(fd, buffer, count);
+        if (got >= 0 || errno != EINTR)
+            return got;
+    }
+}
+
+int FileWriteAll(int fd, const void* buffer, uint32_t count)
+{
+    const char* p = (const char*)buffer;
+    while (count > 0)
+    {
+        ssize_t put = write(fd, p, count);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return -1;
+        p += put;
+        count -= (uint32_t)put;
+    }
+    return 0;
+}
+
+int FileCommit(int fd)
+{
+    return fsync(fd) == 0 ? 0 : -1;
+}
+
+int FileSeek(int fd, uint32_t offset)
+{
+    return lseek(fd, (off_t)offset, SEEK_SET) == (off_t)offset ? 0 : -1;
+}
+
+int FileLength(int fd, uint64_t* length)
+{
+    struct stat info;
+    if (fstat(fd, &info) != 0)
+        return -1;
+    *length = (uint64_t)info.st_size;
+    return 0;
+}
+
+int FolderCreate(const char* path)
+{
+    return mkdir(path, 0777) == 0 ? 0 : -1;
+}
+
+int FileReplace(const char* from, const char* to)
+{
+    return rename(from, to) == 0 ? 0 : -1;
+}
+
+int FileRemove(const char* path)
+{
+    return unlink(path) == 0 ? 0 : -1;
+}
+
+bool IsPathSeparator(char c)
+{
+    return c == '/';
+}
+
+void ReportError(const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    fputs("setup: ", stderr);
+    vfprintf(stderr, format, arguments);
+    fputc('\n', stderr);
+    va_end(arguments);
+}

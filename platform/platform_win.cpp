@@ -1,0 +1,148 @@
+// The Windows file and folder services, through the C runtime's low-level
+// descriptors and find-first/find-next.
+#include "platform/platform.h"
+
+#include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+struct Listing
+{
+    HANDLE find;
+    WIN32_FIND_DATAA data;
+    bool pending; // data holds an entry not yet handed out
+};
+
+// The search pattern is the folder followed by "\*": at most 1023 characters.
+Listing* ListingOpen(const char* folder)
+{
+    char pattern[1024];
+    int length = snprintf(pattern, sizeof pattern, "%s\\*", folder);
+    if (length < 0 || length >= (int)sizeof pattern)
+        return nullptr;
+    Listing* listing = new Listing;
+    listing->find = FindFirstFileA(pattern, &listing->data);
+    if (listing->find == INVALID_HANDLE_VALUE)
+    {
+        delete listing;
+        return nullptr;
+    }
+    listing->pending = true;
+    return listing;
+}
+
+int ListingNext(Listing* listing, ListingEntry* entry)
+{
+    if (!listing->pending && !FindNextFileA(listing->find, &listing->data))
+        return 0;
+    listing->pending = false;
+    const WIN32_FIND_DATAA& data = listing->data;
+    entry->attributes = (unsigned)data.dwFileAttributes;
+    entry->size = ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    size_t length = strlen(data.cFileName);
+    if (length >= (size_t)kListingNameSize)
+        length = kListingNameSize - 1;
+    memcpy(entry->name, data.cFileName, length);
+    entry->name[length] = 0;
+    return 1;
+}
+
+void ListingClose(Listing* listing)
+{
+    FindClose(listing->find);
+    delete listing;
+}
+
+int FileOpenRead(const char* path)
+{
+    return _open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
+
+int FileCreate(const char* path)
+{
+    return _open(path, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+                 _S_IREAD | _S_IWRITE);
+}
+
+int FileClose(int fd)
+{
+    return _close(fd) == 0 ? 0 : -1;
+}
+
+int64_t FileRead(int fd, void* buffer, uint32_t count)
+{
+    // The runtime's read takes an int count; stay well inside it.
+    if (count > 0x40000000u)
+        count = 0x40000000u;
+    return _read(fd, buffer, count);
+}
+
+int FileWriteAll(int fd, const void* buffer, uint32_t count)
+{
+    const char* p = (const char*)buffer;
+    while (count > 0)
+    {
+        unsigned chunk = count > 0x40000000u ? 0x40000000u : count;
+        int put = _write(fd, p, chunk);
+        if (put <= 0)
+            return -1;
+        p += put;
+        count -= (uint32_t)put;
+    }
+    return 0;
+}
+
+int FileCommit(int fd)
+{
+    return _commit(fd) == 0 ? 0 : -1;
+}
+
+int FileSeek(int fd, uint32_t offset)
+{
+    return _lseeki64(fd, (__int64)offset, SEEK_SET) == (__int64)offset ? 0 : -1;
+}
+
+int FileLength(int fd, uint64_t* length)
+{
+    __int64 size = _filelengthi64(fd);
+    if (size < 0)
+        return -1;
+    *length = (uint64_t)size;
+    return 0;
+}
+
+int FolderCreate(const char* path)
+{
+    return _mkdir(path) == 0 ? 0 : -1;
+}
+
+int FileReplace(const char* from, const char* to)
+{
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : -1;
+}
+
+int FileRemove(const char* path)
+{
+    return _unlink(path) == 0 ? 0 : -1;
+}
+
+bool IsPathSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+void ReportError(const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    fputs("setup: ", stderr);
+    vfprintf(stderr, format, arguments);
+    fputc('\n', stderr);
+    fflush(stderr);
+    va_end(arguments);
+}
