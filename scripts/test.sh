@@ -1,0 +1,85 @@
+#!/bin/bash
+# Runs every test: the native unit tests, the same under AddressSanitizer and
+# UndefinedBehaviorSanitizer, a bounded fuzzing run, the Windows builds (the
+# 64-bit one's unit tests under Wine) and the end-to-end tests under Wine.
+# Prints one closing line "N passed, M failed" and exits non-zero on any
+# failure.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh || exit 1
+
+passed=0
+failed=0
+failures=()
+log_dir=build/test-logs
+mkdir -p "$log_dir"
+
+# Adds a ctest run's counts from its log.
+count_ctest() {
+    local log=$1 line total bad
+    line=$(grep -E '[0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+    if [ -z "$line" ]; then
+        return 1
+    fi
+    bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+}
+
+# Adds the counts of a script that ends with "N passed, M failed".
+count_summary() {
+    local log=$1 line
+    line=$(grep -E '^([A-Za-z]+: )?[0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
+    if [ -z "$line" ]; then
+        return 1
+    fi
+    passed=$((passed + $(sed -E 's/^([A-Za-z]+: )?([0-9]+) passed.*/\2/' <<<"$line")))
+    failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+}
+
+# stage NAME COUNTER COMMAND...: runs a stage, shows its output, counts it.
+stage() {
+    local name=$1 counter=$2
+    shift 2
+    local log="$log_dir/$name.log"
+    echo "=== $name"
+    "$@" 2>&1 | tee "$log"
+    local status=${PIPESTATUS[0]}
+    if ! $counter "$log" && [ "$status" -ne 0 ]; then
+        failed=$((failed + 1))
+    fi
+    if [ "$status" -ne 0 ]; then
+        failures+=("$name")
+    fi
+}
+
+build_and_ctest() {
+    local preset=$1
+    cmake --preset "$preset" >/dev/null &&
+        cmake --build "build/$preset" -j2 &&
+        ctest --test-dir "build/$preset" --output-on-failure -j2 --timeout 900
+}
+
+build_only() {
+    cmake --preset "$1" >/dev/null && cmake --build "build/$1" -j2
+}
+
+stage native count_ctest build_and_ctest native
+stage sanitize count_ctest build_and_ctest sanitize
+if [ -x scripts/fuzz.sh ]; then
+    stage fuzz count_summary scripts/fuzz.sh --bounded
+fi
+stage mingw-i686 count_summary bash -c 'cmake --preset mingw-i686 >/dev/null && cmake --build build/mingw-i686 -j2 && scripts/check-pe.sh build/mingw-i686/Setup.exe'
+stage mingw-x64 count_ctest build_and_ctest mingw-x64
+if [ -x scripts/e2e-tests.sh ]; then
+    stage e2e count_summary scripts/e2e-tests.sh
+fi
+
+echo
+if [ ${#failures[@]} -gt 0 ]; then
+    echo "Failed stages: ${failures[*]}"
+fi
+echo "$passed passed, $failed failed"
+[ ${#failures[@]} -eq 0 ] && [ "$failed" -eq 0 ]
