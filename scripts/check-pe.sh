@@ -1,0 +1,51 @@
+#!/bin/bash
+# Checks the shipped 32-bit Setup.exe, which this machine cannot run: a PE32
+# GUI program that imports only system DLLs and carries every resource the
+# wizard loads.
+#   scripts/check-pe.sh build/mingw-i686/Setup.exe
+set -uo pipefail
+exe=${1:-build/mingw-i686/Setup.exe}
+passed=0
+failed=0
+
+check() {
+    local what=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAIL: $what"
+    fi
+}
+
+headers=$(i686-w64-mingw32-objdump -p "$exe" 2>/dev/null)
+resources=$(wrestool -l "$exe" 2>/dev/null)
+
+check "PE32 for i386" grep -q 'file format pei-i386' <<<"$headers"
+check "GUI subsystem" grep -qE '^Subsystem[[:space:]]+00000002' <<<"$headers"
+
+# Only DLLs that every Windows since 95 and NT 4 carries.
+allowed='^(KERNEL32|USER32|GDI32|SHELL32|OLE32|COMCTL32|ADVAPI32|MSVCRT)\.dll$'
+imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+check "imports only system DLLs (got: $(echo $imports))" \
+    bash -c "! grep -viE '$allowed' <<<\"$imports\""
+
+has_resource() {
+    grep -qE -- "--type=$1 --name=$2 " <<<"$resources"
+}
+for dialog in 142 151 179; do
+    check "dialog $dialog" has_resource 5 "$dialog"
+done
+check "bitmap 181" has_resource 2 181
+for group in 170 180; do
+    check "icon group $group" has_resource 14 "$group"
+done
+check "version block" has_resource 16 1
+check "dialogs in English (United Kingdom)" \
+    bash -c "[ \$(grep -cE -- '--type=5 .*--language=2057' <<<\"$resources\") -eq 3 ]"
+
+size=$(stat -c %s "$exe")
+echo "Setup.exe: $size bytes"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
