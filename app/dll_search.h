@@ -1,0 +1,14 @@
+// Keeps DLLs planted beside Setup.exe (a downloads folder) from being loaded.
+#ifndef TREMLOK_APP_DLL_SEARCH_H
+#define TREMLOK_APP_DLL_SEARCH_H
+
+// Restricts the DLL search to the system folder where the platform offers
+// it; older systems start as before. Call first thing in WinMain.
+void HardenDllSearch();
+
+// Whether SetDefaultDllDirectories may be used on the Windows version that
+// GetVersion() reports: not on 6.0 (Vista, Server 2008), where the
+// restriction keeps the shell link object from being created.
+bool MayRestrictDllDirectories(unsigned long version);
+
+#endif

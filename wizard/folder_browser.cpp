@@ -1,0 +1,82 @@
+#include "wizard/folder_browser.h"
+
+#include <shlobj.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "res/resource_ids.h"
+#include "wizard/shell_path.h"
+#include "wizard/welcome_page.h"
+
+const char kFolderTooLongText[] = "This folder's path is too long to install into.";
+
+// BIF_STATUSTEXT's message; older headers spell it only for one character set.
+const UINT kSetStatusTextA = WM_USER + 100;
+
+int JoinProductName(const char* folder, char* out, size_t size)
+{
+    if (size == 0)
+        return -1;
+    out[0] = 0;
+    if (folder[0] == 0)
+        return -1;
+    int written = snprintf(out, size, "%s%s", folder, gProductName);
+    if (written < 0 || (size_t)written >= size)
+    {
+        out[0] = 0;
+        return -1;
+    }
+    return 0;
+}
+
+// The install folder that choosing idList would give, or -1 when the shell
+// has no path for it or the result would not fit the install folder.
+static int InstallFolderFor(LPCITEMIDLIST idList, char* out, size_t size)
+{
+    char folder[kShellPathSize];
+    if (FAILED(PathFromIdList(idList, folder, sizeof folder)))
+    {
+        out[0] = 0;
+        return -1;
+    }
+    return JoinProductName(folder, out, size);
+}
+
+int CALLBACK BrowseStatusCallback(HWND window, UINT message, LPARAM lParam, LPARAM)
+{
+    if (message != BFFM_SELCHANGED)
+        return 1;
+    char status[kInstallFolderSize];
+    const char* text = status;
+    if (InstallFolderFor((LPCITEMIDLIST)lParam, status, sizeof status) != 0)
+        text = kFolderTooLongText;
+    SendMessageA(window, kSetStatusTextA, 0, (LPARAM)text);
+    return 1;
+}
+
+void BrowseForInstallFolder(HWND page)
+{
+    char title[260];
+    snprintf(title, sizeof title, "Please select the folder into which to install %s",
+             gProductName);
+    char displayName[MAX_PATH];
+    BROWSEINFOA info;
+    memset(&info, 0, sizeof info);
+    info.hwndOwner = page;
+    info.pidlRoot = NULL;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = title;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
+    info.lpfn = BrowseStatusCallback;
+    info.lParam = 0;
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    if (chosen == NULL)
+        return;
+    char folder[kInstallFolderSize];
+    int fits = InstallFolderFor(chosen, folder, sizeof folder);
+    CoTaskMemFree(chosen);
+    if (fits != 0)
+        return;
+    memcpy(gInstallFolder, folder, sizeof gInstallFolder);
+    SetDlgItemTextA(page, IDC_INSTALL_FOLDER, gInstallFolder);
+}

@@ -1,0 +1,91 @@
+#include "wizard/progress_page.h"
+
+#include <commctrl.h>
+
+#include "datafile/embedded_image.h"
+#include "datafile/extract.h"
+#include "res/resource_ids.h"
+#include "wizard/page_common.h"
+#include "wizard/welcome_page.h"
+
+int gExtractBusy = 0;
+int gProgressPercent = 0;
+char gCurrentFile[kCurrentFileSize];
+int gInstallDamaged = 0;
+
+const char kDamagedText[] = "Setup is damaged. Please download it again.";
+
+const UINT_PTR kStepTimer = 0;
+const UINT kStepPeriodMs = 100;
+
+static INT_PTR OnProgressInit(HWND page)
+{
+    SetPageIcon(page);
+    gExtractBusy = 0;
+    gInstallDamaged = 0;
+    gProgressPercent = BeginExtract(gInstallFolder, gDatfile, gSizeDatfile);
+    SendDlgItemMessageA(page, IDC_PROGRESS_BAR, PBM_SETPOS, gProgressPercent, 0);
+    SetTimer(page, kStepTimer, kStepPeriodMs, NULL);
+    return TRUE;
+}
+
+// A damaged image stops the extraction for good: the label says so, the
+// steps stop, and Next lets the user leave without a "Complete".
+static void ShowDamaged(HWND page)
+{
+    gInstallDamaged = 1;
+    KillTimer(page, kStepTimer);
+    SetDlgItemTextA(page, IDC_CURRENT_FILE, kDamagedText);
+    EnableWindow(GetDlgItem(page, IDC_NEXT), TRUE);
+    UpdateWindow(page);
+}
+
+static INT_PTR OnProgressTimer(HWND page)
+{
+    if (gExtractBusy)
+        return FALSE;
+    gExtractBusy = 1;
+    gProgressPercent = ExtractNext(gInstallFolder, gCurrentFile);
+    gExtractBusy = 0;
+    if (gProgressPercent == kExtractDamaged)
+    {
+        ShowDamaged(page);
+        return FALSE;
+    }
+    if (gProgressPercent == 100)
+        EnableWindow(GetDlgItem(page, IDC_NEXT), TRUE);
+    SendDlgItemMessageA(page, IDC_PROGRESS_BAR, PBM_SETPOS, gProgressPercent, 0);
+    SetDlgItemTextA(page, IDC_CURRENT_FILE, gCurrentFile);
+    UpdateWindow(page);
+    return FALSE;
+}
+
+// Only Next ends the page; IDCANCEL is ignored like every other command.
+static INT_PTR OnProgressCommand(HWND page, int id)
+{
+    if (id == IDC_NEXT)
+        EndDialog(page, 1);
+    return FALSE;
+}
+
+static INT_PTR OnProgressDestroy(HWND page)
+{
+    KillTimer(page, kStepTimer);
+    return FALSE;
+}
+
+INT_PTR CALLBACK ProgressPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        return OnProgressInit(page);
+    case WM_TIMER:
+        return OnProgressTimer(page);
+    case WM_COMMAND:
+        return OnProgressCommand(page, LOWORD(wParam));
+    case WM_DESTROY:
+        return OnProgressDestroy(page);
+    }
+    return FALSE;
+}

@@ -1,0 +1,93 @@
+#include "wizard/shell_path.h"
+
+#include <string.h>
+
+// Copies the text of a STRRET into out (outSize bytes). A wide string is
+// converted to the ANSI code page and freed, as its owner must. Returns 0 when
+// the whole text fits, -1 otherwise.
+static int TextFromStrRet(STRRET* name, LPCITEMIDLIST idList, char* out, size_t outSize)
+{
+    const char* text = NULL;
+    size_t limit = outSize;
+    switch (name->uType)
+    {
+    case STRRET_WSTR:
+    {
+        int written =
+            WideCharToMultiByte(CP_ACP, 0, name->pOleStr, -1, out, (int)outSize, NULL, NULL);
+        CoTaskMemFree(name->pOleStr);
+        return written > 0 ? 0 : -1;
+    }
+    case STRRET_OFFSET:
+        text = (const char*)idList + name->uOffset;
+        break;
+    case STRRET_CSTR:
+        // cStr need not carry a terminator when it is full.
+        text = name->cStr;
+        if (limit > sizeof(name->cStr))
+            limit = sizeof(name->cStr);
+        break;
+    default:
+        return -1;
+    }
+    size_t length = strnlen(text, limit);
+    if (length >= outSize)
+        return -1;
+    memcpy(out, text, length);
+    out[length] = 0;
+    return 0;
+}
+
+HRESULT PathFromIdList(LPCITEMIDLIST idList, char* path, size_t pathSize)
+{
+    if (pathSize == 0)
+        return E_INVALIDARG;
+    path[0] = 0;
+    IShellFolder* desktop = NULL;
+    HRESULT result = SHGetDesktopFolder(&desktop);
+    if (FAILED(result))
+        return result;
+    STRRET name;
+    name.uType = STRRET_CSTR;
+    result = desktop->GetDisplayNameOf(idList, SHGDN_FORPARSING, &name);
+    if (SUCCEEDED(result))
+    {
+        char text[kShellPathSize];
+        if (TextFromStrRet(&name, idList, text, sizeof text) != 0)
+            result = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+        else
+        {
+            size_t length = strlen(text);
+            bool addSlash = length == 0 || text[length - 1] != '\\';
+            if (length + (addSlash ? 1 : 0) >= pathSize)
+                result = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+            else
+            {
+                memcpy(path, text, length);
+                if (addSlash)
+                    path[length++] = '\\';
+                path[length] = 0;
+            }
+        }
+    }
+    desktop->Release();
+    return result;
+}
+
+HRESULT GetSpecialFolderPath(int csidl, char* path, size_t pathSize)
+{
+    LPITEMIDLIST idList = NULL;
+    HRESULT result = SHGetSpecialFolderLocation(NULL, csidl, &idList);
+    if (FAILED(result))
+        return result;
+    char found[kShellPathSize];
+    HRESULT converted = PathFromIdList(idList, found, sizeof found);
+    CoTaskMemFree(idList);
+    if (FAILED(converted))
+        return converted;
+    size_t length = strlen(found);
+    if (length >= pathSize)
+        return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    memcpy(path, found, length + 1);
+    return result;
+}

@@ -1,0 +1,53 @@
+#include "wizard/welcome_page.h"
+
+#include "res/resource_ids.h"
+#include "wizard/folder_browser.h"
+#include "wizard/page_common.h"
+
+char gInstallFolder[kInstallFolderSize] = "C:\\Program Files\\Tremlok";
+char gProductName[kProductNameSize] = "Tremlok";
+int gCancelled = 0;
+unsigned char gDesktopShortcut = 0;
+
+static INT_PTR OnWelcomeInit(HWND page)
+{
+    SetPageIcon(page);
+    CheckDlgButton(page, IDC_DESKTOP_SHORTCUT, BST_UNCHECKED);
+    SetDlgItemTextA(page, IDC_INSTALL_FOLDER, gInstallFolder);
+    UpdateWindow(page);
+    return TRUE; // focus goes to the first tab stop, "Install >"
+}
+
+// IDCANCEL (Escape, Alt+F4, the close button) falls through to FALSE: the
+// page closes only through Install or Cancel.
+static INT_PTR OnWelcomeCommand(HWND page, int id)
+{
+    switch (id)
+    {
+    case IDC_CANCEL:
+        gCancelled = 1;
+        EndDialog(page, 0);
+        return TRUE;
+    case IDC_BROWSE:
+        BrowseForInstallFolder(page);
+        return TRUE;
+    case IDC_NEXT:
+        if (IsDlgButtonChecked(page, IDC_DESKTOP_SHORTCUT) == BST_CHECKED)
+            gDesktopShortcut = 1;
+        EndDialog(page, 1);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        return OnWelcomeInit(page);
+    case WM_COMMAND:
+        return OnWelcomeCommand(page, LOWORD(wParam));
+    }
+    return FALSE;
+}
