@@ -15,7 +15,8 @@ uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
 // output. Returns the number of input bytes the stream occupies, end code
 // included; returns kCoderFailed when the stream is damaged: it runs past
 // inputLength, uses a code not yet defined, or stands for more or fewer than
-// size bytes. Never reads or writes outside the given ranges.
+// size bytes. Never reads or writes outside the given ranges. For size 0
+// the only stream accepted is the empty input's: code 0, then the end code.
 uint32_t LzwDecode(const unsigned char* input, uint32_t inputLength, unsigned char* output,
                    uint32_t size);
 
