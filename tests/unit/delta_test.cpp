@@ -1,6 +1,6 @@
 #include "coders/coder.h"
 #include "coders/delta.h"
-#include "tests/unit/coder_samples.h"
+#include "tests/unit/coder_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +19,9 @@ Bytes Encode(const Bytes& input)
     return output;
 }
 
-// Decodes a copy of stream held in a buffer of exactly its length, so that a
-// read past the end is caught by the sanitizer build.
 uint32_t Decode(const Bytes& stream, Bytes& output)
 {
-    Bytes exact(stream);
-    return DeltaDecode(exact.data(), (uint32_t)exact.size(), output.data(),
-                       (uint32_t)output.size());
+    return DecodeExact(DeltaDecode, stream, output);
 }
 
 // Encodes, checks the stream against expected, and decodes it back.
@@ -167,13 +163,7 @@ TEST(DeltaTest, OutputMustFit)
 
 TEST(DeltaTest, DamagedStreamsFail)
 {
-    struct Damaged
-    {
-        const char* name;
-        Bytes stream;
-        uint32_t size;
-    };
-    const Damaged cases[] = {
+    const DamagedStream cases[] = {
         {"no input", Bytes{}, 0},
         {"missing terminator", Bytes{0x81, 0x03}, 1},
         {"delta payload cut mid-run", Bytes{0x85, 0x11, 0x11}, 5},
@@ -184,39 +174,17 @@ TEST(DeltaTest, DamagedStreamsFail)
         {"terminator alone, size 1", Bytes{0x00}, 1},
         {"empty delta runs only", Bytes{0x80, 0x80}, 0},
     };
-    for (const Damaged& c : cases)
-    {
-        Bytes output(c.size);
-        EXPECT_EQ(Decode(c.stream, output), kCoderFailed) << c.name;
-    }
+    ExpectDamagedStreamsFail(DeltaDecode, cases);
 }
 
 TEST(DeltaTest, TruncatedStreamsFail)
 {
     for (const Bytes& input : {SmoothBytes(600, 6), TextBytes(400, 6), Bytes(131, 0x00)})
-    {
-        const Bytes stream = Encode(input);
-        Bytes output(input.size());
-        for (size_t length = 0; length < stream.size(); ++length)
-            EXPECT_EQ(Decode(Bytes(stream.begin(), stream.begin() + length), output), kCoderFailed)
-                << length;
-    }
+        ExpectTruncationsFail(DeltaDecode, Encode(input), input.size());
 }
 
 TEST(DeltaTest, CorruptedStreamsStayInBounds)
 {
-    // Whatever the damage, the decoder stays inside its buffers (checked by
-    // the sanitizer build) and never claims more input than it was given.
-    std::mt19937 random(13);
     const Bytes input = SmoothBytes(3000, 8);
-    const Bytes stream = Encode(input);
-    for (int trial = 0; trial < 300; ++trial)
-    {
-        Bytes damaged(stream);
-        for (int flips = 1 + random() % 4; flips > 0; --flips)
-            damaged[random() % damaged.size()] ^= (unsigned char)(1 << random() % 8);
-        damaged.resize(damaged.size() - random() % 3);
-        Bytes output(input.size() + random() % 5 - 2);
-        EXPECT_LE(Decode(damaged, output), damaged.size());
-    }
+    ExpectCorruptionsStayInBounds(DeltaDecode, Encode(input), input.size(), 13);
 }

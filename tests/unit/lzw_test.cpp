@@ -1,12 +1,11 @@
 #include "coders/coder.h"
 #include "coders/lzw.h"
-#include "tests/unit/coder_samples.h"
+#include "tests/unit/coder_checks.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
-#include <random>
 #include <vector>
 
 namespace
@@ -24,12 +23,9 @@ Bytes Encode(const Bytes& input)
     return output;
 }
 
-// Decodes a copy of stream held in a buffer of exactly its length, so that a
-// read past the end is caught by the sanitizer build.
 uint32_t Decode(const Bytes& stream, Bytes& output)
 {
-    Bytes exact(stream);
-    return LzwDecode(exact.data(), (uint32_t)exact.size(), output.data(), (uint32_t)output.size());
+    return DecodeExact(LzwDecode, stream, output);
 }
 
 // Packs 14-bit codes most significant bit first, the last byte zero-padded.
@@ -194,13 +190,7 @@ TEST(LzwTest, DamagedStreamsFail)
 {
     const Bytes text = TextBytes(2000, 3);
     const Bytes textStream = Encode(text);
-    struct Damaged
-    {
-        const char* name;
-        Bytes stream;
-        uint32_t size;
-    };
-    const Damaged cases[] = {
+    const DamagedStream cases[] = {
         {"no input", Bytes{}, 1},
         {"end code alone", Pack({kEnd}), 0},
         {"end code alone, size 1", Pack({kEnd}), 1},
@@ -216,39 +206,17 @@ TEST(LzwTest, DamagedStreamsFail)
         {"text, one byte short", textStream, (uint32_t)text.size() - 1},
         {"text, one byte over", textStream, (uint32_t)text.size() + 1},
     };
-    for (const Damaged& c : cases)
-    {
-        Bytes output(c.size);
-        EXPECT_EQ(Decode(c.stream, output), kCoderFailed) << c.name;
-    }
+    ExpectDamagedStreamsFail(LzwDecode, cases);
 }
 
 TEST(LzwTest, TruncatedStreamsFail)
 {
     for (const Bytes& input : {TextBytes(3000, 9), RandomBytes(100, 9), Bytes(1, 0x61)})
-    {
-        const Bytes stream = Encode(input);
-        Bytes output(input.size());
-        for (size_t length = 0; length < stream.size(); ++length)
-            EXPECT_EQ(Decode(Bytes(stream.begin(), stream.begin() + length), output), kCoderFailed)
-                << length;
-    }
+        ExpectTruncationsFail(LzwDecode, Encode(input), input.size());
 }
 
 TEST(LzwTest, CorruptedStreamsStayInBounds)
 {
-    // Whatever the damage, the decoder stays inside its buffers (checked by
-    // the sanitizer build) and never claims more input than it was given.
-    std::mt19937 random(11);
     const Bytes input = TextBytes(4000, 5);
-    const Bytes stream = Encode(input);
-    for (int trial = 0; trial < 300; ++trial)
-    {
-        Bytes damaged(stream);
-        for (int flips = 1 + random() % 4; flips > 0; --flips)
-            damaged[random() % damaged.size()] ^= (unsigned char)(1 << random() % 8);
-        damaged.resize(damaged.size() - random() % 3);
-        Bytes output(input.size() + random() % 5 - 2);
-        EXPECT_LE(Decode(damaged, output), damaged.size());
-    }
+    ExpectCorruptionsStayInBounds(LzwDecode, Encode(input), input.size(), 11);
 }
