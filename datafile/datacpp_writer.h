@@ -11,4 +11,8 @@ int WriteDataCppFrom(const char* binPath, const char* cppPath);
 // WriteDataCppFrom("data.bin", "data.cpp") in the current directory.
 int WriteDataCpp();
 
+// Writes the text straight to cppPath, for a caller that renames it into
+// place itself; removes cppPath again on failure. Returns 0 or 1.
+int WriteDataCppText(const char* binPath, const char* cppPath);
+
 #endif

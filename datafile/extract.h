@@ -7,12 +7,15 @@
 
 // ExtractNext's result when the image is damaged (a record runs past the
 // image, a payload does not decode to its size, an unknown method byte, an
-// entry name that would leave the destination). Nothing more is extracted;
-// every later call returns it again.
+// entry name that would leave the destination) or an entry is too large to
+// hold in memory. Nothing more is extracted; every later call returns it
+// again until the next BeginExtract.
 const int kExtractDamaged = -1;
 
 // Points the engine at an embedded image of imageSize bytes (gDatfile and
-// gSizeDatfile). root is not used here. Returns 1, the first percentage.
+// gSizeDatfile). root is not used here. Returns 1, the first percentage;
+// an image that is missing or shorter than 5 bytes makes the next
+// ExtractNext return kExtractDamaged.
 int BeginExtract(const char* root, const unsigned int* image, uint32_t imageSize);
 
 // Extracts the next entry under root, logging its folders and file in the
@@ -20,7 +23,8 @@ int BeginExtract(const char* root, const unsigned int* image, uint32_t imageSize
 // shortened with "..." in the middle when it does not fit). Returns 1 to 99
 // per entry, 100 with "Complete" at the end marker and ever after, or
 // kExtractDamaged. An entry whose path does not fit the buffers, or whose
-// file cannot be written, is skipped and counted in gExtractSkipped.
+// file cannot be written, is skipped and counted in gExtractSkipped. Before
+// any BeginExtract it returns gExtractPercent (0) and does nothing.
 int ExtractNext(const char* root, char* currentFile);
 
 // Extracts all of data.bin in the current directory into folder. Returns 0
@@ -29,14 +33,16 @@ int ExtractNext(const char* root, char* currentFile);
 // empty folder is refused: nothing is read or written.
 int ExtractDataBin(const char* folder);
 
-// Creates every folder along path, logging each folder it creates.
+// Creates every folder along path, outermost first, logging each folder it
+// creates. A path of kMakePathSize characters or more is refused whole.
 void MakePath(const char* path);
 
 // Percentage of done against total, truncated in double precision with both
 // taken as signed 32-bit numbers, clamped to 1..99 (1 when total is 0).
 int ExtractPercent(uint32_t done, uint32_t total);
 
-// Engine state, owned by extract.cpp.
+// Engine state, owned by extract.cpp. gExtractPercent holds kExtractDamaged
+// once the engine stopped on damage.
 extern uint32_t gArchiveTotal;
 extern uint32_t gDoneBytes;
 extern int gExtractStarted;

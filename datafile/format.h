@@ -21,8 +21,7 @@ const uint32_t kEmptyDataFileLength = 5;
 
 inline uint32_t ReadLe32(const unsigned char* p)
 {
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) |
-           ((uint32_t)p[3] << 24);
+    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
 }
 
 inline void WriteLe32(unsigned char* p, uint32_t value)

@@ -1,0 +1,119 @@
+// One file's entry record: read whole, coded both ways, the shortest kept.
+#include "datafile/builder.h"
+
+#include "coders/coder.h"
+#include "coders/delta.h"
+#include "coders/lzw.h"
+#include "datafile/entry_name.h"
+#include "datafile/format.h"
+
+#include <stdlib.h>
+#include <string.h>
+#include <vector>
+
+unsigned char ChooseMethod(uint32_t lzwLength, uint32_t deltaLength, uint32_t n)
+{
+    if (lzwLength < deltaLength && lzwLength < n)
+        return kMethodLzw;
+    if (deltaLength < lzwLength && deltaLength < n)
+        return kMethodDelta;
+    return kMethodStored;
+}
+
+struct CodedFile
+{
+    unsigned char* lzw;
+    unsigned char* delta;
+    uint32_t lzwLength;
+    uint32_t deltaLength;
+};
+
+static bool CodeBothWays(const unsigned char* data, uint32_t n, CodedFile* coded)
+{
+    uint32_t bound = CoderOutputBound(n);
+    coded->lzw = (unsigned char*)malloc(bound);
+    coded->delta = (unsigned char*)malloc(bound);
+    if (!coded->lzw || !coded->delta)
+        return false;
+    coded->lzwLength = LzwEncode(data, (int32_t)n, coded->lzw, bound);
+    coded->deltaLength = DeltaEncode(data, (int32_t)n, coded->delta, bound);
+    return coded->lzwLength != kCoderFailed && coded->deltaLength != kCoderFailed;
+}
+
+static int WriteRecord(const char* archiveName, const unsigned char* data, uint32_t n,
+                       const CodedFile& coded, BuildOutput* output)
+{
+    unsigned char method = ChooseMethod(coded.lzwLength, coded.deltaLength, n);
+    const unsigned char* payload = data;
+    uint32_t payloadLength = n;
+    if (method == kMethodLzw)
+    {
+        payload = coded.lzw;
+        payloadLength = coded.lzwLength;
+    }
+    else if (method == kMethodDelta)
+    {
+        payload = coded.delta;
+        payloadLength = coded.deltaLength;
+    }
+    size_t nameLength = strlen(archiveName) + 1;
+    std::vector<unsigned char> head(nameLength + 5);
+    memcpy(head.data(), archiveName, nameLength);
+    WriteLe32(&head[nameLength], n);
+    head[nameLength + 4] = method;
+    if (FileWriteAll(output->fd, head.data(), (uint32_t)head.size()) != 0 ||
+        FileWriteAll(output->fd, payload, payloadLength) != 0)
+    {
+        ReportError("%s: cannot be written", output->path);
+        return 1;
+    }
+    output->total += n;
+    return 0;
+}
+
+static int CodeAndWrite(const char* path, const char* archiveName, const unsigned char* data,
+                        uint32_t n, BuildOutput* output)
+{
+    CodedFile coded = {nullptr, nullptr, 0, 0};
+    int result = 1;
+    if (!CodeBothWays(data, n, &coded))
+        ReportError("%s: cannot be coded", path);
+    else
+        result = WriteRecord(archiveName, data, n, coded, output);
+    free(coded.lzw);
+    free(coded.delta);
+    return result;
+}
+
+int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize,
+                  BuildOutput* output)
+{
+    // The extractor refuses such names as damage; catch them here, by name.
+    if (!IsSafeEntryName(archiveName))
+    {
+        ReportError("%s: name cannot be installed on Windows", path);
+        return 1;
+    }
+    // The coders take a signed 32-bit length and data.cpp a signed size.
+    if (listedSize >= 0x80000000u)
+    {
+        ReportError("%s: 2 GiB or larger, too large for the archive", path);
+        return 1;
+    }
+    // The record is written only once the whole file is in hand, so a file
+    // that cannot be read never leaves a record without its payload.
+    unsigned char* data = nullptr;
+    uint32_t n = 0;
+    if (FileReadWhole(path, &data, &n) != 0)
+    {
+        ReportError("%s: cannot be read", path);
+        return 1;
+    }
+    int result = 1;
+    if (n != listedSize)
+        ReportError("%s: changed size while being archived", path);
+    else
+        result = CodeAndWrite(path, archiveName, data, n, output);
+    free(data);
+    return result;
+}

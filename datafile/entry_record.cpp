@@ -1,0 +1,68 @@
+// Entry records: name, size, method byte, payload.
+#include "datafile/entry_record.h"
+
+#include "coders/coder.h"
+#include "coders/delta.h"
+#include "coders/lzw.h"
+
+#include <string.h>
+
+static size_t Remaining(const ArchiveSpan* span)
+{
+    return (size_t)(span->end - span->cursor);
+}
+
+static bool ReadName(ArchiveSpan* span, EntryRecord* record)
+{
+    const unsigned char* zero = (const unsigned char*)memchr(span->cursor, 0, Remaining(span));
+    if (!zero)
+        return false;
+    size_t length = (size_t)(zero - span->cursor);
+    record->nameTooLong = length >= (size_t)kEntryNameSize;
+    size_t kept = record->nameTooLong ? kEntryNameSize - 1 : length;
+    memcpy(record->name, span->cursor, kept);
+    record->name[kept] = 0;
+    span->cursor = zero + 1;
+    return true;
+}
+
+RecordStatus ReadRecordHead(ArchiveSpan* span, EntryRecord* record)
+{
+    if (!ReadName(span, record))
+        return kRecordDamaged;
+    if (record->name[0] == 0)
+        return kRecordEnd;
+    if (Remaining(span) < 5)
+        return kRecordDamaged;
+    record->size = ReadLe32(span->cursor);
+    record->method = span->cursor[4];
+    span->cursor += 5;
+    if (record->method == kMethodStored)
+        return record->size <= Remaining(span) ? kRecordEntry : kRecordDamaged;
+    if (record->method == kMethodLzw || record->method == kMethodDelta)
+        return kRecordEntry;
+    return kRecordDamaged;
+}
+
+bool ReadPayload(ArchiveSpan* span, const EntryRecord& record, unsigned char* output)
+{
+    uint32_t available = Remaining(span) > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)Remaining(span);
+    uint32_t used;
+    if (record.method == kMethodStored)
+    {
+        if (record.size > available)
+            return false;
+        memcpy(output, span->cursor, record.size);
+        used = record.size;
+    }
+    else if (record.method == kMethodLzw)
+        used = LzwDecode(span->cursor, available, output, record.size);
+    else if (record.method == kMethodDelta)
+        used = DeltaDecode(span->cursor, available, output, record.size);
+    else
+        return false;
+    if (record.method != kMethodStored && (used == kCoderFailed || used > available))
+        return false;
+    span->cursor += used;
+    return true;
+}

@@ -1,0 +1,18 @@
+// The progress page's percentage.
+#include "datafile/extract.h"
+
+// Divides before multiplying, in double precision, so 29 of 100 gives 28 as
+// the progress bar has always shown it. The clamp happens in double: the
+// quotient may be negative, infinite or NaN, and converting those to int is
+// undefined.
+int ExtractPercent(uint32_t done, uint32_t total)
+{
+    if (total == 0)
+        return 1;
+    double percent = (double)(int32_t)done / (double)(int32_t)total * 100.0;
+    if (!(percent >= 1.0))
+        return 1;
+    if (percent > 99.0)
+        return 99;
+    return (int)percent;
+}

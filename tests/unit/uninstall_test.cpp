@@ -1,0 +1,156 @@
+// uninst.bat must delete exactly what setup made, newest first, and open
+// with its comment line.
+#include "uninstall/uninstall_log.h"
+
+#include "tests/unit/scratch_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+
+struct UninstallTest : ScratchTest
+{
+    void SetUp() override
+    {
+        ScratchTest::SetUp();
+        ResetUninstallLog();
+    }
+};
+
+// The install run's order: extraction, comment and mark, then shortcuts.
+TEST_F(UninstallTest, ScriptIsTheLogReversedInTwoRuns)
+{
+    AddUninstallLine("rmdir \"X\"");
+    AddUninstallLine("del \"X\\a.exe\"");
+    AddUninstallLine("");
+    AddUninstallLine("REM This will uninstall Tremlok");
+    SetUninstallMark();
+    AddUninstallLine("");
+    AddUninstallLine("del \"X\\uninst.bat\"");
+    AddUninstallLine("");
+    AddUninstallLine("del \"M\\Tremlok.lnk\"");
+    AddUninstallLine("");
+    EXPECT_EQ(gUninstallMark, 4);
+    ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
+    EXPECT_EQ(ReadText("uninst.bat"), "REM This will uninstall Tremlok\r\n"
+                                      "\r\n"
+                                      "del \"X\\a.exe\"\r\n"
+                                      "rmdir \"X\"\r\n"
+                                      "\r\n"
+                                      "del \"M\\Tremlok.lnk\"\r\n"
+                                      "\r\n"
+                                      "del \"X\\uninst.bat\"\r\n");
+}
+
+TEST_F(UninstallTest, NothingExtracted)
+{
+    AddUninstallLine("");
+    AddUninstallLine("REM This will uninstall Tremlok");
+    SetUninstallMark();
+    AddUninstallLine("");
+    AddUninstallLine("del \"u\"");
+    ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
+    EXPECT_EQ(ReadText("uninst.bat"), "REM This will uninstall Tremlok\r\n\r\ndel \"u\"\r\n");
+}
+
+TEST_F(UninstallTest, EmptyLogWritesEmptyScript)
+{
+    ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
+    EXPECT_TRUE(Exists("uninst.bat"));
+    EXPECT_EQ(ReadText("uninst.bat"), "");
+}
+
+TEST_F(UninstallTest, MarkAtEndWritesFirstRunOnly)
+{
+    AddUninstallLine("one");
+    AddUninstallLine("two");
+    SetUninstallMark();
+    ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
+    EXPECT_EQ(ReadText("uninst.bat"), "two\r\none\r\n");
+}
+
+TEST_F(UninstallTest, PercentInPathsIsDoubled)
+{
+    AddUninstallCommand("del", "C:\\100% Games\\%PATH%.txt");
+    ASSERT_EQ(gUninstallLines.size(), 1u);
+    EXPECT_EQ(gUninstallLines[0], "del \"C:\\100%% Games\\%%PATH%%.txt\"\r\n");
+}
+
+TEST_F(UninstallTest, LogKeepsEveryLineWhole)
+{
+    std::string longLine = "del \"" + std::string(600, 'x') + "\"";
+    for (int i = 0; i < 300; ++i)
+        AddUninstallLine(("del \"" + std::to_string(i) + "\"").c_str());
+    EXPECT_EQ(AddUninstallLine(longLine.c_str()), 301);
+    SetUninstallMark();
+    EXPECT_EQ(gUninstallCount, 301);
+    EXPECT_EQ(gUninstallLines.size(), 301u);
+    ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
+    std::string script = ReadText("uninst.bat");
+    EXPECT_EQ(script.substr(0, longLine.size() + 2), longLine + "\r\n");
+    EXPECT_EQ(script.substr(script.size() - 9), "del \"0\"\r\n");
+}
+
+TEST_F(UninstallTest, EveryLineEndsInCrLf)
+{
+    AddUninstallLine("");
+    AddUninstallLine("REM This will uninstall Tremlok");
+    SetUninstallMark();
+    AddUninstallLine("");
+    AddUninstallLine("del \"a\"");
+    AddUninstallLine("");
+    ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
+    std::string script = ReadText("uninst.bat");
+    ASSERT_GE(script.size(), 2u);
+    EXPECT_EQ(script.substr(script.size() - 2), "\r\n");
+    for (size_t i = 0; i < script.size(); ++i)
+    {
+        if (script[i] == '\n')
+        {
+            EXPECT_EQ(script[i - 1], '\r') << "at " << i;
+        }
+        if (script[i] == '\r')
+        {
+            EXPECT_EQ(script[i + 1], '\n') << "at " << i;
+        }
+        EXPECT_NE(script[i], '\0') << "at " << i;
+    }
+}
+
+TEST_F(UninstallTest, OverwritingALongerScriptLeavesNothingOfIt)
+{
+    ASSERT_TRUE(WriteText("uninst.bat", std::string(5000, 'o')));
+    AddUninstallLine("del \"a\"");
+    SetUninstallMark();
+    ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
+    EXPECT_EQ(ReadText("uninst.bat"), "del \"a\"\r\n");
+}
+
+TEST_F(UninstallTest, UnopenableScriptIsReported)
+{
+    AddUninstallLine("del \"a\"");
+    EXPECT_EQ(WriteUninstallScript(Join("missing", "uninst.bat").c_str()), -1);
+    EXPECT_FALSE(Exists("missing"));
+}
+
+TEST_F(UninstallTest, MakeLoggedDirLogsOnlyWhatItCreated)
+{
+    EXPECT_EQ(MakeLoggedDir("new%dir"), 0);
+    EXPECT_EQ(MakeLoggedDir("new%dir"), -1);
+    EXPECT_EQ(gUninstallLines, std::vector<std::string>({"rmdir \"new%%dir\"\r\n"}));
+}
+
+TEST_F(UninstallTest, ResetEmptiesLogAndMark)
+{
+    AddUninstallLine("a");
+    SetUninstallMark();
+    ResetUninstallLog();
+    EXPECT_EQ(gUninstallCount, 0);
+    EXPECT_EQ(gUninstallMark, 0);
+    EXPECT_TRUE(gUninstallLines.empty());
+}
+
+} // namespace
