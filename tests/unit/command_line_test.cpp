@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 
 #include <gtest/gtest.h>
+#include <ctype.h>
 #include <string.h>
 #include <string>
 #include <vector>
@@ -40,7 +41,12 @@ const WindowsCase kWindowsCases[] = {
     {"later tool switch ignored", "/ec:\\y /mc:\\z", kActionExtract, "c:\\y"},
     {"leading spaces", "   /ec:\\y", kActionExtract, "c:\\y"},
     {"tab separates", "/x\t/ec:\\y", kActionExtract, "c:\\y"},
-    {"high bytes stay in the folder", "/ec:\\\xDC" "bung", kActionExtract, "c:\\\xDC" "bung"},
+    {"high bytes stay in the folder",
+     "/ec:\\\xDC"
+     "bung",
+     kActionExtract,
+     "c:\\\xDC"
+     "bung"},
     {"empty extract refused", "/e", kActionRefused, ""},
     {"empty make refused", "/m", kActionRefused, ""},
     {"extract then folder after space refused", "/e c:\\x", kActionRefused, ""},
@@ -62,7 +68,15 @@ TEST_P(WindowsScan, DecidesActionAndFolder)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, WindowsScan, ::testing::ValuesIn(kWindowsCases));
+std::string CaseName(const ::testing::TestParamInfo<WindowsCase>& info)
+{
+    std::string name = info.param.name;
+    for (char& c : name)
+        c = isalnum((unsigned char)c) ? c : '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WindowsScan, ::testing::ValuesIn(kWindowsCases), CaseName);
 
 TEST(WindowsScanLimits, LongestFolderFitsAndOneMoreIsRefused)
 {
