@@ -259,64 +259,72 @@ TEST_F(BuilderTest, ExtractingTheArchiveGivesTheTreeBack)
 struct FailureCase
 {
     const char* label;
-    void (*prepare)(const std::string& tree);
+    bool (*prepare)(const std::string& tree); // false when the case cannot be set up
     bool appendSeparator;
 };
 
-void PrepareLongPath(const std::string& tree)
+bool PrepareMissingRoot(const std::string& tree)
+{
+    return std::filesystem::remove(tree);
+}
+
+#ifndef _WIN32
+// Windows cannot even make such a path without the \\?\ form.
+bool PrepareLongPath(const std::string& tree)
 {
     std::string path = tree;
     while (path.size() < 400)
     {
         path = Join(path, std::string(100, 'd'));
-        FolderCreate(path.c_str());
+        if (FolderCreate(path.c_str()) != 0)
+            return false;
     }
-    WriteText(Join(path, std::string(120, 'f')), "x");
+    return WriteText(Join(path, std::string(120, 'f')), "x");
 }
 
-#ifndef _WIN32
-void PrepareDanglingLink(const std::string& tree)
+bool PrepareDanglingLink(const std::string& tree)
 {
-    WriteText(Join(tree, "a.txt"), "a");
-    std::filesystem::create_symlink(Join(tree, "nowhere"), Join(tree, "link"));
+    std::error_code error;
+    std::filesystem::create_symlink(Join(tree, "nowhere"), Join(tree, "link"), error);
+    return WriteText(Join(tree, "a.txt"), "a") && !error;
 }
 
-void PrepareBackslashName(const std::string& tree)
+bool PrepareBackslashName(const std::string& tree)
 {
-    WriteText(Join(tree, "a\\b.txt"), "x");
+    return WriteText(Join(tree, "a\\b.txt"), "x");
 }
 
-void PrepareNonAsciiName(const std::string& tree)
+bool PrepareNonAsciiName(const std::string& tree)
 {
-    WriteText(Join(tree, "caf\xc3\xa9.txt"), "x");
+    return WriteText(Join(tree, "caf\xc3\xa9.txt"), "x");
 }
 
-void PrepareNonAsciiFolder(const std::string& tree)
+bool PrepareNonAsciiFolder(const std::string& tree)
 {
-    FolderCreate(Join(tree, "\xc3\xa9t\xc3\xa9").c_str());
-    WriteText(Join(Join(tree, "\xc3\xa9t\xc3\xa9"), "a.txt"), "x");
+    std::string folder = Join(tree, "\xc3\xa9t\xc3\xa9");
+    return FolderCreate(folder.c_str()) == 0 && WriteText(Join(folder, "a.txt"), "x");
 }
 
-void PrepareDeviceName(const std::string& tree)
+bool PrepareDeviceName(const std::string& tree)
 {
-    WriteText(Join(tree, "aux.txt"), "x");
+    return WriteText(Join(tree, "aux.txt"), "x");
 }
 
-void PrepareColonName(const std::string& tree)
+bool PrepareColonName(const std::string& tree)
 {
-    WriteText(Join(tree, "a:b"), "x");
+    return WriteText(Join(tree, "a:b"), "x");
 }
 
-void PrepareTrailingDot(const std::string& tree)
+bool PrepareTrailingDot(const std::string& tree)
 {
-    WriteText(Join(tree, "readme."), "x");
+    return WriteText(Join(tree, "readme."), "x");
 }
 #endif
 
 const FailureCase kFailureCases[] = {
-    {"missing root", [](const std::string& tree) { std::filesystem::remove(tree); }, false},
-    {"long path", PrepareLongPath, false},
+    {"missing root", PrepareMissingRoot, false},
 #ifndef _WIN32
+    {"long path", PrepareLongPath, false},
     {"dangling link", PrepareDanglingLink, false},
     {"backslash in name", PrepareBackslashName, false},
     {"non-ASCII name", PrepareNonAsciiName, false},
@@ -327,6 +335,12 @@ const FailureCase kFailureCases[] = {
 #endif
 };
 
+void ExpectOldPairKept(const char* label)
+{
+    EXPECT_EQ(ReadText("data.bin"), "OLD BIN") << label;
+    EXPECT_EQ(ReadText("data.cpp"), "OLD CPP") << label;
+}
+
 TEST_F(BuilderTest, FailedRunsKeepThePreviousPair)
 {
     for (const FailureCase& c : kFailureCases)
@@ -335,13 +349,29 @@ TEST_F(BuilderTest, FailedRunsKeepThePreviousPair)
         FolderCreate(tree.c_str());
         ASSERT_TRUE(WriteText("data.bin", "OLD BIN"));
         ASSERT_TRUE(WriteText("data.cpp", "OLD CPP"));
-        c.prepare(tree);
+        ASSERT_TRUE(c.prepare(tree)) << c.label;
         std::string root = c.appendSeparator ? tree + kPathSeparator : tree;
         EXPECT_EQ(MakeDataBin(root.c_str()), 1) << c.label;
-        EXPECT_EQ(ReadText("data.bin"), "OLD BIN") << c.label;
-        EXPECT_EQ(ReadText("data.cpp"), "OLD CPP") << c.label;
+        ExpectOldPairKept(c.label);
         EXPECT_FALSE(Exists("data.bin.tmp")) << c.label;
         EXPECT_FALSE(Exists("data.cpp.tmp")) << c.label;
+    }
+}
+
+// A folder standing where a temporary file must go makes either step fail.
+TEST_F(BuilderTest, UnwritableTemporaryKeepsThePreviousPair)
+{
+    File("a.txt", "a");
+    for (const char* blocked : {"data.bin.tmp", "data.cpp.tmp"})
+    {
+        ASSERT_TRUE(WriteText("data.bin", "OLD BIN"));
+        ASSERT_TRUE(WriteText("data.cpp", "OLD CPP"));
+        ASSERT_EQ(FolderCreate(blocked), 0);
+        EXPECT_EQ(MakeDataBin(tree.c_str()), 1) << blocked;
+        ExpectOldPairKept(blocked);
+        std::filesystem::remove(blocked);
+        EXPECT_FALSE(Exists("data.bin.tmp")) << blocked;
+        EXPECT_FALSE(Exists("data.cpp.tmp")) << blocked;
     }
 }
 
