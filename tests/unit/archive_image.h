@@ -69,7 +69,8 @@ inline Bytes ArchiveBytes(const std::vector<RecordSpec>& records)
 inline std::vector<unsigned int> ImageWords(const Bytes& bytes)
 {
     std::vector<unsigned int> words(bytes.size() / 4 + 1, 0);
-    memcpy(words.data(), bytes.data(), bytes.size());
+    if (!bytes.empty())
+        memcpy(words.data(), bytes.data(), bytes.size());
     return words;
 }
 
