@@ -11,7 +11,7 @@ static const char kDataCpp[] = "data.cpp";
 static const char kTempBin[] = "data.bin.tmp";
 static const char kTempCpp[] = "data.cpp.tmp";
 
-static int WriteLe32At(BuildOutput* output, uint32_t value)
+static int WriteWord(BuildOutput* output, uint32_t value)
 {
     unsigned char bytes[4];
     WriteLe32(bytes, value);
@@ -23,7 +23,7 @@ static int WriteLe32At(BuildOutput* output, uint32_t value)
 static int WriteArchive(const char* folder, BuildOutput* output)
 {
     static const unsigned char kEndMarker = 0;
-    if (WriteLe32At(output, 0) != 0)
+    if (WriteWord(output, 0) != 0)
     {
         ReportError("%s: cannot be written", output->path);
         return 1;
@@ -31,7 +31,7 @@ static int WriteArchive(const char* folder, BuildOutput* output)
     if (AddFolder(folder, "", output) != 0)
         return 1;
     if (FileWriteAll(output->fd, &kEndMarker, 1) != 0 || FileSeek(output->fd, 0) != 0 ||
-        WriteLe32At(output, output->total) != 0 || FileCommit(output->fd) != 0)
+        WriteWord(output, output->total) != 0 || FileCommit(output->fd) != 0)
     {
         ReportError("%s: cannot be written", output->path);
         return 1;

@@ -22,7 +22,10 @@ static int ExtractAll(const char* folder, ArchiveSpan* span)
             return result;
         if (outcome == kEntryFailed)
         {
-            ReportError("%s: %s (at %s)", kDataBinName, entry.problem, entry.path.c_str());
+            if (entry.path.empty())
+                ReportError("%s: %s", kDataBinName, entry.problem);
+            else
+                ReportError("%s: %s at %s", kDataBinName, entry.problem, entry.path.c_str());
             return 1;
         }
         if (outcome == kEntrySkipped)

@@ -76,7 +76,11 @@ EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, bool logFile, Ent
     EntryRecord record;
     result->size = 0;
     result->problem = nullptr;
-    result->path = root;
+    result->path.clear();
+    // Names begin with a separator: without a root they name the top of the
+    // drive or of the file system.
+    if (!root[0])
+        return Fail(result, "no destination folder");
     RecordStatus status = ReadRecordHead(span, &record);
     if (status == kRecordEnd)
         return kEntryEnd;

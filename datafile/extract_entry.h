@@ -19,7 +19,7 @@ enum EntryOutcome
 struct EntryResult
 {
     uint32_t size;       // the entry's size, for progress
-    std::string path;    // root followed by the name, as far as it was read
+    std::string path;    // root followed by the name; empty until the name is read
     const char* problem; // what went wrong, for skipped and failed entries
 };
 

@@ -357,6 +357,17 @@ TEST_F(ExtractTest, NameWithoutTerminatorIsDamage)
     EXPECT_EQ(RunAll(Path("dest")), std::vector<int>({99, kExtractDamaged}));
 }
 
+// Without a root the names would land at the top of the file system.
+TEST_F(ExtractTest, EmptyRootStopsTheEngine)
+{
+    const std::string name = "\\tremlok-empty-root-check.txt";
+    Begin(ArchiveBytes({{name, "x", kMethodStored}}));
+    EXPECT_EQ(ExtractNext("", currentFile), kExtractDamaged);
+    EXPECT_FALSE(Exists(NativeName(name)));
+    EXPECT_FALSE(Exists(kPathSeparator + NativeName(name)));
+    EXPECT_EQ(gUninstallCount, 0);
+}
+
 TEST_F(ExtractTest, ImageShorterThanAHeaderIsDamage)
 {
     Bytes bytes = {0, 0, 0, 0};
