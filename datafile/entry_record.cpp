@@ -26,6 +26,22 @@ static bool ReadName(ArchiveSpan* span, EntryRecord* record)
     return true;
 }
 
+// The most bytes a coded payload starting here could stand for, were the
+// whole rest of the image its stream. A larger size is damage, caught before
+// the engine allocates size bytes: otherwise a few damaged bytes could ask
+// for 4 GiB. The k-th LZW code stands for at most k bytes (and never more
+// than 16,128), and a stream of n bytes holds at most 8n / 14 codes; a delta
+// run never yields two bytes or more per byte it takes.
+static uint64_t LongestDecoding(unsigned char method, size_t remaining)
+{
+    if (method == kMethodDelta)
+        return 2 * (uint64_t)remaining;
+    uint64_t codes = (uint64_t)remaining * 8 / 14;
+    uint64_t growing = codes * (codes + 1) / 2;
+    uint64_t longest = codes * 16128;
+    return growing < longest ? growing : longest;
+}
+
 RecordStatus ReadRecordHead(ArchiveSpan* span, EntryRecord* record)
 {
     if (!ReadName(span, record))
@@ -40,7 +56,8 @@ RecordStatus ReadRecordHead(ArchiveSpan* span, EntryRecord* record)
     if (record->method == kMethodStored)
         return record->size <= Remaining(span) ? kRecordEntry : kRecordDamaged;
     if (record->method == kMethodLzw || record->method == kMethodDelta)
-        return kRecordEntry;
+        return record->size <= LongestDecoding(record->method, Remaining(span)) ? kRecordEntry
+                                                                                : kRecordDamaged;
     return kRecordDamaged;
 }
 
