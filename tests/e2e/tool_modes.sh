@@ -149,6 +149,23 @@ expect_status "native -m without a folder fails" nonzero $?
 expect_status "native -e without a folder fails" nonzero $?
 check "refused /m leaves no data.bin" test ! -e data.bin
 
+# Long folder arguments: one of 126 characters works; one past the 510
+# characters that the program takes is refused whole rather than cut into
+# another path.
+long126="$E2E_WORK/$(printf 'f%.0s' $(seq 1 123))"
+mkdir -p "$long126"
+echo "deep" >"$long126/file.txt"
+expect_eq "the long folder argument has 126 characters" 126 \
+    "$(to_win "$long126" | tr -d '\n' | wc -c)"
+wine_run "$E2E_SETUP_EXE" "/m$(to_win "$long126")"
+expect_status "Setup.exe /m with a 126-character folder builds" 0 $?
+expect_eq "and archives its file" '\file.txt' "$(python3 "$dump" data.bin | cut -f1)"
+rm -f data.bin data.cpp
+too_long="T:\\$(printf 'g%.0s' $(seq 1 508))"
+wine_run "$E2E_SETUP_EXE" "/m$too_long"
+expect_status "Setup.exe /m with a 511-character folder is refused" nonzero $?
+check "the refused long folder leaves no data.bin" test ! -e data.bin -a ! -e data.cpp
+
 wine_run "$E2E_SETUP_EXE" "/m$(to_win "$work/no-such-folder")"
 expect_status "Setup.exe /m of a missing folder fails" nonzero $?
 "$E2E_NATIVE" -m "$work/no-such-folder"
