@@ -34,7 +34,8 @@ struct Listing;
 Listing* ListingOpen(const char* folder);
 
 // Fills entry with the next entry. Returns 1 for an entry, 0 at the end and
-// -1 when an entry cannot be described (name too long, stat failed); the
+// -1 when an entry cannot be described (name too long, stat failed, on
+// POSIX neither a regular file nor a folder); the
 // failing name is then in entry->name, cut to fit.
 int ListingNext(Listing* listing, ListingEntry* entry);
 

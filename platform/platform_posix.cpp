@@ -64,8 +64,10 @@ static bool DescribeEntry(const char* folder, const char* name, ListingEntry* en
         return false;
     if (S_ISDIR(info.st_mode))
         entry->attributes = kAttributeDirectory;
-    else
+    else if (S_ISREG(info.st_mode))
         entry->size = (uint64_t)info.st_size;
+    else
+        return false; // a FIFO blocks the read, a device never ends or reads empty
     return true;
 }
 
