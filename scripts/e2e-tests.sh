@@ -11,7 +11,7 @@
 #   E2E_SKIP_BUILD=1  use the programs already built there
 # Screenshots go to build/screenshots/.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 repo=$(pwd)
 
 x64=$repo/${E2E_X64_BUILD:-build/e2e-x64}

@@ -139,8 +139,7 @@ check_link()
 {
     local file=$1 target=$2 workdir=$3 icon=$4 text
     local name=${file##*\\}
-    text=$(drive read-link "$file")
-    if [ $? -ne 0 ]; then
+    if ! text=$(drive read-link "$file"); then
         fail "$name can be read back" "no shortcut at $file"
         return
     fi

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers shared by the end-to-end test scripts; sourced, not run. The
 # runner (scripts/e2e-tests.sh) exports:
 #   REPO            the source tree
@@ -72,7 +73,7 @@ wine_run()
     "$REPO/scripts/wine-run" "$@"
 }
 
-# drive SUBCOMMAND ARGS...: the window driver; its output without CRs.
+# drive SUBCOMMAND ARGS...: the window driver (tests/e2e/driver.cpp).
 drive()
 {
     "$REPO/scripts/wine-run" "$E2E_DRIVER_EXE" "$@"
