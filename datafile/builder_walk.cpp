@@ -46,13 +46,15 @@ int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntr
         ReportError("%s: name holds '\\' or a non-ASCII character", path.c_str());
         return 1;
     }
-    if (IsSubFolder(entry))
-        return AddFolder(path.c_str(), name.c_str(), output);
+    // Checked for folders too: nothing under such a folder could be
+    // archived, and a link back up the tree ends here instead of looping.
     if (path.size() >= (size_t)kSourcePathSize)
     {
         ReportError("%s: path longer than %d characters", path.c_str(), kSourcePathSize - 1);
         return 1;
     }
+    if (IsSubFolder(entry))
+        return AddFolder(path.c_str(), name.c_str(), output);
     return AddFileRecord(path.c_str(), name.c_str(), entry.size, output);
 }
 
