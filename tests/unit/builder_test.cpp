@@ -4,7 +4,6 @@
 #include "datafile/builder.h"
 
 #include "datafile/entry_record.h"
-#include "datafile/extract.h"
 #include "tests/unit/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -221,37 +220,6 @@ TEST_F(BuilderTest, TrailingSeparatorGivesTheSameArchive)
     Bytes plain = ReadBytes("data.bin");
     EXPECT_EQ(MakeDataBin((tree + kPathSeparator).c_str()), 0);
     EXPECT_EQ(ReadBytes("data.bin"), plain);
-}
-
-TEST_F(BuilderTest, TotalIsTheSumOfSizes)
-{
-    File("one", std::string(1000, 'x'));
-    Folder("d");
-    File(Join("d", "two"), SlowRamp(333));
-    File(Join("d", "three"), "");
-    ParsedArchive archive = Build(tree);
-    uint32_t sum = 0;
-    for (const ParsedRecord& r : archive.records)
-        sum += r.size;
-    EXPECT_EQ(archive.total, 1333u);
-    EXPECT_EQ(sum, archive.total);
-}
-
-TEST_F(BuilderTest, ExtractingTheArchiveGivesTheTreeBack)
-{
-    File("text.txt", Repeated("tremlok water ocean ", 50));
-    Folder("Audio");
-    File(Join("Audio", "pop.wav"), SlowRamp(500));
-    File(Join("Audio", "noise"), RandomText(300));
-    ASSERT_EQ(MakeDataBin(tree.c_str()), 0);
-    ASSERT_EQ(ExtractDataBin("out"), 0);
-    for (const char* name : {"text.txt", "Audio/pop.wav", "Audio/noise"})
-    {
-        std::string native = name;
-        for (char& c : native)
-            c = c == '/' ? kPathSeparator : c;
-        EXPECT_EQ(ReadBytes(Join("out", native)), ReadBytes(Join(tree, native))) << name;
-    }
 }
 
 // Every failing run leaves the previous data.bin and data.cpp as they were

@@ -94,32 +94,6 @@ TEST_F(UninstallTest, LogKeepsEveryLineWhole)
     EXPECT_EQ(script.substr(script.size() - 9), "del \"0\"\r\n");
 }
 
-TEST_F(UninstallTest, EveryLineEndsInCrLf)
-{
-    AddUninstallLine("");
-    AddUninstallLine("REM This will uninstall Tremlok");
-    SetUninstallMark();
-    AddUninstallLine("");
-    AddUninstallLine("del \"a\"");
-    AddUninstallLine("");
-    ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
-    std::string script = ReadText("uninst.bat");
-    ASSERT_GE(script.size(), 2u);
-    EXPECT_EQ(script.substr(script.size() - 2), "\r\n");
-    for (size_t i = 0; i < script.size(); ++i)
-    {
-        if (script[i] == '\n')
-        {
-            EXPECT_EQ(script[i - 1], '\r') << "at " << i;
-        }
-        if (script[i] == '\r')
-        {
-            EXPECT_EQ(script[i + 1], '\n') << "at " << i;
-        }
-        EXPECT_NE(script[i], '\0') << "at " << i;
-    }
-}
-
 TEST_F(UninstallTest, OverwritingALongerScriptLeavesNothingOfIt)
 {
     ASSERT_TRUE(WriteText("uninst.bat", std::string(5000, 'o')));
@@ -141,16 +115,6 @@ TEST_F(UninstallTest, MakeLoggedDirLogsOnlyWhatItCreated)
     EXPECT_EQ(MakeLoggedDir("new%dir"), 0);
     EXPECT_EQ(MakeLoggedDir("new%dir"), -1);
     EXPECT_EQ(gUninstallLines, std::vector<std::string>({"rmdir \"new%%dir\"\r\n"}));
-}
-
-TEST_F(UninstallTest, ResetEmptiesLogAndMark)
-{
-    AddUninstallLine("a");
-    SetUninstallMark();
-    ResetUninstallLog();
-    EXPECT_EQ(gUninstallCount, 0);
-    EXPECT_EQ(gUninstallMark, 0);
-    EXPECT_TRUE(gUninstallLines.empty());
 }
 
 } // namespace
