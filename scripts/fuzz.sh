@@ -62,6 +62,8 @@ if ! cmake --preset fuzz -B "$build" >/dev/null ||
     exit 1
 fi
 
+# Absolute: the archive reader target changes its current directory.
+build=$(cd "$build" && pwd)
 work=$build/fuzz-work
 crashes=$build/fuzz-crashes
 logs=$build/fuzz-logs
