@@ -32,11 +32,11 @@ static HWND RequireWindow(const char* caption)
     return window;
 }
 
-static HWND RequireControl(HWND window, const char* caption, const char* spec)
+static HWND RequireControl(HWND window, const char* caption, const char* selector)
 {
-    HWND control = FindControl(window, spec);
+    HWND control = FindControl(window, selector);
     if (control == NULL)
-        fprintf(stderr, "e2e_driver: window \"%s\" has no control %s\n", caption, spec);
+        fprintf(stderr, "e2e_driver: window \"%s\" has no control %s\n", caption, selector);
     return control;
 }
 

@@ -72,13 +72,13 @@ HWND WaitTopWindow(const char* pattern, DWORD timeoutMs)
     }
 }
 
-HWND FindControl(HWND window, const char* spec)
+HWND FindControl(HWND window, const char* selector)
 {
-    if (strncmp(spec, "class:", 6) == 0)
-        return FindWindowExA(window, NULL, spec + 6, NULL);
+    if (strncmp(selector, "class:", 6) == 0)
+        return FindWindowExA(window, NULL, selector + 6, NULL);
     char* end = NULL;
-    long id = strtol(spec, &end, 10);
-    if (end == spec || *end != '\0')
+    long id = strtol(selector, &end, 10);
+    if (end == selector || *end != '\0')
         return NULL;
     return GetDlgItem(window, (int)id);
 }

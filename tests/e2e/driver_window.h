@@ -15,9 +15,9 @@ HWND FindTopWindow(const char* pattern);
 // timeoutMs. Returns null when none appeared in time.
 HWND WaitTopWindow(const char* pattern, DWORD timeoutMs);
 
-// A control of window: spec is a decimal control id, or "class:NAME" for the
+// A control of window: selector is a decimal control id, or "class:NAME" for the
 // first direct child of that window class. Returns null when there is none.
-HWND FindControl(HWND window, const char* spec);
+HWND FindControl(HWND window, const char* selector);
 
 // Reads the text of any window, also one owned by another process, into
 // text (size bytes, always terminated). Returns false when the window did
