@@ -1,19 +1,12 @@
 #include "app/install_paths.h"
 
-#include <stdio.h>
+#include "platform/text.h"
+
 #include <string.h>
 
 int JoinPath(char* out, size_t size, const char* head, const char* tail)
 {
-    if (size == 0)
-        return -1;
-    int written = snprintf(out, size, "%s%s", head, tail);
-    if (written < 0 || (size_t)written >= size)
-    {
-        out[0] = 0;
-        return -1;
-    }
-    return 0;
+    return JoinText(out, size, head, tail, nullptr) ? 0 : -1;
 }
 
 static int BuildInstallFolderPaths(const char* installFolder, InstallPaths* paths)

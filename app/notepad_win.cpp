@@ -1,10 +1,10 @@
 #include "app/notepad.h"
 
-#include <stdio.h>
 #include <string.h>
 #include <windows.h>
 
 #include "app/install_paths.h"
+#include "platform/text.h"
 
 int NotepadCommandLine(const char* path, char* out, size_t size)
 {
@@ -13,13 +13,7 @@ int NotepadCommandLine(const char* path, char* out, size_t size)
     out[0] = 0;
     if (strchr(path, '"') != NULL)
         return -1;
-    int written = snprintf(out, size, "notepad \"%s\"", path);
-    if (written < 0 || (size_t)written >= size)
-    {
-        out[0] = 0;
-        return -1;
-    }
-    return 0;
+    return JoinText(out, size, "notepad \"", path, "\"", nullptr) ? 0 : -1;
 }
 
 typedef UINT(WINAPI* WindowsDirectoryFunction)(LPSTR, UINT);

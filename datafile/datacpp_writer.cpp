@@ -3,11 +3,17 @@
 
 #include "datafile/format.h"
 #include "platform/platform.h"
+#include "platform/text_output.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <string>
+
+// data.cpp is a text file: it gets this platform's line ends.
+#ifdef _WIN32
+static const char kLineEnd[] = "\r\n";
+#else
+static const char kLineEnd[] = "\n";
+#endif
 
 // Item i is bytes 4i to 4i + 3 of the data file, little-endian, with zero
 // bytes past its end.
@@ -18,36 +24,51 @@ static uint32_t Item(const unsigned char* data, uint32_t n, uint32_t offset)
     return ReadLe32(word);
 }
 
-static void PrintSource(FILE* out, const unsigned char* data, uint32_t n)
+static void PutLine(TextOutput* out, const char* text)
 {
-    fprintf(out, "unsigned int gSizeDatfile = %d;\n", (int)n);
+    PutText(out, text);
+    PutText(out, kLineEnd);
+}
+
+// n is below 2^31, so its decimal text is the same taken signed or not.
+static void PrintSource(TextOutput* out, const unsigned char* data, uint32_t n)
+{
+    PutText(out, "unsigned int gSizeDatfile = ");
+    PutNumber(out, n, 10);
+    PutLine(out, ";");
     // One word more than needed when n is a multiple of 4: the compiler
     // zero-fills it, and the array always ends in a zero byte or more.
-    fprintf(out, "unsigned int gDatfile[%d] = \n", (int)(((n | 3) + 1) / 4));
-    fputs("{\n", out);
+    PutText(out, "unsigned int gDatfile[");
+    PutNumber(out, ((n | 3) + 1) / 4, 10);
+    PutLine(out, "] = ");
+    PutLine(out, "{");
     for (uint32_t offset = 0; offset < n; offset += 4)
     {
         if (offset % 32 == 0)
-            fputs("    ", out);
-        fprintf(out, "0x%x, ", (unsigned)Item(data, n, offset));
+            PutText(out, "    ");
+        PutText(out, "0x");
+        PutNumber(out, Item(data, n, offset), 16);
+        PutText(out, ", ");
         if (offset % 32 == 28)
-            fputs("\n", out);
+            PutText(out, kLineEnd);
     }
-    fputs("\n};\n", out);
+    PutText(out, kLineEnd);
+    PutLine(out, "};");
 }
 
-// Text mode on purpose: the generated file gets the platform's line ends.
 static int PrintSourceFile(const char* cppPath, const unsigned char* data, uint32_t n)
 {
-    FILE* out = fopen(cppPath, "w");
-    if (!out)
+    int fd = FileCreate(cppPath);
+    if (fd < 0)
     {
         ReportError("%s: cannot be created", cppPath);
         return 1;
     }
-    PrintSource(out, data, n);
-    bool written = !ferror(out);
-    written = fclose(out) == 0 && written;
+    TextOutput out;
+    BeginTextOutput(&out, FileSink, &fd);
+    PrintSource(&out, data, n);
+    bool written = FinishTextOutput(&out) == 0;
+    written = FileClose(fd) == 0 && written;
     if (written)
         return 0;
     ReportError("%s: cannot be written", cppPath);
@@ -78,16 +99,24 @@ int WriteDataCppText(const char* binPath, const char* cppPath)
 
 int WriteDataCppFrom(const char* binPath, const char* cppPath)
 {
-    std::string temporary = std::string(cppPath) + ".tmp";
-    if (WriteDataCppText(binPath, temporary.c_str()) != 0)
-        return 1;
-    if (FileReplace(temporary.c_str(), cppPath) != 0)
+    size_t length = strlen(cppPath);
+    char* temporary = (char*)malloc(length + sizeof ".tmp");
+    if (!temporary)
     {
-        ReportError("%s: cannot be replaced", cppPath);
-        FileRemove(temporary.c_str());
+        ReportError("%s: out of memory", cppPath);
         return 1;
     }
-    return 0;
+    memcpy(temporary, cppPath, length);
+    memcpy(temporary + length, ".tmp", sizeof ".tmp");
+    int result = WriteDataCppText(binPath, temporary);
+    if (result == 0 && FileReplace(temporary, cppPath) != 0)
+    {
+        ReportError("%s: cannot be replaced", cppPath);
+        FileRemove(temporary);
+        result = 1;
+    }
+    free(temporary);
+    return result;
 }
 
 int WriteDataCpp()

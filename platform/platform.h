@@ -80,6 +80,8 @@ bool IsPathSeparator(char c);
 
 // Writes "setup: <message>" and a line end to standard error. The tool modes
 // report what failed this way; the install wizard shows no messages of its own.
+// format takes only %s, %c, %d, %u, %x and %%, without flags or widths: the
+// Windows build formats it with PutFormatted (platform/text_output.h).
 void ReportError(const char* format, ...)
 #ifdef __GNUC__
     __attribute__((format(printf, 1, 2)))

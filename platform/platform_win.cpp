@@ -2,11 +2,13 @@
 // descriptors and find-first/find-next.
 #include "platform/platform.h"
 
+#include "platform/text.h"
+
 #include <direct.h>
 #include <fcntl.h>
 #include <io.h>
-#include <stdarg.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <windows.h>
@@ -22,14 +24,15 @@ struct Listing
 Listing* ListingOpen(const char* folder)
 {
     char pattern[1024];
-    int length = snprintf(pattern, sizeof pattern, "%s\\*", folder);
-    if (length < 0 || length >= (int)sizeof pattern)
+    if (!JoinText(pattern, sizeof pattern, folder, "\\*", nullptr))
         return nullptr;
-    Listing* listing = new Listing;
+    Listing* listing = (Listing*)malloc(sizeof *listing);
+    if (!listing)
+        return nullptr;
     listing->find = FindFirstFileA(pattern, &listing->data);
     if (listing->find == INVALID_HANDLE_VALUE)
     {
-        delete listing;
+        free(listing);
         return nullptr;
     }
     listing->pending = true;
@@ -55,7 +58,7 @@ int ListingNext(Listing* listing, ListingEntry* entry)
 void ListingClose(Listing* listing)
 {
     FindClose(listing->find);
-    delete listing;
+    free(listing);
 }
 
 int FileOpenRead(const char* path)
@@ -134,15 +137,4 @@ int FileRemove(const char* path)
 bool IsPathSeparator(char c)
 {
     return c == '\\' || c == '/';
-}
-
-void ReportError(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    fputs("setup: ", stderr);
-    vfprintf(stderr, format, arguments);
-    fputc('\n', stderr);
-    fflush(stderr);
-    va_end(arguments);
 }

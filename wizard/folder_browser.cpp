@@ -1,9 +1,9 @@
 #include "wizard/folder_browser.h"
 
 #include <shlobj.h>
-#include <stdio.h>
 #include <string.h>
 
+#include "platform/text.h"
 #include "res/resource_ids.h"
 #include "wizard/shell_path.h"
 #include "wizard/welcome_page.h"
@@ -20,13 +20,7 @@ int JoinProductName(const char* folder, char* out, size_t size)
     out[0] = 0;
     if (folder[0] == 0)
         return -1;
-    int written = snprintf(out, size, "%s%s", folder, gProductName);
-    if (written < 0 || (size_t)written >= size)
-    {
-        out[0] = 0;
-        return -1;
-    }
-    return 0;
+    return JoinText(out, size, folder, gProductName, nullptr) ? 0 : -1;
 }
 
 // The install folder that choosing idList would give, or -1 when the shell
@@ -57,8 +51,8 @@ int CALLBACK BrowseStatusCallback(HWND window, UINT message, LPARAM lParam, LPAR
 void BrowseForInstallFolder(HWND page)
 {
     char title[260];
-    snprintf(title, sizeof title, "Please select the folder into which to install %s",
-             gProductName);
+    JoinText(title, sizeof title, "Please select the folder into which to install ", gProductName,
+             nullptr);
     char displayName[MAX_PATH];
     BROWSEINFOA info;
     memset(&info, 0, sizeof info);

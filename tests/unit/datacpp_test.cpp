@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <string>
 
 namespace
@@ -120,6 +121,43 @@ TEST_F(DataCppTest, FullLastRowIsFollowedByAnEmptyLine)
         EXPECT_EQ(text.substr(text.size() - Native(", \n\n};\n").size()), Native(", \n\n};\n"))
             << n;
     }
+}
+
+// The same layout printed word by word through the C library, apart from
+// the number writing the writer does itself.
+std::string PrintfRendering(const Bytes& bytes)
+{
+    char line[128];
+    snprintf(line, sizeof line,
+             "unsigned int gSizeDatfile = %d;\nunsigned int gDatfile[%d] = \n{\n",
+             (int)bytes.size(), (int)((bytes.size() | 3) + 1) / 4);
+    std::string text = line;
+    for (size_t offset = 0; offset < bytes.size(); offset += 4)
+    {
+        unsigned word = 0;
+        for (size_t i = 0; i < 4 && offset + i < bytes.size(); ++i)
+            word |= (unsigned)bytes[offset + i] << (8 * i);
+        snprintf(line, sizeof line, "%s0x%x, %s", offset % 32 == 0 ? "    " : "", word,
+                 offset % 32 == 28 ? "\n" : "");
+        text += line;
+    }
+    return text + "\n};\n";
+}
+
+// Large enough to pass through the output buffer many times, with words of
+// every width from 0x0 to 0xffffffff.
+TEST_F(DataCppTest, LargeFileMatchesThePrintfLayout)
+{
+    Bytes bytes(40001);
+    uint32_t state = 12345;
+    for (size_t i = 0; i < bytes.size(); ++i)
+    {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = (unsigned char)((i / 64) % 5 == 0 ? 0 : state >> (8 + (i / 256) % 24));
+    }
+    ASSERT_TRUE(WriteBytes("data.bin", bytes));
+    ASSERT_EQ(WriteDataCpp(), 0);
+    EXPECT_TRUE(ReadText("data.cpp") == Native(PrintfRendering(bytes)));
 }
 
 TEST_F(DataCppTest, RefusesWhatIsNoDataFile)
