@@ -9,7 +9,6 @@
 
 #include <stdlib.h>
 #include <string.h>
-#include <vector>
 
 unsigned char ChooseMethod(uint32_t lzwLength, uint32_t deltaLength, uint32_t n)
 {
@@ -56,12 +55,12 @@ static int WriteRecord(const char* archiveName, const unsigned char* data, uint3
         payload = coded.delta;
         payloadLength = coded.deltaLength;
     }
-    size_t nameLength = strlen(archiveName) + 1;
-    std::vector<unsigned char> head(nameLength + 5);
-    memcpy(head.data(), archiveName, nameLength);
-    WriteLe32(&head[nameLength], n);
-    head[nameLength + 4] = method;
-    if (FileWriteAll(output->fd, head.data(), (uint32_t)head.size()) != 0 ||
+    // The name with its terminator, then the size and the method byte.
+    unsigned char sizeAndMethod[5];
+    WriteLe32(sizeAndMethod, n);
+    sizeAndMethod[4] = method;
+    if (FileWriteAll(output->fd, archiveName, (uint32_t)strlen(archiveName) + 1) != 0 ||
+        FileWriteAll(output->fd, sizeAndMethod, sizeof sizeAndMethod) != 0 ||
         FileWriteAll(output->fd, payload, payloadLength) != 0)
     {
         ReportError("%s: cannot be written", output->path);

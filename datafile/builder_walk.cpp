@@ -2,8 +2,7 @@
 #include "datafile/builder.h"
 
 #include "datafile/format.h"
-
-#include <string>
+#include "platform/text.h"
 
 static bool IsSubFolder(const ListingEntry& entry)
 {
@@ -39,23 +38,30 @@ int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntr
     // Dot-folders, "." and ".." among them, are skipped with their contents.
     if (!IsSubFolder(entry) && !IsPlainFile(entry))
         return 0;
-    std::string path = std::string(parentPath) + kPathSeparator + entry.name;
-    std::string name = std::string(parentPrefix) + '\\' + entry.name;
+    // Reports name the path by its parts, so that a path too long for the
+    // buffer is still named whole.
     if (!IsPortableName(entry.name))
     {
-        ReportError("%s: name holds '\\' or a non-ASCII character", path.c_str());
+        ReportError("%s%c%s: name holds '\\' or a non-ASCII character", parentPath, kPathSeparator,
+                    entry.name);
         return 1;
     }
     // Checked for folders too: nothing under such a folder could be
     // archived, and a link back up the tree ends here instead of looping.
-    if (path.size() >= (size_t)kSourcePathSize)
+    // The archive name is the path less its root folder, so it fits too.
+    const char separator[] = {kPathSeparator, 0};
+    char path[kSourcePathSize];
+    char name[kSourcePathSize];
+    if (!JoinText(path, sizeof path, parentPath, separator, entry.name, nullptr) ||
+        !JoinText(name, sizeof name, parentPrefix, "\\", entry.name, nullptr))
     {
-        ReportError("%s: path longer than %d characters", path.c_str(), kSourcePathSize - 1);
+        ReportError("%s%c%s: path longer than %d characters", parentPath, kPathSeparator,
+                    entry.name, kSourcePathSize - 1);
         return 1;
     }
     if (IsSubFolder(entry))
-        return AddFolder(path.c_str(), name.c_str(), output);
-    return AddFileRecord(path.c_str(), name.c_str(), entry.size, output);
+        return AddFolder(path, name, output);
+    return AddFileRecord(path, name, entry.size, output);
 }
 
 int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* output)

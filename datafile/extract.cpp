@@ -48,17 +48,20 @@ int BeginExtract(const char* root, const unsigned int* image, uint32_t imageSize
 
 // The label has room for 255 characters; a longer path keeps its start
 // and its end, the file name, around "...".
-static void ShowPath(char* currentFile, const std::string& path)
+static void ShowPath(char* currentFile, const char* path)
 {
     const size_t room = kCurrentFileSize - 1;
-    std::string shown = path;
-    if (shown.size() > room)
+    size_t length = strlen(path);
+    if (length <= room)
     {
-        size_t head = (room - 3) / 2;
-        size_t tail = room - 3 - head;
-        shown = path.substr(0, head) + "..." + path.substr(path.size() - tail);
+        memcpy(currentFile, path, length + 1);
+        return;
     }
-    memcpy(currentFile, shown.c_str(), shown.size() + 1);
+    size_t head = (room - 3) / 2;
+    size_t tail = room - 3 - head;
+    memcpy(currentFile, path, head);
+    memcpy(currentFile + head, "...", 3);
+    memcpy(currentFile + head + 3, path + length - tail, tail + 1);
 }
 
 static int FinishExtract(char* currentFile)

@@ -22,15 +22,15 @@ static int ExtractAll(const char* folder, ArchiveSpan* span)
             return result;
         if (outcome == kEntryFailed)
         {
-            if (entry.path.empty())
+            if (!entry.path[0])
                 ReportError("%s: %s", kDataBinName, entry.problem);
             else
-                ReportError("%s: %s at %s", kDataBinName, entry.problem, entry.path.c_str());
+                ReportError("%s: %s at %s", kDataBinName, entry.problem, entry.path);
             return 1;
         }
         if (outcome == kEntrySkipped)
         {
-            ReportError("%s: %s", entry.path.c_str(), entry.problem);
+            ReportError("%s: %s", entry.path, entry.problem);
             result = 1;
         }
     }

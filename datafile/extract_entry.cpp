@@ -11,12 +11,17 @@
 #include <stdlib.h>
 #include <string.h>
 
-std::string EntryPath(const char* root, const char* name)
+bool EntryPath(char* out, size_t size, const char* root, const char* name)
 {
-    std::string path = root;
-    for (const char* p = name; *p; ++p)
-        path += *p == '\\' ? kPathSeparator : *p;
-    return path;
+    if (size == 0)
+        return false;
+    size_t used = 0;
+    for (const char* p = root; *p && used < size - 1; ++p)
+        out[used++] = *p;
+    for (const char* p = name; *p && used < size - 1; ++p)
+        out[used++] = *p == '\\' ? kPathSeparator : *p;
+    out[used] = 0;
+    return strlen(root) + strlen(name) == used;
 }
 
 // Created or truncated, written in one write, flushed to disk. A file that
@@ -34,14 +39,18 @@ static bool WriteEntryFile(const char* path, const unsigned char* data, uint32_t
     return written;
 }
 
-static void MakeEntryFolders(const std::string& path, size_t rootLength)
+// path is shorter than kEntryPathSize: the caller checked.
+static void MakeEntryFolders(const char* path, size_t rootLength)
 {
     // The name's first backslash follows the root, so the last separator
     // from there on is the one before the file name.
-    size_t last = path.find_last_of(kPathSeparator);
-    if (last == std::string::npos || last < rootLength)
+    const char* last = strrchr(path, kPathSeparator);
+    if (!last || (size_t)(last - path) < rootLength)
         return;
-    MakePath(path.substr(0, last).c_str());
+    char folder[kEntryPathSize];
+    memcpy(folder, path, (size_t)(last - path));
+    folder[last - path] = 0;
+    MakePath(folder);
 }
 
 static EntryOutcome Fail(EntryResult* result, const char* problem)
@@ -61,13 +70,13 @@ static EntryOutcome WriteEntry(const char* root, const EntryRecord& record,
 {
     if (record.nameTooLong)
         return Skip(result, "entry name too long");
-    if (result->path.size() >= (size_t)kEntryPathSize)
+    if (result->pathCut || strlen(result->path) >= (size_t)kEntryPathSize)
         return Skip(result, "path too long");
     MakeEntryFolders(result->path, strlen(root));
-    if (!WriteEntryFile(result->path.c_str(), data, record.size))
+    if (!WriteEntryFile(result->path, data, record.size))
         return Skip(result, "cannot be written");
     if (logFile)
-        AddUninstallCommand("del", result->path.c_str());
+        AddUninstallCommand("del", result->path);
     return kEntryWritten;
 }
 
@@ -76,7 +85,8 @@ EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, bool logFile, Ent
     EntryRecord record;
     result->size = 0;
     result->problem = nullptr;
-    result->path.clear();
+    result->path[0] = 0;
+    result->pathCut = false;
     // Names begin with a separator: without a root they name the top of the
     // drive or of the file system.
     if (!root[0])
@@ -86,7 +96,7 @@ EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, bool logFile, Ent
         return kEntryEnd;
     if (status == kRecordDamaged)
         return Fail(result, "data file damaged");
-    result->path = EntryPath(root, record.name);
+    result->pathCut = !EntryPath(result->path, sizeof result->path, root, record.name);
     result->size = record.size;
     if (!record.nameTooLong && !IsSafeEntryName(record.name))
         return Fail(result, "entry name would leave the destination folder");

@@ -5,8 +5,8 @@
 
 #include "datafile/entry_record.h"
 
+#include <stddef.h>
 #include <stdint.h>
-#include <string>
 
 enum EntryOutcome
 {
@@ -16,19 +16,27 @@ enum EntryOutcome
     kEntryFailed   // damaged image or no memory: extraction cannot go on
 };
 
+// Room for an entry path in progress and reports: a root (the folder
+// argument or the install folder, each under 512 characters) and a name
+// under kEntryNameSize. A path that needs more is cut here, and it is
+// always skipped as too long, never written.
+const int kReportedPathSize = 1024;
+
 struct EntryResult
 {
-    uint32_t size;       // the entry's size, for progress
-    std::string path;    // root followed by the name; empty until the name is read
-    const char* problem; // what went wrong, for skipped and failed entries
+    uint32_t size;                // the entry's size, for progress
+    char path[kReportedPathSize]; // root followed by the name; "" until the name is read
+    bool pathCut;                 // path holds only the start of a longer path
+    const char* problem;          // what went wrong, for skipped and failed entries
 };
 
 // Reads the next record at span and writes its file under root, creating
 // its folders. When logFile is set the file gets its "del" line.
 EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, bool logFile, EntryResult* result);
 
-// Root followed by name, the archive's backslashes turned into this
-// platform's separator.
-std::string EntryPath(const char* root, const char* name);
+// Writes root followed by name into out (size bytes), the archive's
+// backslashes turned into this platform's separator. Returns false when it
+// does not fit: out then holds as much of the start as fits.
+bool EntryPath(char* out, size_t size, const char* root, const char* name);
 
 #endif

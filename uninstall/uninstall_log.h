@@ -2,32 +2,37 @@
 #ifndef TREMLOK_UNINSTALL_UNINSTALL_LOG_H
 #define TREMLOK_UNINSTALL_UNINSTALL_LOG_H
 
-#include <string>
-#include <vector>
-
-// One command line per element, each ending in CR LF. The log grows as
-// needed: no line is dropped and none is cut.
-extern std::vector<std::string> gUninstallLines;
+// gUninstallCount command lines, each a string of its own ending in CR LF.
+// The table grows as needed: no line is cut, and none is dropped unnoticed.
+extern char** gUninstallLines;
 extern int gUninstallCount;
 extern int gUninstallMark;
+// 1 once a line could not be stored for want of memory, until the next
+// ResetUninstallLog.
+extern int gUninstallLineLost;
 
-// Appends text followed by CR LF. Returns the new count.
+// Appends text followed by CR LF. Returns the new count, or -1 when there
+// is no memory for the line (gUninstallLineLost is then set).
 int AddUninstallLine(const char* text);
 
 // Appends command "path" with every '%' of path doubled, so that cmd reads
-// back exactly path. Returns the new count.
+// back exactly path. Returns as AddUninstallLine.
 int AddUninstallCommand(const char* command, const char* path);
 
 // Creates one folder; when it was created, appends rmdir "path". Returns 0
 // when created, -1 when not.
 int MakeLoggedDir(const char* path);
 
+// Empties the log, freeing its lines, and clears gUninstallLineLost.
 void ResetUninstallLog();
 void SetUninstallMark();
 
 // Writes the log to scriptPath in its two reversed runs (mark - 1 down to 0,
 // then count - 1 down to mark + 1). Returns 0 on success, -1 when the file
-// cannot be opened or written whole (a partial file is removed).
+// cannot be opened or written whole (a partial file is removed), or when
+// the log lost a line: no script is written then, since it would leave
+// that file or folder behind, and the line at the mark might no longer be
+// the separator that is never written.
 int WriteUninstallScript(const char* scriptPath);
 
 #endif

@@ -3,29 +3,30 @@
 #include "uninstall/uninstall_log.h"
 
 #include "platform/platform.h"
-
-#include <string>
+#include "platform/text_output.h"
 
 // The line at the mark itself is an empty separator that is never written.
-static std::string ScriptText()
+static void PutScript(TextOutput* out)
 {
-    int count = (int)gUninstallLines.size();
+    int count = gUninstallCount;
     int mark = gUninstallMark < 0 ? 0 : (gUninstallMark > count ? count : gUninstallMark);
-    std::string text;
     for (int i = mark - 1; i >= 0; --i)
-        text += gUninstallLines[i];
+        PutText(out, gUninstallLines[i]);
     for (int i = count - 1; i > mark; --i)
-        text += gUninstallLines[i];
-    return text;
+        PutText(out, gUninstallLines[i]);
 }
 
 int WriteUninstallScript(const char* scriptPath)
 {
-    std::string text = ScriptText();
+    if (gUninstallLineLost)
+        return -1;
     int fd = FileCreate(scriptPath);
     if (fd < 0)
         return -1;
-    bool written = FileWriteAll(fd, text.data(), (uint32_t)text.size()) == 0;
+    TextOutput out;
+    BeginTextOutput(&out, FileSink, &fd);
+    PutScript(&out);
+    bool written = FinishTextOutput(&out) == 0;
     written = FileCommit(fd) == 0 && written;
     written = FileClose(fd) == 0 && written;
     if (written)

@@ -4,6 +4,7 @@
 #include "datafile/embedded_image.h"
 #include "datafile/entry_record.h"
 #include "datafile/extract.h"
+#include "tests/unit/logged_lines.h"
 #include "tests/unit/scratch_folder.h"
 #include "uninstall/uninstall_log.h"
 
@@ -112,7 +113,7 @@ TEST_F(DataCppExtractTest, InstallRunGivesTheTreeBack)
         "del \"" + root + Native("\\empty.dat") + "\"\r\n",
         "del \"" + root + Native("\\readme.txt") + "\"\r\n",
     };
-    EXPECT_EQ(gUninstallLines, expected);
+    EXPECT_EQ(LoggedLines(), expected);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // with its comment line.
 #include "uninstall/uninstall_log.h"
 
+#include "tests/unit/logged_lines.h"
 #include "tests/unit/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -75,8 +76,8 @@ TEST_F(UninstallTest, MarkAtEndWritesFirstRunOnly)
 TEST_F(UninstallTest, PercentInPathsIsDoubled)
 {
     AddUninstallCommand("del", "C:\\100% Games\\%PATH%.txt");
-    ASSERT_EQ(gUninstallLines.size(), 1u);
-    EXPECT_EQ(gUninstallLines[0], "del \"C:\\100%% Games\\%%PATH%%.txt\"\r\n");
+    EXPECT_EQ(LoggedLines(),
+              std::vector<std::string>({"del \"C:\\100%% Games\\%%PATH%%.txt\"\r\n"}));
 }
 
 TEST_F(UninstallTest, LogKeepsEveryLineWhole)
@@ -87,7 +88,6 @@ TEST_F(UninstallTest, LogKeepsEveryLineWhole)
     EXPECT_EQ(AddUninstallLine(longLine.c_str()), 301);
     SetUninstallMark();
     EXPECT_EQ(gUninstallCount, 301);
-    EXPECT_EQ(gUninstallLines.size(), 301u);
     ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
     std::string script = ReadText("uninst.bat");
     EXPECT_EQ(script.substr(0, longLine.size() + 2), longLine + "\r\n");
@@ -110,11 +110,31 @@ TEST_F(UninstallTest, UnopenableScriptIsReported)
     EXPECT_FALSE(Exists("missing"));
 }
 
+// A line that could not be stored would leave its file behind, and could
+// move the mark off its separator: such a log writes no script at all, and
+// an earlier script stays as it was.
+TEST_F(UninstallTest, LogThatLostALineWritesNoScript)
+{
+    ASSERT_TRUE(WriteText("uninst.bat", "earlier\r\n"));
+    AddUninstallLine("del \"a\"");
+    gUninstallLineLost = 1; // as a failed allocation leaves it
+    AddUninstallLine("del \"b\"");
+    EXPECT_EQ(WriteUninstallScript("uninst.bat"), -1);
+    EXPECT_EQ(ReadText("uninst.bat"), "earlier\r\n");
+    ResetUninstallLog();
+    EXPECT_EQ(gUninstallLineLost, 0);
+    EXPECT_EQ(gUninstallCount, 0);
+    AddUninstallLine("del \"c\"");
+    SetUninstallMark();
+    ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
+    EXPECT_EQ(ReadText("uninst.bat"), "del \"c\"\r\n");
+}
+
 TEST_F(UninstallTest, MakeLoggedDirLogsOnlyWhatItCreated)
 {
     EXPECT_EQ(MakeLoggedDir("new%dir"), 0);
     EXPECT_EQ(MakeLoggedDir("new%dir"), -1);
-    EXPECT_EQ(gUninstallLines, std::vector<std::string>({"rmdir \"new%%dir\"\r\n"}));
+    EXPECT_EQ(LoggedLines(), std::vector<std::string>({"rmdir \"new%%dir\"\r\n"}));
 }
 
 } // namespace
