@@ -91,6 +91,7 @@ TEST_F(UninstallLimitsTest, ScriptHoldsEveryLineWhole)
         if (c.mark == c.lines)
             SetUninstallMark();
         ASSERT_EQ(gUninstallCount, (int)c.lines) << c.label;
+        EXPECT_EQ(gUninstallLineLost, 0) << c.label;
         for (size_t i = 0; i < c.lines; ++i)
             ASSERT_EQ(LogLine(i), lines[i] + "\r\n") << c.label << ", line " << i;
         ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0) << c.label;
