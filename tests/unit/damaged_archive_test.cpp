@@ -642,8 +642,9 @@ TEST(RecordHeadTest, DensestRealStreamsPass)
         ASSERT_NE(length, kCoderFailed) << c.label;
         Bytes bytes = {'\\', 'a', 0, 0, 0, 0, 0, c.method};
         WriteLe32(&bytes[3], (uint32_t)c.content.size());
-        bytes.insert(bytes.end(), coded.begin(), coded.begin() + length);
-        bytes.push_back(0);
+        // The stream, then the end marker.
+        bytes.resize(bytes.size() + length + 1, 0);
+        memcpy(&bytes[8], coded.data(), length);
         ArchiveSpan span = {bytes.data(), bytes.data() + bytes.size()};
         EntryRecord record;
         ASSERT_EQ(ReadRecordHead(&span, &record), kRecordEntry)
