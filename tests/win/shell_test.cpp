@@ -14,256 +14,145 @@
 namespace
 {
 
-// An identifier list for a file-system path, freed by the caller.
-LPITEMIDLIST IdListFor(const char* path)
+// What PathFromIdList makes of folder in a buffer of size bytes, "" when it
+// refuses.
+std::string PathOf(const char* folder, size_t size)
 {
     IShellFolder* desktop = NULL;
-    if (FAILED(SHGetDesktopFolder(&desktop)))
-        return NULL;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
     LPITEMIDLIST idList = NULL;
-    HRESULT result = desktop->ParseDisplayName(NULL, NULL, wide, NULL, &idList, NULL);
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, folder, -1, wide, MAX_PATH);
+    if (FAILED(SHGetDesktopFolder(&desktop)))
+        return "<no desktop>";
+    HRESULT parsed = desktop->ParseDisplayName(NULL, NULL, wide, NULL, &idList, NULL);
     desktop->Release();
-    return SUCCEEDED(result) ? idList : NULL;
-}
-
-std::string PathOf(const char* folder)
-{
-    LPITEMIDLIST idList = IdListFor(folder);
-    if (idList == NULL)
+    if (FAILED(parsed))
         return "<no id list>";
     char path[kShellPathSize];
-    HRESULT result = PathFromIdList(idList, path, sizeof path);
-    CoTaskMemFree(idList);
-    return SUCCEEDED(result) ? std::string(path) : "<failed>";
-}
-
-struct ComTest : ScratchTest
-{
-    void SetUp() override
-    {
-        ScratchTest::SetUp();
-        CoInitialize(NULL);
-    }
-    void TearDown() override
-    {
-        CoUninitialize();
-        ScratchTest::TearDown();
-    }
-};
-
-typedef ComTest PathFromIdListTest;
-
-TEST_F(PathFromIdListTest, EndsInExactlyOneBackslash)
-{
-    EXPECT_EQ("C:\\", PathOf("C:\\"));
-    EXPECT_EQ("C:\\windows\\", PathOf("C:\\windows"));
-    CreateDirectoryA(Path("Program Files").c_str(), NULL);
-    EXPECT_EQ(Path("Program Files") + "\\", PathOf(Path("Program Files").c_str()));
-}
-
-TEST_F(PathFromIdListTest, RefusesABufferThatCannotHoldTheBackslash)
-{
-    LPITEMIDLIST idList = IdListFor("C:\\windows");
-    ASSERT_NE(nullptr, idList);
-    char path[12];
     memset(path, 'x', sizeof path);
-    // "C:\windows\" needs 12 bytes with its terminator; 11 must be refused.
-    EXPECT_TRUE(FAILED(PathFromIdList(idList, path, 11)));
-    EXPECT_EQ('\0', path[0]);
-    EXPECT_EQ('x', path[11]);
-    EXPECT_TRUE(SUCCEEDED(PathFromIdList(idList, path, 12)));
-    EXPECT_STREQ("C:\\windows\\", path);
+    HRESULT result = PathFromIdList(idList, path, size);
     CoTaskMemFree(idList);
+    EXPECT_EQ(SUCCEEDED(result), path[0] != 0) << folder;
+    EXPECT_EQ('x', path[size]) << "written past " << size << " bytes";
+    return path;
 }
 
-struct SpecialFolderCase
+TEST(ShellPath, PathFromIdListEndsInOneBackslashOrRefuses)
 {
-    int csidl;
-    const char* name;
-};
-
-class SpecialFolderTest : public ::testing::TestWithParam<SpecialFolderCase>
-{
-};
-
-TEST_P(SpecialFolderTest, EndsInOneBackslashAndExists)
-{
-    char path[kShellPathSize];
-    ASSERT_TRUE(SUCCEEDED(GetSpecialFolderPath(GetParam().csidl, path, sizeof path)));
-    size_t length = strlen(path);
-    ASSERT_GT(length, 3u);
-    EXPECT_EQ('\\', path[length - 1]);
-    EXPECT_NE('\\', path[length - 2]);
-    DWORD attributes = GetFileAttributesA(path);
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes) << path;
-    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ("C:\\", PathOf("C:\\", kShellPathSize - 1));
+    EXPECT_EQ("C:\\windows\\", PathOf("C:\\windows", kShellPathSize - 1));
+    // "C:\windows\" and its terminator need 12 bytes.
+    EXPECT_EQ("C:\\windows\\", PathOf("C:\\windows", 12));
+    EXPECT_EQ("", PathOf("C:\\windows", 11));
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, SpecialFolderTest,
-                         ::testing::Values(SpecialFolderCase{CSIDL_PROGRAMS, "programs"},
-                                           SpecialFolderCase{CSIDL_DESKTOPDIRECTORY, "desktop"}),
-                         [](const ::testing::TestParamInfo<SpecialFolderCase>& info)
-                         { return std::string(info.param.name); });
-
-TEST(SpecialFolderPath, LeavesThePathUntouchedOnFailure)
+TEST(ShellPath, SpecialFoldersAreExistingFoldersEndingInOneBackslash)
 {
-    char path[kShellPathSize] = "unchanged";
-    EXPECT_TRUE(FAILED(GetSpecialFolderPath(0x7F, path, sizeof path)));
-    EXPECT_STREQ("unchanged", path);
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY})
+    {
+        char path[kShellPathSize];
+        ASSERT_EQ(S_OK, GetSpecialFolderPath(csidl, path, sizeof path)) << csidl;
+        std::string text = path;
+        EXPECT_EQ(text.size() - 2, text.find_last_not_of('\\')) << text;
+        EXPECT_TRUE(std::filesystem::is_directory(text)) << text;
+    }
+    char untouched[kShellPathSize] = "unchanged";
+    EXPECT_TRUE(FAILED(GetSpecialFolderPath(0x7F, untouched, sizeof untouched)));
+    EXPECT_STREQ("unchanged", untouched);
 }
 
-// What a shortcut file holds, read back through the link object.
 struct LinkContents
 {
-    HRESULT loaded;
-    std::string target;
-    std::string workingDirectory;
-    std::string iconPath;
+    std::string target, workingDirectory, iconPath, arguments, description;
     int iconIndex;
-    std::string arguments;
-    std::string description;
 };
 
-LinkContents ReadLink(const std::string& linkPath)
+// The shortcut at linkPath as the shell reads it; false when it cannot load it.
+bool ReadLink(const std::string& linkPath, LinkContents* contents)
 {
-    LinkContents contents = {E_FAIL, "", "", "", -1, "", ""};
     IShellLinkA* link = NULL;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                (void**)&link)))
-        return contents;
     IPersistFile* file = NULL;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file)))
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
+    CoInitialize(NULL);
+    bool loaded = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
+                                             IID_IShellLinkA, (void**)&link)) &&
+                  SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file)) &&
+                  SUCCEEDED(file->Load(wide, STGM_READ));
+    char text[5][MAX_PATH] = {};
+    int iconIndex = -1;
+    if (loaded)
     {
-        WCHAR wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
-        contents.loaded = file->Load(wide, STGM_READ);
-        char text[MAX_PATH];
-        if (SUCCEEDED(link->GetPath(text, MAX_PATH, NULL, 0)))
-            contents.target = text;
-        if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH)))
-            contents.workingDirectory = text;
-        if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &contents.iconIndex)))
-            contents.iconPath = text;
-        if (SUCCEEDED(link->GetArguments(text, MAX_PATH)))
-            contents.arguments = text;
-        if (SUCCEEDED(link->GetDescription(text, MAX_PATH)))
-            contents.description = text;
-        file->Release();
+        link->GetPath(text[0], MAX_PATH, NULL, 0);
+        link->GetWorkingDirectory(text[1], MAX_PATH);
+        link->GetIconLocation(text[2], MAX_PATH, &iconIndex);
+        link->GetArguments(text[3], MAX_PATH);
+        link->GetDescription(text[4], MAX_PATH);
+        *contents = {text[0], text[1], text[2], text[3], text[4], iconIndex};
     }
-    link->Release();
-    return contents;
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    CoUninitialize();
+    return loaded;
 }
 
-typedef ComTest CreateShortcutTest;
+typedef ScratchTest ShortcutTest;
 
-TEST_F(CreateShortcutTest, AppliesOnlyTheFieldsItsMaskSelects)
+TEST_F(ShortcutTest, HoldsWhatItsMaskSelectsUnderTheNameGiven)
 {
     std::string game = Path("game.exe");
-    std::string readme = Path("Readme.txt");
-    WriteText(game, "MZ");
-    WriteText(readme, "hello");
+    ASSERT_TRUE(WriteText(game, "MZ"));
+    // A link path of exactly n characters in the scratch folder.
+    auto ofLength = [&](size_t n) { return std::string(n - scratch.size() - 5, 'a') + ".lnk"; };
+    const std::string windows = "C:\\windows";
     struct Case
     {
-        const char* file;
+        std::string name;
         unsigned mask;
-        const std::string& target;
-        const char* workingDirectory; // expected
-        const char* iconPath;         // expected, empty when unset
+        bool written;
+        std::string workingDirectory, iconPath; // expected; empty when not set
     } cases[] = {
-        {"plain.lnk", 0, readme, "", ""},
-        {"help.lnk", SHORTCUT_WORKDIR, readme, "C:\\windows", ""},
-        {"game.lnk", SHORTCUT_ICON | SHORTCUT_WORKDIR, game, "C:\\windows", game.c_str()},
+        {"plain.lnk", 0, true, "", ""},
+        {"help.lnk", SHORTCUT_WORKDIR, true, windows, ""},
+        {"game.lnk", SHORTCUT_ICON | SHORTCUT_WORKDIR, true, windows, game},
+        {"Tremlok Uninstall.pif", SHORTCUT_WORKDIR, true, windows, ""},
+        {ofLength(kMaxLinkPathLength), SHORTCUT_WORKDIR, true, windows, ""},
+        {ofLength(kMaxLinkPathLength + 1), 0, false, "", ""},
+        {"missing\\game.lnk", 0, false, "", ""},
     };
+    int written = 0;
     for (const Case& c : cases)
     {
-        SCOPED_TRACE(c.file);
+        std::string linkPath = Path(c.name);
+        SCOPED_TRACE(std::to_string(linkPath.size()) + " " + linkPath);
         ShortcutInfo info = {};
-        info.target = c.target.c_str();
+        info.target = game.c_str();
         info.mask = c.mask;
         // Fields whose bit is clear carry values that must not be applied.
         info.description = "not applied";
         info.arguments = "/not-applied";
         info.iconPath = c.mask & SHORTCUT_ICON ? game.c_str() : "C:\\not\\applied.ico";
-        info.iconIndex = 0;
-        info.workingDirectory = c.mask & SHORTCUT_WORKDIR ? "C:\\windows" : "C:\\not-applied";
-        std::string linkPath = Path(c.file);
-        ASSERT_EQ(S_OK, CreateShortcut(linkPath.c_str(), &info));
-        LinkContents contents = ReadLink(linkPath);
-        ASSERT_EQ(S_OK, contents.loaded);
-        EXPECT_STRCASEEQ(c.target.c_str(), contents.target.c_str());
-        EXPECT_STRCASEEQ(c.workingDirectory, contents.workingDirectory.c_str());
-        EXPECT_STRCASEEQ(c.iconPath, contents.iconPath.c_str());
-        if (c.mask & SHORTCUT_ICON)
-        {
-            EXPECT_EQ(0, contents.iconIndex);
-        }
-        EXPECT_EQ("", contents.arguments);
-        EXPECT_EQ("", contents.description);
-    }
-}
-
-TEST_F(CreateShortcutTest, KeepsAPifNameAsGiven)
-{
-    std::string target = Path("uninst.bat");
-    WriteText(target, "@echo off\r\n");
-    ShortcutInfo info = {};
-    info.target = target.c_str();
-    info.mask = SHORTCUT_WORKDIR;
-    info.workingDirectory = scratch.c_str();
-    std::string linkPath = Path("Tremlok Uninstall.pif");
-    ASSERT_EQ(S_OK, CreateShortcut(linkPath.c_str(), &info));
-    EXPECT_TRUE(Exists(linkPath));
-    EXPECT_FALSE(Exists(linkPath + ".lnk"));
-    EXPECT_EQ(S_OK, ReadLink(linkPath).loaded);
-}
-
-// A link path of exactly length characters inside the scratch folder.
-std::string LinkPathOfLength(const std::string& folder, size_t length)
-{
-    std::string path = folder + "\\";
-    path += std::string(length - path.size() - 4, 'a');
-    return path + ".lnk";
-}
-
-TEST_F(CreateShortcutTest, TakesA259CharacterPathAndRefusesA260CharacterOne)
-{
-    std::string target = Path("game.exe");
-    WriteText(target, "MZ");
-    ShortcutInfo info = {};
-    info.target = target.c_str();
-    for (size_t length : {259u, 260u, 300u})
-    {
-        SCOPED_TRACE(length);
-        std::string linkPath = LinkPathOfLength(scratch, length);
-        ASSERT_EQ(length, linkPath.size());
+        info.workingDirectory = c.mask & SHORTCUT_WORKDIR ? windows.c_str() : "C:\\not-applied";
         HRESULT result = CreateShortcut(linkPath.c_str(), &info);
-        if (length <= (size_t)kMaxLinkPathLength)
-        {
-            EXPECT_EQ(S_OK, result);
-            EXPECT_EQ(S_OK, ReadLink(linkPath).loaded);
-        }
-        else
-        {
-            EXPECT_TRUE(FAILED(result));
-            // Nor was a shorter, cut name written in its place.
-            EXPECT_FALSE(Exists(linkPath.substr(0, 259)));
-        }
+        LinkContents link = {};
+        ASSERT_EQ(c.written, SUCCEEDED(result));
+        ASSERT_EQ(c.written, ReadLink(linkPath, &link));
+        written += c.written ? 1 : 0;
+        if (!c.written)
+            continue;
+        EXPECT_STRCASEEQ(game.c_str(), link.target.c_str());
+        EXPECT_STRCASEEQ(c.workingDirectory.c_str(), link.workingDirectory.c_str());
+        EXPECT_STRCASEEQ(c.iconPath.c_str(), link.iconPath.c_str());
+        EXPECT_EQ(0, link.iconIndex);
+        EXPECT_EQ("", link.arguments + link.description);
     }
+    // Nothing else was written: no cut name, no ".pif.lnk", no folder.
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(scratch))
-        files += entry.path().extension() == ".lnk" ? 1 : 0;
-    EXPECT_EQ(1, files);
-}
-
-TEST_F(CreateShortcutTest, FailsWithoutWritingWhenTheFolderIsMissing)
-{
-    ShortcutInfo info = {};
-    info.target = "C:\\windows\\notepad.exe";
-    std::string linkPath = Path("missing\\Tremlok.lnk");
-    EXPECT_TRUE(FAILED(CreateShortcut(linkPath.c_str(), &info)));
-    EXPECT_FALSE(Exists(Path("missing")));
+        files += entry.path().filename() != "game.exe" ? 1 : 0;
+    EXPECT_EQ(written, files);
 }
 
 } // namespace

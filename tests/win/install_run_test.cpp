@@ -1,0 +1,109 @@
+// The install run over a damaged embedded image, its pages worked from a
+// thread timer the way a user would: the progress page says the setup is
+// damaged, and the run ends there with a script for what was written, no
+// completion page and no shortcut.
+#include "app/install_run.h"
+#include "datafile/embedded_image.h"
+#include "res/resource_ids.h"
+#include "wizard/progress_page.h"
+#include "wizard/shell_path.h"
+#include "wizard/welcome_page.h"
+
+#include "tests/unit/archive_image.h"
+#include "tests/unit/scratch_folder.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+extern const unsigned kTestImageWords; // room in the stand-in gDatfile
+
+namespace
+{
+
+std::vector<std::string> gCaptions; // each page, in the order seen
+std::string gLabel;                 // the current-file label when Next was pressed
+int gBar = -1;
+DWORD gStarted;
+
+BOOL CALLBACK FindVisible(HWND window, LPARAM found)
+{
+    if (!IsWindowVisible(window))
+        return TRUE;
+    *(HWND*)found = window;
+    return FALSE;
+}
+
+// Ticks the desktop box and presses the default button of whichever page is
+// open; the progress page's only once it is enabled, or after ten seconds.
+VOID CALLBACK WorkThePages(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND page = NULL;
+    EnumThreadWindows(GetCurrentThreadId(), FindVisible, (LPARAM)&page);
+    if (page == NULL)
+        return;
+    char text[512];
+    GetWindowTextA(page, text, sizeof text);
+    if (gCaptions.empty() || gCaptions.back() != text)
+        gCaptions.push_back(text);
+    HWND next = GetDlgItem(page, IDC_NEXT);
+    CheckDlgButton(page, IDC_DESKTOP_SHORTCUT, BST_CHECKED);
+    if (GetDlgItem(page, IDC_PROGRESS_BAR) != NULL)
+    {
+        if (!IsWindowEnabled(next) && GetTickCount() - gStarted < 10000)
+            return;
+        GetDlgItemTextA(page, IDC_CURRENT_FILE, text, sizeof text);
+        gLabel = text;
+        gBar = (int)SendDlgItemMessageA(page, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0);
+    }
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_CLICKED), (LPARAM)next);
+}
+
+typedef ScratchTest InstallRunTest;
+
+TEST_F(InstallRunTest, ADamagedImageEndsTheRunAfterTheProgressPage)
+{
+    Bytes bytes = ArchiveBytes(
+        {{"\\good.txt", "fine", kMethodStored}, {"\\bad.txt", "broken", kMethodStored}});
+    // The last record's method byte, before its payload and the end marker,
+    // becomes one no builder writes.
+    size_t method = bytes.size() - 1 - strlen("broken") - 1;
+    ASSERT_EQ(0, bytes[method]);
+    bytes[method] = 'X';
+    std::vector<unsigned int> words = ImageWords(bytes);
+    ASSERT_LE(words.size(), kTestImageWords);
+    memcpy(gDatfile, words.data(), words.size() * sizeof words[0]);
+    gSizeDatfile = (unsigned int)bytes.size();
+    ASSERT_LT(scratch.size(), sizeof gInstallFolder);
+    strcpy(gInstallFolder, scratch.c_str());
+
+    gStarted = GetTickCount();
+    UINT_PTR timer = SetTimer(NULL, 0, 50, WorkThePages);
+    EXPECT_EQ(1, RunInstall(GetModuleHandleA(NULL)));
+    KillTimer(NULL, timer);
+
+    EXPECT_EQ((std::vector<std::string>{"Install Tremlok 0.63", "Installing Tremlok"}), gCaptions);
+    EXPECT_EQ(kDamagedText, gLabel);
+    EXPECT_NE(100, gBar);
+    EXPECT_EQ("fine", ReadText(Path("good.txt")));
+    EXPECT_FALSE(Exists(Path("bad.txt")));
+    EXPECT_EQ("REM This will uninstall Tremlok\r\n\r\ndel \"" + Path("good.txt") +
+                  "\"\r\n\r\n\r\ndel \"" + Path("uninst.bat") + "\"\r\n",
+              ReadText(Path("uninst.bat")));
+    char programs[kShellPathSize], desktop[kShellPathSize];
+    ASSERT_EQ(S_OK, GetSpecialFolderPath(CSIDL_PROGRAMS, programs, sizeof programs));
+    ASSERT_EQ(S_OK, GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY, desktop, sizeof desktop));
+    // Removed when found, so that one faulty run does not fail the next.
+    for (std::string shortcut :
+         {std::string(programs) + "Tremlok", desktop + std::string("Tremlok.lnk")})
+    {
+        EXPECT_FALSE(Exists(shortcut)) << shortcut;
+        std::error_code error;
+        std::filesystem::remove_all(shortcut, error);
+    }
+}
+
+} // namespace
