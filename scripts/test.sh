@@ -28,6 +28,27 @@ count_ctest() {
     failed=$((failed + bad))
 }
 
+# Adds the counts of GoogleTest programs run whole (the Windows unit tests
+# run as one ctest test under Wine), falling back to ctest's own counts.
+count_gtest() {
+    local log=$1 counts
+    # ctest -V puts "N: " before each line of the program's output.
+    counts=$(awk 'match($0, /\[==========\] [0-9]+ tests? from .* ran\./) {
+                      ran += substr($0, RSTART + 13) + 0; seen = 1 }
+                  match($0, /\[  FAILED  \] [0-9]+ tests?, listed below/) {
+                      bad += substr($0, RSTART + 13) + 0 }
+                  END { if (seen) print ran - bad, bad }' "$log")
+    if [ -z "$counts" ]; then
+        count_ctest "$log"
+        return
+    fi
+    passed=$((passed + ${counts% *}))
+    failed=$((failed + ${counts#* }))
+}
+    passed=$((passed + ran - bad))
+    failed=$((failed + bad))
+}
+
 # Adds the counts of a script that ends with "N passed, M failed".
 count_summary() {
     local log=$1 line
@@ -57,9 +78,10 @@ stage() {
 
 build_and_ctest() {
     local preset=$1
+    shift
     cmake --preset "$preset" >/dev/null &&
         cmake --build "build/$preset" -j2 &&
-        ctest --test-dir "build/$preset" --output-on-failure -j2 --timeout 900
+        ctest --test-dir "build/$preset" --output-on-failure -j2 --timeout 900 "$@"
 }
 
 build_only() {
@@ -72,7 +94,7 @@ if [ -x scripts/fuzz.sh ]; then
     stage fuzz count_summary scripts/fuzz.sh --bounded
 fi
 stage mingw-i686 count_summary bash -c 'cmake --preset mingw-i686 >/dev/null && cmake --build build/mingw-i686 -j2 && scripts/check-pe.sh build/mingw-i686/Setup.exe'
-stage mingw-x64 count_ctest build_and_ctest mingw-x64
+stage mingw-x64 count_gtest build_and_ctest mingw-x64 -V
 if [ -x scripts/e2e-tests.sh ]; then
     # The programs the earlier stages built are the ones under test.
     stage e2e count_summary env E2E_X64_BUILD=build/mingw-x64 E2E_NATIVE_BUILD=build/native \
