@@ -2,9 +2,10 @@
 # End-to-end tests: the tool modes of the native tool and of the 64-bit
 # Setup.exe, the help box, and installs through the wizard, all under Wine
 # in a fresh prefix on a private Xvfb display. Prints "N passed, M failed"
-# last and exits non-zero on any failure.
+# last and exits non-zero on any failure. Needs strace, which shows the
+# order in which the native tool extracts.
 #
-#   scripts/e2e-tests.sh [SCRIPT...]   SCRIPT: tool_modes, help_box, install
+#   scripts/e2e-tests.sh [SCRIPT...]   SCRIPT: tool_modes, install
 #
 #   E2E_X64_BUILD     Windows build folder (default build/e2e-x64)
 #   E2E_NATIVE_BUILD  native build folder (default build/e2e-native)
@@ -18,7 +19,7 @@ x64=$repo/${E2E_X64_BUILD:-build/e2e-x64}
 native=$repo/${E2E_NATIVE_BUILD:-build/e2e-native}
 scripts=("$@")
 if [ ${#scripts[@]} -eq 0 ]; then
-    scripts=(tool_modes help_box install)
+    scripts=(tool_modes install)
 fi
 
 if [ "${E2E_SKIP_BUILD:-0}" != 1 ]; then
@@ -43,7 +44,7 @@ export E2E_RESULTS=$E2E_WORK/results
 export E2E_SHOTS=$repo/build/screenshots
 export WINEPREFIX=$x64/wineprefix-e2e
 
-for program in "$E2E_SETUP_EXE" "$E2E_DRIVER_EXE" "$E2E_NATIVE"; do
+for program in "$E2E_SETUP_EXE" "$E2E_DRIVER_EXE" "$E2E_NATIVE" "$(command -v strace || echo strace)"; do
     if [ ! -x "$program" ]; then
         echo "missing $program"
         echo "0 passed, 1 failed"
@@ -61,12 +62,15 @@ mkdir -p "$E2E_WORK" "$E2E_SHOTS"
 
 started=$(date +%s)
 # The whole session is bounded; each Wine program also has its own limit.
+# The inner shell expands the variables, which are exported.
+# shellcheck disable=SC2016
 timeout 900 scripts/with-xvfb bash -c '
     echo "=== preparing the Wine prefix"
     scripts/wine-run cmd /c exit 0 || echo "fail wine prefix" >>"$E2E_RESULTS"
     # Without a window manager Wine leaves windows bare; unmanaged, it draws
     # their captions itself, close button included.
     scripts/wine-run reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null
+    ln -sfn "$E2E_WORK" "$WINEPREFIX/dosdevices/t:"
     for name in "$@"; do
         echo "=== $name"
         bash "tests/e2e/$name.sh"

@@ -1,6 +1,6 @@
-// Reading shortcut files back through the shell's link object, and naming
-// the special folders, so that the tests look at shortcuts the way the
-// shell will when the user opens them.
+// The shell's side: selecting a folder in another process's folder browser,
+// reading shortcut files back through the link object the way the shell
+// will when the user opens them, and naming the special folders.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -8,66 +8,67 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "tests/e2e/driver_commands.h"
+#include "tests/e2e/driver.h"
 
-// Prints one "key=value" line per property of the shortcut at the given
-// path: target, workdir, icon (path,index), arguments, description, showcmd
-// and hotkey.
-static int PrintLink(IShellLinkA* link)
+// BFFM_SETSELECTIONA takes a path in the browser's own address space, so
+// the path is copied there first. The selection goes through the same
+// notification as a click, so the owner's status callback runs as it would
+// for a user.
+int CommandBrowse(char** argv)
 {
-    char text[MAX_PATH * 4];
-    // The raw path: as stored, without resolving it against the disk.
-    if (FAILED(link->GetPath(text, sizeof text, NULL, SLGP_RAWPATH)))
-        text[0] = '\0';
-    printf("target=%s\n", text);
-    if (FAILED(link->GetWorkingDirectory(text, sizeof text)))
-        text[0] = '\0';
-    printf("workdir=%s\n", text);
-    int iconIndex = 0;
-    if (FAILED(link->GetIconLocation(text, sizeof text, &iconIndex)))
-        text[0] = '\0';
-    printf("icon=%s,%d\n", text, iconIndex);
-    if (FAILED(link->GetArguments(text, sizeof text)))
-        text[0] = '\0';
-    printf("arguments=%s\n", text);
-    if (FAILED(link->GetDescription(text, sizeof text)))
-        text[0] = '\0';
-    printf("description=%s\n", text);
-    int showCommand = 0;
-    link->GetShowCmd(&showCommand);
-    printf("showcmd=%d\n", showCommand);
-    WORD hotkey = 0;
-    link->GetHotkey(&hotkey);
-    printf("hotkey=%u\n", (unsigned)hotkey);
-    return kDriverOk;
+    HWND browser = RequireWindow(argv[0]);
+    if (browser == NULL)
+        return kDriverMissing;
+    SIZE_T size = strlen(argv[1]) + 1, written = 0;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(browser, &processId);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    void* remote = process != NULL ? VirtualAllocEx(process, NULL, size, MEM_COMMIT | MEM_RESERVE,
+                                                    PAGE_READWRITE)
+                                   : NULL;
+    int status = kDriverFalse;
+    if (remote != NULL && WriteProcessMemory(process, remote, argv[1], size, &written) &&
+        written == size && SendAndWait(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)remote, NULL))
+        status = kDriverOk;
+    else
+        fprintf(stderr, "e2e_driver: could not select %s in \"%s\"\n", argv[1], argv[0]);
+    if (remote != NULL)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process != NULL)
+        CloseHandle(process);
+    return status;
 }
 
-int CommandReadLink(int argc, char** argv)
+// Prints target, workdir, icon (path,index), arguments and description, one
+// "key=value" line each. The target is the raw path as stored, without
+// resolving it against the disk.
+int CommandReadLink(char** argv)
 {
-    if (argc != 1)
-    {
-        fprintf(stderr, "usage: e2e_driver read-link FILE\n");
-        return kDriverUsage;
-    }
-    wchar_t widePath[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, argv[0], -1, widePath, MAX_PATH) == 0)
-    {
-        fprintf(stderr, "e2e_driver: path too long\n");
-        return kDriverUsage;
-    }
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, argv[0], -1, wide, MAX_PATH);
     CoInitialize(NULL);
-    int status = kDriverFalse;
     IShellLinkA* link = NULL;
     IPersistFile* file = NULL;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                (void**)&link)))
-        fprintf(stderr, "e2e_driver: no shell link object\n");
-    else if (FAILED(link->QueryInterface(IID_IPersistFile, (void**)&file)))
-        fprintf(stderr, "e2e_driver: the link object has no IPersistFile\n");
-    else if (FAILED(file->Load(widePath, STGM_READ)))
-        fprintf(stderr, "e2e_driver: cannot load %s as a shortcut\n", argv[0]);
+    int status = kDriverFalse;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void**)&link)) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file)) &&
+        SUCCEEDED(file->Load(wide, STGM_READ)))
+    {
+        char text[5][MAX_PATH] = {};
+        int iconIndex = -1;
+        link->GetPath(text[0], MAX_PATH, NULL, SLGP_RAWPATH);
+        link->GetWorkingDirectory(text[1], MAX_PATH);
+        link->GetIconLocation(text[2], MAX_PATH, &iconIndex);
+        link->GetArguments(text[3], MAX_PATH);
+        link->GetDescription(text[4], MAX_PATH);
+        printf("target=%s\nworkdir=%s\nicon=%s,%d\narguments=%s\ndescription=%s\n", text[0],
+               text[1], text[2], iconIndex, text[3], text[4]);
+        status = kDriverOk;
+    }
     else
-        status = PrintLink(link);
+        fprintf(stderr, "e2e_driver: cannot load %s as a shortcut\n", argv[0]);
     if (file != NULL)
         file->Release();
     if (link != NULL)
@@ -76,20 +77,11 @@ int CommandReadLink(int argc, char** argv)
     return status;
 }
 
-int CommandSpecialFolder(int argc, char** argv)
+int CommandSpecialFolder(char** argv)
 {
-    if (argc != 1)
-    {
-        fprintf(stderr, "usage: e2e_driver special-folder CSIDL\n");
-        return kDriverUsage;
-    }
     char path[MAX_PATH];
-    int csidl = (int)strtol(argv[0], NULL, 0);
-    if (!SHGetSpecialFolderPathA(NULL, path, csidl, FALSE))
-    {
-        fprintf(stderr, "e2e_driver: no special folder %d\n", csidl);
+    if (!SHGetSpecialFolderPathA(NULL, path, atoi(argv[0]), FALSE))
         return kDriverFalse;
-    }
     printf("%s\n", path);
     return kDriverOk;
 }

@@ -3,9 +3,9 @@
 # runner (scripts/e2e-tests.sh) exports:
 #   REPO            the source tree
 #   E2E_SETUP_EXE   the x86_64 Setup.exe, with the sample game embedded
-#   E2E_DRIVER_EXE  the window driver
+#   E2E_DRIVER_EXE  the window driver (tests/e2e/driver.cpp)
 #   E2E_NATIVE      the native tool
-#   E2E_WORK        a scratch folder for this run, mapped to drive T: in Wine
+#   E2E_WORK        a scratch folder for this run, drive T: in Wine
 #   E2E_RESULTS     file that collects one "pass NAME" or "fail NAME" a line
 #   E2E_SHOTS       folder for screenshots
 #   WINEPREFIX      the prefix made for this run
@@ -23,21 +23,17 @@ pass()
 # fail NAME [WHY...]
 fail()
 {
-    local name=$1
-    shift
-    echo "FAIL - $name${1:+: $*}"
-    echo "fail $name" >>"$E2E_RESULTS"
+    echo "FAIL - $1${2:+: ${*:2}}"
+    echo "fail $1" >>"$E2E_RESULTS"
 }
 
 # check NAME COMMAND...: passes when the command succeeds.
 check()
 {
-    local name=$1
-    shift
-    if "$@"; then
-        pass "$name"
+    if "${@:2}"; then
+        pass "$1"
     else
-        fail "$name" "command failed: $*"
+        fail "$1" "command failed: ${*:2}"
     fi
 }
 
@@ -52,19 +48,15 @@ expect_eq()
 }
 
 # expect_status NAME EXPECTED ACTUAL: exit codes; "nonzero" matches any
-# failure except a Wine or timeout kill (124 to 128 and above), which is
-# never what a test expects.
+# failure but a kill or crash (124 and above), which no test expects.
 expect_status()
 {
-    local name=$1 wanted=$2 got=$3
-    if [ "$got" -ge 124 ]; then
-        fail "$name" "killed or crashed (status $got)"
-    elif [ "$wanted" == nonzero ] && [ "$got" -ne 0 ]; then
-        pass "$name"
-    elif [ "$wanted" == "$got" ]; then
-        pass "$name"
+    if [ "$3" -ge 124 ]; then
+        fail "$1" "killed or crashed (status $3)"
+    elif [ "$2" == "$3" ] || { [ "$2" == nonzero ] && [ "$3" -ne 0 ]; }; then
+        pass "$1"
     else
-        fail "$name" "exit status $got, expected $wanted"
+        fail "$1" "exit status $3, expected $2"
     fi
 }
 
@@ -73,14 +65,14 @@ wine_run()
     "$REPO/scripts/wine-run" "$@"
 }
 
-# drive SUBCOMMAND ARGS...: the window driver (tests/e2e/driver.cpp).
+# drive SUBCOMMAND ARGS... [-- SUBCOMMAND ARGS...]: the window driver.
 drive()
 {
     "$REPO/scripts/wine-run" "$E2E_DRIVER_EXE" "$@"
 }
 
-# The Windows path of a Unix path: under the scratch folder through drive
-# T:, which keeps command-line folders short, elsewhere through Z:.
+# The Windows path of a Unix path: through drive T: under the scratch
+# folder, which keeps command-line folders short, elsewhere through Z:.
 to_win()
 {
     local path=$1
@@ -95,23 +87,12 @@ to_win()
 # The Unix path of a path on the prefix's drive C:.
 from_win()
 {
-    local path=$1
-    path=${path#[Cc]:}
-    path=${path//\\//}
-    echo "$WINEPREFIX/drive_c$path"
+    local path=${1#[Cc]:}
+    echo "$WINEPREFIX/drive_c${path//\\//}"
 }
 
 # screenshot NAME: the whole screen as $E2E_SHOTS/NAME.png.
 screenshot()
 {
-    mkdir -p "$E2E_SHOTS"
-    if ! import -window root "$E2E_SHOTS/$1.png" 2>/dev/null; then
-        echo "note: screenshot $1 failed"
-    fi
-}
-
-# Every file and folder under a folder, one relative path a line, sorted.
-tree_listing()
-{
-    (cd "$1" && find . -mindepth 1 | LC_ALL=C sort)
+    import -window root "$E2E_SHOTS/$1.png" 2>/dev/null || echo "note: screenshot $1 failed"
 }
