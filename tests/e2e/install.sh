@@ -193,11 +193,14 @@ if start_setup; then
     expect_eq "it ends at 100, Complete, with Next enabled" "pos=100 next=1 label=Complete" \
         "$(tail -n 1 <<<"$trace")"
     expect_eq "Next is enabled only at the end" "" "$(sed '$d' <<<"$trace" | grep ' next=1 ')"
+    # "Complete" may be seen a moment before Next is: the page enables Next
+    # first, but the watcher reads Next first.
     expect_eq "the label shows each file's path as it is written" "" \
-        "$(sed '1d;$d' <<<"$trace" | sed 's/.*label=//' | while read -r label; do
-            file=${label#"$install"}
-            [ -f "$game${file//\\//}" ] || echo "$label"
-        done)"
+        "$(sed '1d;$d' <<<"$trace" | sed 's/.*label=//' | grep -vx Complete |
+            while read -r label; do
+                file=${label#"$install"}
+                [ -f "$game${file//\\//}" ] || echo "$label"
+            done)"
     screenshot progress-page
     sleep 0.5
     expect_eq "later ticks leave the page as it was" "pos=100 next=1 label=Complete" \
