@@ -9,7 +9,7 @@ PACKAGES=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth x11-utils imagemagick icoutils
-    python3 time
+    python3 time strace
 )
 
 missing=()
