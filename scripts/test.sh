@@ -45,9 +45,6 @@ count_gtest() {
     passed=$((passed + ${counts% *}))
     failed=$((failed + ${counts#* }))
 }
-    passed=$((passed + ran - bad))
-    failed=$((failed + bad))
-}
 
 # Adds the counts of a script that ends with "N passed, M failed".
 count_summary() {
