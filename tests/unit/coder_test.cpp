@@ -1,0 +1,184 @@
+// Both coders: the streams the format fixes, round trips, streams that end
+// themselves, and damaged streams refused (the sanitizer build checks that
+// neither decoder steps outside its buffers on the way; the damaged-archive
+// suite and the fuzz targets change coded payloads at random).
+#include "tests/unit/coder_samples.h"
+#include "tests/unit/scratch_folder.h"
+
+namespace
+{
+
+struct Coder
+{
+    const char* name;
+    uint32_t (*encode)(const unsigned char*, int32_t, unsigned char*, uint32_t);
+    uint32_t (*decode)(const unsigned char*, uint32_t, unsigned char*, uint32_t);
+};
+const Coder kLzw = {"LZW", LzwEncode, LzwDecode};
+const Coder kDelta = {"delta", DeltaEncode, DeltaDecode};
+const uint32_t kEnd = 16383;
+
+Bytes Encode(const Coder& coder, const Bytes& input)
+{
+    Bytes out(CoderOutputBound((uint32_t)input.size()));
+    out.resize(coder.encode(input.data(), (int32_t)input.size(), out.data(), (uint32_t)out.size()));
+    return out;
+}
+
+// Decodes from a copy of exactly the stream's length into exactly size bytes.
+uint32_t Decode(const Coder& coder, Bytes stream, Bytes* output, size_t size)
+{
+    *output = Bytes(size);
+    return coder.decode(stream.data(), (uint32_t)stream.size(), output->data(), (uint32_t)size);
+}
+
+// "01 87 FF F0" as bytes.
+Bytes Hex(const std::string& text)
+{
+    Bytes bytes;
+    for (size_t at = 0; at + 1 < text.size(); at += 3)
+        bytes.push_back((unsigned char)std::stoi(text.substr(at, 2), nullptr, 16));
+    return bytes;
+}
+
+Bytes operator+(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// 14-bit codes packed most significant bit first, the last byte zero-padded.
+Bytes Pack(const std::vector<uint32_t>& codes)
+{
+    Bytes stream;
+    uint64_t bits = 0;
+    int held = 0;
+    for (uint32_t code : codes)
+        for (bits = bits << 14 | code, held += 14; held >= 8; held -= 8)
+            stream.push_back((unsigned char)(bits >> (held - 8)));
+    if (held > 0)
+        stream.push_back((unsigned char)(bits << (8 - held)));
+    return stream;
+}
+
+// Encodes within the worst case, decodes back with other bytes after the
+// stream (whose own length the decoder reports), and fails rather than
+// overrun an output one byte too small.
+Bytes ExpectRoundTrip(const Coder& coder, const Bytes& input, const std::string& label)
+{
+    const Bytes stream = Encode(coder, input);
+    const size_t n = input.size();
+    const std::string what = std::string(coder.name) + " " + label;
+    EXPECT_LE(stream.size(), coder.encode == LzwEncode ? (n ? (14 * n + 21) / 8 : 4) : 2 * n + 1)
+        << what;
+    for (unsigned char filler : {0x00, 0xFF})
+    {
+        Bytes output;
+        EXPECT_EQ(Decode(coder, stream + Bytes(3, filler), &output, n), stream.size()) << what;
+        EXPECT_TRUE(output == input) << what;
+    }
+    Bytes tight(stream.empty() ? 0 : stream.size() - 1);
+    EXPECT_EQ(coder.encode(input.data(), (int32_t)n, tight.data(), (uint32_t)tight.size()),
+              kCoderFailed)
+        << what;
+    return stream;
+}
+
+TEST(CoderTest, KnownStreams)
+{
+    Bytes fifty, fiftyStream, alternating;
+    for (int i = 1; i <= 300; ++i)
+        fifty.push_back((unsigned char)(50 * i));
+    for (size_t at = 0; at < 300; at += 127)
+        fiftyStream =
+            fiftyStream + Bytes(1, (unsigned char)std::min<size_t>(127, 300 - at)) +
+            Bytes(fifty.begin() + (long)at, fifty.begin() + (long)std::min<size_t>(300, at + 127));
+    for (int i = 0, value = 0; i < 20; value += i++ % 2 ? 1 : 100)
+        alternating.push_back((unsigned char)value);
+    struct Case
+    {
+        const char* label;
+        const Coder& coder;
+        Bytes input, stream;
+    };
+    const Case cases[] = {
+        {"empty", kLzw, {}, Hex("00 03 FF F0")},
+        {"61", kLzw, Hex("61"), Hex("01 87 FF F0")},
+        {"61 62", kLzw, Hex("61 62"), Hex("01 84 06 2F FF C0")},
+        {"61 x4: code 256 as it is defined", kLzw, Bytes(4, 0x61), Hex("01 84 10 00 18 7F FF")},
+        {"empty", kDelta, {}, Hex("00")},
+        {"03", kDelta, Hex("03"), Hex("81 03 00")},
+        {"64", kDelta, Hex("64"), Hex("01 64 00")},
+        {"nine bytes", kDelta, Hex("03 05 04 04 C8 5A 5B 5D 00"),
+         Hex("84 23 0F 02 C8 5A 82 21 01 00 00")},
+        {"05 FD: -8 fits", kDelta, Hex("05 FD"), Hex("82 85 00")},
+        {"05 FC: -9 does not", kDelta, Hex("05 FC"), Hex("81 05 01 FC 00")},
+        {"07 0F: +8 does not", kDelta, Hex("07 0F"), Hex("81 07 01 0F 00")},
+        {"FE 03: across the wrap", kDelta, Hex("FE 03"), Hex("82 5E 00")},
+        {"130 zeros", kDelta, Bytes(130, 0), Hex("FF") + Bytes(64, 0) + Hex("83 00 00 00")},
+        {"300 bytes 50 apart", kDelta, fifty, fiftyStream + Hex("00")},
+        {"20 bytes, one-byte runs", kDelta, alternating,
+         Hex("81 00 01 64 81 01 01 C9 81 01 01 2E 81 01 01 93 81 01 01 F8 81 01 01 5D 81 01 01 C2 "
+             "81 01 01 27 81 01 01 8C 81 01 01 F1 00")},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExpectRoundTrip(c.coder, c.input, c.label), c.stream)
+            << c.coder.name << " " << c.label;
+}
+
+TEST(CoderTest, RoundTrips)
+{
+    for (const Coder* coder : {&kLzw, &kDelta})
+        for (size_t n : {0, 1, 2, 5, 6, 7, 8, 127, 128, 129, 1000, 65536})
+            for (const Bytes& input : {RandomBytes(n, (uint32_t)n), TextBytes(n, (uint32_t)n),
+                                       SmoothBytes(n, (uint32_t)n), Bytes(n, 0x33)})
+                ExpectRoundTrip(*coder, input, std::to_string(n) + " bytes");
+    // 200 KB of noise assigns all 16,127 LZW codes and codes on well after.
+    EXPECT_GT(ExpectRoundTrip(kLzw, RandomBytes(200000, 42), "noise").size() * 8 / 14, 3 * 16127u);
+    // A run builds strings of 1, 2, 3, ... bytes: 13 MB reaches 5,100.
+    ExpectRoundTrip(kLzw, Bytes(13000000, 0xA5), "long run");
+}
+
+TEST(CoderTest, DamagedStreamsFail)
+{
+    struct Case
+    {
+        const char* label;
+        const Coder& coder;
+        Bytes stream;
+        size_t size; // asked for
+    };
+    std::vector<Case> cases = {
+        {"no input", kLzw, {}, 1},
+        {"end code alone", kLzw, Pack({kEnd}), 0},
+        {"end code alone, size 1", kLzw, Pack({kEnd}), 1},
+        {"one byte for size 0", kLzw, Pack({97, kEnd}), 0},
+        {"dictionary code first", kLzw, Pack({256, kEnd}), 2},
+        {"code above next free", kLzw, Pack({97, 257, kEnd}), 3},
+        {"code far above next free", kLzw, Pack({97, 98, 16000, kEnd}), 4},
+        {"no end code", kLzw, Pack({97, 98}), 2},
+        {"no input", kDelta, {}, 0},
+        {"no terminator", kDelta, Hex("81 03"), 1},
+        {"delta payload cut", kDelta, Hex("85 11 11"), 5},
+        {"literal payload cut", kDelta, Hex("03 41 42"), 3},
+        {"terminator alone, size 1", kDelta, Hex("00"), 1},
+    };
+    for (const Coder* coder : {&kLzw, &kDelta})
+        for (const Bytes& input : {TextBytes(2000, 3), SmoothBytes(300, 4), Bytes(1, 0x61)})
+        {
+            const Bytes stream = Encode(*coder, input);
+            cases.push_back({"size one short", *coder, stream, input.size() - 1});
+            cases.push_back({"size one over", *coder, stream, input.size() + 1});
+            for (size_t cut = 0; cut < stream.size(); ++cut)
+                cases.push_back({"cut", *coder, Bytes(stream.begin(), stream.begin() + (long)cut),
+                                 input.size()});
+        }
+    for (const Case& c : cases)
+    {
+        Bytes output;
+        EXPECT_EQ(Decode(c.coder, c.stream, &output, c.size), kCoderFailed)
+            << c.coder.name << " " << c.label << " (" << c.stream.size() << " bytes)";
+    }
+}
+
+} // namespace
