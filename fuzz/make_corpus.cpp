@@ -1,207 +1,118 @@
 // Writes the fuzz targets' seed corpora: streams from the project's own
-// encoders, data files from its own builder, and the command lines the
-// usage text documents. Usage: make_fuzz_corpus <corpus folder>
+// encoders, data files from its own builder, and the command lines of the
+// usage text. Usage: make_fuzz_corpus <corpus folder>
 #include "coders/coder.h"
 #include "coders/delta.h"
 #include "coders/lzw.h"
 #include "datafile/builder.h"
-#include "fuzz/decoder_fuzz.h"
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <stdio.h>
-#include <unistd.h>
+#include <stdlib.h>
 #include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
-typedef std::vector<unsigned char> Bytes;
 
-struct Sample
+static void Save(const fs::path& path, const std::string& bytes)
 {
-    const char* name;
-    Bytes bytes;
-};
-
-static Bytes Text(const std::string& text)
-{
-    return Bytes(text.begin(), text.end());
-}
-
-// Deterministic pseudo-random bytes; step limits how far each byte moves
-// from the one before (256 for no limit).
-static Bytes Walk(size_t n, unsigned step, uint32_t seed)
-{
-    Bytes bytes;
-    unsigned char value = 0;
-    for (size_t i = 0; i < n; ++i)
-    {
-        seed = seed * 1103515245u + 12345u;
-        unsigned r = (seed >> 16) % step;
-        value = step >= 256 ? (unsigned char)r : (unsigned char)(value + r - step / 2);
-        bytes.push_back(value);
-    }
-    return bytes;
-}
-
-static Bytes Repeat(const std::string& text, size_t times)
-{
-    std::string all;
-    for (size_t i = 0; i < times; ++i)
-        all += text;
-    return Text(all);
-}
-
-static std::vector<Sample> Samples()
-{
-    return {
-        {"empty", Bytes()},
-        {"one-byte", Text("a")},
-        {"four-same", Text("aaaa")},
-        {"two-bytes", Text("ab")},
-        {"text", Repeat("Tremlok Setup extracts the game. ", 12)},
-        {"zeros-130", Bytes(130, 0)},
-        {"walk", Walk(600, 7, 1)},
-        {"noise", Walk(200, 256, 2)},
-        {"wraps", Text("\xfe\x03\x05\xfd\x05\xfc")},
-        // Enough varied input to assign every LZW dictionary code; only the
-        // LZW and round-trip targets get it.
-        {"full-dictionary", Walk(24000, 256, 3)},
-    };
-}
-
-static void Save(const fs::path& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
-    if (!out)
+    fs::create_directories(path.parent_path());
+    if (!std::ofstream(path, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size()))
     {
         fprintf(stderr, "make_fuzz_corpus: cannot write %s\n", path.c_str());
         exit(1);
     }
 }
 
-typedef uint32_t (*EncodeFunction)(const unsigned char*, int32_t, unsigned char*, uint32_t);
-
-static Bytes Encode(EncodeFunction encode, const Bytes& input)
+// n pseudo-random bytes, each at most step - 1 above the one before.
+static std::string Walk(size_t n, unsigned step, uint32_t seed)
 {
-    Bytes coded(CoderOutputBound((uint32_t)input.size()));
-    coded.resize(encode(input.data(), (int32_t)input.size(), coded.data(), (uint32_t)coded.size()));
+    std::string bytes;
+    for (unsigned char value = 0; bytes.size() < n; bytes += (char)value)
+        value = (unsigned char)(value + ((seed = seed * 1103515245u + 12345u) >> 16) % step);
+    return bytes;
+}
+
+static std::string Encode(bool lzw, const std::string& input)
+{
+    std::string coded(CoderOutputBound((uint32_t)input.size()), '\0');
+    coded.resize((lzw ? LzwEncode : DeltaEncode)((const unsigned char*)input.data(),
+                                                 (int32_t)input.size(), (unsigned char*)&coded[0],
+                                                 (uint32_t)coded.size()));
     return coded;
 }
 
-// The decoder targets' layout: declared size, then the stream; a second
-// seed has bytes after the stream, which the decoder must not take.
-static void WriteDecoderSeeds(const fs::path& folder, EncodeFunction encode, bool fullDictionary)
+// Builds a data file from files (relative name, content) with MakeDataBin.
+static std::string Archive(const std::map<std::string, std::string>& files)
 {
-    fs::create_directories(folder);
-    for (const Sample& sample : Samples())
-    {
-        if (sample.bytes.size() > 1000 && !fullDictionary)
-            continue;
-        uint32_t size = (uint32_t)sample.bytes.size() & kDeclaredSizeMask;
-        Bytes seed = {(unsigned char)size, (unsigned char)(size >> 8), (unsigned char)(size >> 16)};
-        Bytes coded = Encode(encode, sample.bytes);
-        seed.insert(seed.end(), coded.begin(), coded.end());
-        Save(folder / sample.name, seed);
-        if (sample.bytes.size() > 1000)
-            continue;
-        seed.insert(seed.end(), {0x81, 0x03, 0xFF, 0x00});
-        Save(folder / (std::string(sample.name) + "-trailed"), seed);
-    }
-}
-
-static void WriteRoundTripSeeds(const fs::path& folder)
-{
-    fs::create_directories(folder);
-    for (const Sample& sample : Samples())
-        Save(folder / sample.name, sample.bytes);
-}
-
-// Runs the builder over a tree of the given samples (name relative to the
-// tree, with '/' for folders) and keeps its data.bin.
-static void BuildArchiveSeed(const fs::path& work, const fs::path& seed,
-                             const std::vector<std::pair<std::string, Bytes>>& files)
-{
-    fs::path tree = work / "tree";
-    fs::remove_all(tree);
-    fs::create_directories(tree);
-    for (const auto& file : files)
-    {
-        fs::path path = tree / file.first;
-        fs::create_directories(path.parent_path());
-        Save(path, file.second);
-    }
-    fs::path previous = fs::current_path();
-    fs::current_path(work);
-    int result = MakeDataBin("tree");
-    fs::current_path(previous);
-    if (result != 0)
-    {
-        fprintf(stderr, "make_fuzz_corpus: the builder failed for %s\n", seed.c_str());
-        exit(1);
-    }
-    fs::copy_file(work / "data.bin", seed, fs::copy_options::overwrite_existing);
-}
-
-static void WriteArchiveSeeds(const fs::path& folder)
-{
-    fs::create_directories(folder);
-    fs::path work = fs::temp_directory_path() / ("tremlok-corpus-" + std::to_string(getpid()));
-    fs::create_directories(work);
-    std::vector<Sample> samples = Samples();
-    BuildArchiveSeed(work, folder / "one-stored", {{"readme.txt", Walk(40, 256, 9)}});
-    BuildArchiveSeed(work, folder / "mixed",
-                     {{"text.txt", samples[4].bytes},
-                      {"walk.raw", samples[6].bytes},
-                      {"noise.bin", samples[7].bytes},
-                      {"empty.dat", Bytes()},
-                      {"Audio/pop.wav", Walk(300, 5, 4)},
-                      {"Audio/Deep/a.txt", Text("aaaa")}});
+    const fs::path work = fs::temp_directory_path() / "tremlok-corpus";
     fs::remove_all(work);
-    // A folder with no files: the total size and the end marker alone.
-    Save(folder / "empty", Bytes(5, 0));
-}
-
-static void WriteCommandLineSeeds(const fs::path& folder)
-{
-    fs::create_directories(folder);
-    const std::vector<std::string> lines = {
-        "/mc:\\tremlok",
-        "/ec:\\tremlok",
-        "/?",
-        "-?",
-        "/eC:\\My-Games",
-        "/x /ec:\\y",
-        "/ec:\\y /x",
-        "mygame",
-        "/e",
-        "/e c:\\x",
-        "/?x",
-        "/",
-        std::string("-m\0folder", 9),
-        std::string("--help\0-eout", 12),
-        "-eout",
-        "/e\tc:\\x",
-        "/mC:\\\x80x",
-    };
-    int serial = 0;
-    for (const std::string& line : lines)
-        Save(folder / ("line-" + std::to_string(++serial)), Text(line));
+    fs::create_directories(work / "tree");
+    for (const auto& [name, content] : files)
+        Save(work / "tree" / name, content);
+    const fs::path previous = fs::current_path();
+    fs::current_path(work);
+    const int result = MakeDataBin("tree");
+    std::ifstream in("data.bin", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    fs::current_path(previous);
+    fs::remove_all(work);
+    if (result != 0)
+        exit(1);
+    return bytes;
 }
 
 int main(int argc, char** argv)
 {
     if (argc != 2)
+        return fprintf(stderr, "usage: make_fuzz_corpus <corpus folder>\n"), 2;
+    const fs::path corpus = fs::absolute(argv[1]);
+    std::string text;
+    for (int i = 0; i < 12; ++i)
+        text += "Tremlok Setup extracts the game. ";
+    // The last assigns every LZW code; it gets no delta seeds.
+    const std::map<std::string, std::string> samples = {{"empty", ""},
+                                                        {"one-byte", "a"},
+                                                        {"two-bytes", "ab"},
+                                                        {"four-same", "aaaa"},
+                                                        {"text", text},
+                                                        {"zeros-130", std::string(130, '\0')},
+                                                        {"walk", Walk(600, 5, 1)},
+                                                        {"noise", Walk(200, 256, 2)},
+                                                        {"wraps", "\xfe\x03\x05\xfd\x05\xfc"},
+                                                        {"full-dictionary", Walk(24000, 256, 3)}};
+    for (const auto& [name, bytes] : samples)
     {
-        fprintf(stderr, "usage: make_fuzz_corpus <corpus folder>\n");
-        return 2;
+        Save(corpus / "coder_round_trip" / name, bytes);
+        // The decoders' layout: the size in three bytes, then the stream,
+        // and once more with other bytes after the stream.
+        const uint32_t n = (uint32_t)bytes.size();
+        const std::string size = {(char)n, (char)(n >> 8), (char)(n >> 16)};
+        for (bool lzw : {true, false})
+        {
+            const fs::path folder = corpus / (lzw ? "lzw_decode" : "delta_decode");
+            if (n < 1000)
+                Save(folder / (name + "-trailed"), size + Encode(lzw, bytes) + "\x81\x03\xff");
+            if (n < 1000 || lzw)
+                Save(folder / name, size + Encode(lzw, bytes));
+        }
     }
-    fs::path corpus = fs::absolute(argv[1]);
-    WriteDecoderSeeds(corpus / "lzw_decode", LzwEncode, true);
-    WriteDecoderSeeds(corpus / "delta_decode", DeltaEncode, false);
-    WriteRoundTripSeeds(corpus / "coder_round_trip");
-    WriteArchiveSeeds(corpus / "archive_reader");
-    WriteCommandLineSeeds(corpus / "command_line");
+    const fs::path archives = corpus / "archive_reader";
+    Save(archives / "empty", Archive({}));
+    Save(archives / "one-stored", Archive({{"readme.txt", Walk(40, 256, 9)}}));
+    Save(archives / "mixed", Archive({{"text.txt", samples.at("text")},
+                                      {"walk.raw", samples.at("walk")},
+                                      {"noise.bin", samples.at("noise")},
+                                      {"empty.dat", ""},
+                                      {"Audio/pop.wav", Walk(300, 5, 4)},
+                                      {"Audio/Deep/a.txt", "aaaa"}}));
+    int serial = 0;
+    for (const char* line : {"/mc:\\tremlok", "/ec:\\tremlok", "/?", "-?", "/eC:\\My-Games",
+                             "/x /ec:\\y", "/ec:\\y /x", "mygame", "/e", "/e c:\\x", "/?x", "/",
+                             "-eout", "/e\tc:\\x", "/mC:\\\x80x"})
+        Save(corpus / "command_line" / ("line-" + std::to_string(++serial)), line);
+    Save(corpus / "command_line" / "argv-1", std::string("-m\0folder", 9));
+    Save(corpus / "command_line" / "argv-2", std::string("--help\0-eout", 12));
     return 0;
 }

@@ -1,18 +1,11 @@
 #!/bin/bash
-# Regenerates the committed seed corpora in fuzz/corpus/ with the project's
-# own encoders and builder (fuzz/make_corpus.cpp), replacing what is there.
-# Run it after a change to the data file format or either coder's streams.
+# Writes fuzz/corpus anew with the project's own coders and builder
+# (fuzz/make_corpus.cpp), after a change to the data file or either coder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-
 build=${FUZZ_BUILD_DIR:-build/fuzz}
 cmake --preset fuzz -B "$build" >/dev/null
-cmake --build "$build" -j2 --target make_fuzz_corpus
-
-fresh=$(mktemp -d)
-trap 'rm -rf "$fresh"' EXIT
-"$build/fuzz/make_fuzz_corpus" "$fresh"
+cmake --build "$build" -j2 --target make_fuzz_corpus >/dev/null
 rm -rf fuzz/corpus
-mkdir -p fuzz
-cp -r "$fresh" fuzz/corpus
-find fuzz/corpus -type f | wc -l | xargs echo "seeds written:"
+"$build/fuzz/make_fuzz_corpus" fuzz/corpus
+echo "$(find fuzz/corpus -type f | wc -l) seeds written"
