@@ -203,7 +203,8 @@ void Check(const Case& c)
         EXPECT_TRUE(p >= 1 && p <= (zeroTotal ? 1 : 99)) << c.label << ": " << p;
     for (const auto& [path, content] : TreeOf("."))
         EXPECT_TRUE(path == "data.bin" || (std::string(kOut) + "/").rfind(path + "/", 0) == 0 ||
-                    path.rfind(kOut, 0) == 0 || path.rfind(kMem, 0) == 0)
+                    (path + "/").rfind(kOut + std::string("/"), 0) == 0 ||
+                    (path + "/").rfind(kMem + std::string("/"), 0) == 0)
             << c.label << ": " << path << " is outside the destination";
 
     std::map<std::string, std::string> all, expected;
