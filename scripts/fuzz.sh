@@ -34,12 +34,13 @@ passed=0 failed=0
 for target in "${targets[@]}"; do
     work=$build/fuzz-work/$target log=$build/fuzz-logs/$target.log
     rm -rf "$work" && cp -r "fuzz/corpus/$target" "$work" || exit 2
+    start=$SECONDS
     (cd "$scratch" && "$build/fuzz/$target" "${flags[@]}" -close_fd_mask=2 \
         -artifact_prefix="$build/fuzz-crashes/$target-" "$work") >"$log" 2>&1
     status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     if [ $status -eq 0 ]; then
-        echo "$target: ${runs:-?} runs, ok"
+        echo "$target: ${runs:-?} runs in $((SECONDS - start)) s, ok"
         passed=$((passed + 1))
     else
         echo "$target: FAILED (exit $status, log $log)"
