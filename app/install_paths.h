@@ -2,8 +2,6 @@
 #ifndef TREMLOK_APP_INSTALL_PATHS_H
 #define TREMLOK_APP_INSTALL_PATHS_H
 
-#include <stddef.h>
-
 const int kInstallPathSize = 1024;
 
 struct InstallPaths
@@ -20,11 +18,6 @@ struct InstallPaths
     int haveMenu;    // the programs folder is known and its four paths fit
     int haveDesktop; // the desktop folder is known and desktopLink fits
 };
-
-// Writes head followed by tail into out. Returns 0 when the whole of it
-// fits in size bytes; otherwise -1 with out left empty, so that a cut path
-// is never used.
-int JoinPath(char* out, size_t size, const char* head, const char* tail);
 
 // Builds every path from the install folder and the two shell folders (each
 // ending in a backslash, or empty when the shell could not locate it). A

@@ -45,7 +45,7 @@ int NotepadProgramPath(char* out, size_t size)
         return -1;
     // Only a drive root ("C:\") comes back with its own backslash.
     const char* tail = folder[length - 1] == '\\' ? "notepad.exe" : "\\notepad.exe";
-    return JoinPath(out, size, folder, tail);
+    return JoinText(out, size, folder, tail, nullptr) ? 0 : -1;
 }
 
 int StartNotepad(const char* path)

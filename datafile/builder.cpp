@@ -54,7 +54,7 @@ static int BuildTemporaries(const char* folder)
         result = 1;
     }
     if (result == 0)
-        result = WriteDataCppText(kTempBin, kTempCpp);
+        result = WriteDataCpp(kTempBin, kTempCpp);
     return result;
 }
 

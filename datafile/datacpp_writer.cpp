@@ -76,7 +76,7 @@ static int PrintSourceFile(const char* cppPath, const unsigned char* data, uint3
     return 1;
 }
 
-int WriteDataCppText(const char* binPath, const char* cppPath)
+int WriteDataCpp(const char* binPath, const char* cppPath)
 {
     unsigned char* data = nullptr;
     uint32_t n = 0;
@@ -95,31 +95,4 @@ int WriteDataCppText(const char* binPath, const char* cppPath)
         result = PrintSourceFile(cppPath, data, n);
     free(data);
     return result;
-}
-
-int WriteDataCppFrom(const char* binPath, const char* cppPath)
-{
-    size_t length = strlen(cppPath);
-    char* temporary = (char*)malloc(length + sizeof ".tmp");
-    if (!temporary)
-    {
-        ReportError("%s: out of memory", cppPath);
-        return 1;
-    }
-    memcpy(temporary, cppPath, length);
-    memcpy(temporary + length, ".tmp", sizeof ".tmp");
-    int result = WriteDataCppText(binPath, temporary);
-    if (result == 0 && FileReplace(temporary, cppPath) != 0)
-    {
-        ReportError("%s: cannot be replaced", cppPath);
-        FileRemove(temporary);
-        result = 1;
-    }
-    free(temporary);
-    return result;
-}
-
-int WriteDataCpp()
-{
-    return WriteDataCppFrom("data.bin", "data.cpp");
 }

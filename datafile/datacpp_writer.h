@@ -3,16 +3,10 @@
 #define TREMLOK_DATAFILE_DATACPP_WRITER_H
 
 // Reads the data file at binPath and writes the source text declaring
-// gSizeDatfile and gDatfile to cppPath, through a temporary name, so that a
-// failure leaves no partial file. Returns 0 on success, 1 on failure
-// (reported on standard error).
-int WriteDataCppFrom(const char* binPath, const char* cppPath);
-
-// WriteDataCppFrom("data.bin", "data.cpp") in the current directory.
-int WriteDataCpp();
-
-// Writes the text straight to cppPath, for a caller that renames it into
-// place itself; removes cppPath again on failure. Returns 0 or 1.
-int WriteDataCppText(const char* binPath, const char* cppPath);
+// gSizeDatfile and gDatfile to cppPath. The builder writes to a temporary
+// name and renames it into place with data.bin; on failure cppPath is
+// removed again. Returns 0 on success, 1 on failure (reported on standard
+// error).
+int WriteDataCpp(const char* binPath, const char* cppPath);
 
 #endif

@@ -44,7 +44,7 @@ TEST_F(DataCppTest, ExactText)
     for (const Case& c : cases)
     {
         ASSERT_TRUE(WriteBytes("data.bin", c.dataBin));
-        EXPECT_EQ(WriteDataCpp(), 0);
+        EXPECT_EQ(WriteDataCpp("data.bin", "data.cpp"), 0);
         std::string expected =
             "unsigned int gSizeDatfile = " + std::to_string(c.dataBin.size()) + ";\n" + c.text;
 #ifdef _WIN32
