@@ -11,7 +11,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-bool EntryPath(char* out, size_t size, const char* root, const char* name)
+// Writes root followed by name into out, the archive's backslashes turned
+// into this platform's separator. Returns false when it does not fit: out
+// then holds as much of the start as fits, for the report.
+static bool EntryPath(char* out, size_t size, const char* root, const char* name)
 {
     if (size == 0)
         return false;

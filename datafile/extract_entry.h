@@ -34,9 +34,4 @@ struct EntryResult
 // its folders. When logFile is set the file gets its "del" line.
 EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, bool logFile, EntryResult* result);
 
-// Writes root followed by name into out (size bytes), the archive's
-// backslashes turned into this platform's separator. Returns false when it
-// does not fit: out then holds as much of the start as fits.
-bool EntryPath(char* out, size_t size, const char* root, const char* name);
-
 #endif
