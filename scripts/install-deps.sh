@@ -1,34 +1,77 @@
 #!/bin/bash
-# Installs every Debian package the builds and tests need. Runs apt only
-# when something is missing, so repeated runs cost nothing.
+# Installs every Debian package the builds and tests need, and sets up the
+# 32-bit Wine that runs the shipped i686 Setup.exe: the i386 architecture,
+# wine32:i386, and qemu registered with binfmt_misc for i386 ELF programs
+# (these machines cannot execute them natively). Runs apt only when
+# something is missing, so repeated runs cost nothing. Exits non-zero with
+# a line naming what failed.
 set -euo pipefail
 
 PACKAGES=(
     cmake make g++ clang libclang-rt-14-dev clang-format
-    libgtest-dev googletest
+    libgtest-dev googletest libbenchmark-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth x11-utils imagemagick icoutils
-    python3 time strace
+    python3 time strace ncompress gzip
+    qemu-user-static
 )
+PACKAGES_I386=(wine32:i386)
 
-missing=()
-for package in "${PACKAGES[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
-
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
-fi
-
-echo "Installing: ${missing[*]}"
 if [ "$(id -u)" -ne 0 ]; then
     SUDO=sudo
 else
     SUDO=
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q "${missing[@]}"
+
+fail() {
+    echo "install-deps: $*" >&2
+    exit 1
+}
+
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+    installed "$package" || missing+=("$package")
+done
+missing_i386=()
+for package in "${PACKAGES_I386[@]}"; do
+    installed "$package" || missing_i386+=("$package")
+done
+
+if [ $((${#missing[@]} + ${#missing_i386[@]})) -gt 0 ]; then
+    echo "Installing: ${missing[*]} ${missing_i386[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $SUDO dpkg --add-architecture i386 || fail "cannot add the i386 architecture"
+    fi
+    $SUDO apt-get update -q || fail "apt-get update failed"
+    if [ ${#missing[@]} -gt 0 ]; then
+        $SUDO apt-get install -y -q "${missing[@]}" || fail "apt-get install failed: ${missing[*]}"
+    fi
+    # Without recommends: they would pull in a second copy of the desktop stack.
+    if [ ${#missing_i386[@]} -gt 0 ]; then
+        $SUDO apt-get install -y -q --no-install-recommends "${missing_i386[@]}" ||
+            fail "apt-get install failed: ${missing_i386[*]}"
+    fi
+fi
+
+# The i386 ELF handler: the 32-bit Wine loader is such a program.
+binfmt=/proc/sys/fs/binfmt_misc
+if [ ! -e "$binfmt/register" ]; then
+    $SUDO mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null ||
+        fail "binfmt_misc is not mounted at $binfmt and cannot be mounted: 32-bit programs cannot run"
+fi
+if [ ! -e "$binfmt/qemu-i386" ]; then
+    magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+    mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+    line=":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386-static:F"
+    if ! echo "$line" | $SUDO tee "$binfmt/register" >/dev/null 2>&1; then
+        fail "cannot register qemu-i386 with $binfmt/register (not writable): 32-bit programs cannot run"
+    fi
+fi
+[ -x /usr/lib/wine/wine ] || fail "the 32-bit Wine loader /usr/lib/wine/wine is missing"
+exit 0
