@@ -6,10 +6,19 @@
 #include "datafile/datacpp_writer.h"
 #include "datafile/format.h"
 
-static const char kDataBin[] = "data.bin";
-static const char kDataCpp[] = "data.cpp";
-static const char kTempBin[] = "data.bin.tmp";
-static const char kTempCpp[] = "data.cpp.tmp";
+#include <string.h>
+
+int gBuildThreads = 2;
+uint32_t gBuildFiles = 0;
+uint64_t gBuildBytesIn = 0;
+uint64_t gBuildBytesOut = 0;
+
+const char* const kBuildOutputs[kBuildOutputCount] = {"data.bin", "data.cpp", "data.bin.tmp",
+                                                      "data.cpp.tmp"};
+static const char* const kDataBin = kBuildOutputs[0];
+static const char* const kDataCpp = kBuildOutputs[1];
+static const char* const kTempBin = kBuildOutputs[2];
+static const char* const kTempCpp = kBuildOutputs[3];
 
 static int WriteWord(BuildOutput* output, uint32_t value)
 {
@@ -28,7 +37,9 @@ static int WriteArchive(const char* folder, BuildOutput* output)
         ReportError("%s: cannot be written", output->path);
         return 1;
     }
-    if (AddFolder(folder, "", output) != 0)
+    // The file met last is still pending when the walk ends or fails.
+    bool walked = AddFolder(folder, "", output) == 0;
+    if (FinishPending(output, walked) != 0 || !walked)
         return 1;
     if (FileWriteAll(output->fd, &kEndMarker, 1) != 0 || FileSeek(output->fd, 0) != 0 ||
         WriteWord(output, output->total) != 0 || FileCommit(output->fd) != 0)
@@ -41,7 +52,10 @@ static int WriteArchive(const char* folder, BuildOutput* output)
 
 static int BuildTemporaries(const char* folder)
 {
-    BuildOutput output = {FileCreate(kTempBin), kTempBin, 0};
+    BuildOutput output;
+    memset(&output, 0, sizeof output);
+    output.fd = FileCreate(kTempBin);
+    output.path = kTempBin;
     if (output.fd < 0)
     {
         ReportError("%s: cannot be created", kTempBin);
@@ -53,8 +67,11 @@ static int BuildTemporaries(const char* folder)
         ReportError("%s: cannot be written", kTempBin);
         result = 1;
     }
+    EndProgress();
     if (result == 0)
-        result = WriteDataCpp(kTempBin, kTempCpp);
+        result = WriteDataCpp(kTempBin, kTempCpp, &gBuildBytesOut);
+    gBuildFiles = output.files;
+    gBuildBytesIn = output.bytesIn;
     return result;
 }
 
@@ -80,6 +97,9 @@ int MakeDataBin(const char* folder)
         ReportError("no folder given to archive");
         return 1;
     }
+    gBuildFiles = 0;
+    gBuildBytesIn = 0;
+    gBuildBytesOut = 0;
     int result = BuildTemporaries(folder);
     if (result == 0)
         result = PutInPlace();

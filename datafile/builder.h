@@ -2,6 +2,7 @@
 #ifndef TREMLOK_DATAFILE_BUILDER_H
 #define TREMLOK_DATAFILE_BUILDER_H
 
+#include "datafile/format.h"
 #include "platform/platform.h"
 
 #include <stdint.h>
@@ -15,12 +16,47 @@
 // when complete.
 int MakeDataBin(const char* folder);
 
-// The data file being written by one run.
+// How many files are coded at once: 1 codes each file on the walking
+// thread, 2 (the default) codes two side by side. The data file is the same
+// byte for byte either way. Owned by builder.cpp.
+extern int gBuildThreads;
+
+// What the last successful MakeDataBin wrote, for its summary. Owned by
+// builder.cpp.
+extern uint32_t gBuildFiles;
+extern uint64_t gBuildBytesIn;  // the files' sizes, not wrapped
+extern uint64_t gBuildBytesOut; // the length of data.bin
+
+// The files a run writes in the current directory, which never go into its
+// own archive: data.bin, data.cpp and their temporaries.
+const int kBuildOutputCount = 4;
+extern const char* const kBuildOutputs[kBuildOutputCount];
+
+// One file read whole and being coded, until its record is written.
+struct BuildJob
+{
+    char path[kSourcePathSize]; // for messages
+    char name[kSourcePathSize]; // the archive name
+    unsigned char* data;
+    uint32_t n;
+    unsigned char method;
+    unsigned char* payload; // data or one coder's output; the other is freed
+    uint32_t payloadLength;
+    bool coded;     // false when a coder failed
+    Thread* thread; // null when coded on the walking thread
+};
+
+// The data file being written by one run. Records go out in walk order; the
+// file met last waits in pending while the next one is being coded.
 struct BuildOutput
 {
     int fd;
     const char* path; // for messages
     uint32_t total;   // sum of the sizes written, modulo 2^32
+    uint32_t files;
+    uint64_t bytesIn;
+    BuildJob jobs[2];
+    BuildJob* pending; // one of jobs, or null
 };
 
 // Writes the records of every file under folderPath, depth-first in listing
@@ -33,10 +69,14 @@ int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* ou
 int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntry& entry,
              BuildOutput* output);
 
-// Reads the file at path whole and writes its record under archiveName.
-// Returns 0, or 1 after reporting the failure.
+// Reads the file at path whole and starts coding it; writes the record of
+// the file met before it. Returns 0, or 1 after reporting the failure.
 int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize,
                   BuildOutput* output);
+
+// Waits for the pending file, writes its record when write is set, and
+// releases it. Returns 0, or 1 after reporting the failure.
+int FinishPending(BuildOutput* output, bool write);
 
 // The method byte for a file of n bytes whose LZW and delta codings take
 // lzwLength and deltaLength bytes: the strictly shortest coding, else stored.

@@ -32,6 +32,25 @@ static bool IsPortableName(const char* name)
 #endif
 }
 
+// Windows names differ in letter case only are the same file.
+static bool IsBuildOutput(const char* name)
+{
+    for (int i = 0; i < kBuildOutputCount; ++i)
+    {
+        const char* p = name;
+        const char* q = kBuildOutputs[i];
+#ifdef _WIN32
+        while (*p && (*p | 0x20) == *q)
+#else
+        while (*p && *p == *q)
+#endif
+            ++p, ++q;
+        if (!*p && !*q)
+            return true;
+    }
+    return false;
+}
+
 int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntry& entry,
              BuildOutput* output)
 {
@@ -73,6 +92,9 @@ int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* ou
         ReportError("%s: folder cannot be listed", folderPath);
         return 1;
     }
+    // The run's own outputs lie in the current directory; when the tree
+    // holds it they are left out, finished or not.
+    bool holdsOutputs = IsCurrentFolder(folderPath);
     ListingEntry entry;
     int got;
     int result = 0;
@@ -83,7 +105,7 @@ int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* ou
             ReportError("%s%c%s: cannot be read", folderPath, kPathSeparator, entry.name);
             result = 1;
         }
-        else
+        else if (!(holdsOutputs && IsPlainFile(entry) && IsBuildOutput(entry.name)))
             result = AddEntry(folderPath, archivePrefix, entry, output);
     }
     ListingClose(listing);

@@ -36,6 +36,7 @@ int BeginExtract(const char* root, const unsigned int* image, uint32_t imageSize
     gExtractPercent = 1;
     gArchiveTotal = 0;
     gArchiveSpan = {nullptr, nullptr};
+    ForgetEntryFolder();
     if (!bytes || imageSize < kEmptyDataFileLength)
     {
         StopDamaged();

@@ -50,4 +50,9 @@ extern int gExtractDone;
 extern int gExtractPercent;
 extern int gExtractSkipped; // entries not written since BeginExtract
 
+// What the last ExtractDataBin wrote, for its summary; owned by
+// extract_databin.cpp.
+extern uint32_t gExtractFiles;
+extern uint64_t gExtractBytes;
+
 #endif

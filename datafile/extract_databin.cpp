@@ -1,23 +1,116 @@
 // The /e mode: all of data.bin into a folder in one call. data.bin is read
-// whole so that coded payloads, whose length only the decoder learns, are
-// decoded in place exactly as from the embedded image.
+// through a window that always holds the whole next record, so coded
+// payloads, whose length only the decoder learns, are decoded in place
+// exactly as from the embedded image, and memory follows the largest entry
+// rather than the archive.
 #include "datafile/extract.h"
 
+#include "coders/coder.h"
 #include "datafile/extract_entry.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 static const char kDataBinName[] = "data.bin";
+static const size_t kReadBytes = 4 << 20;
+
+uint32_t gExtractFiles = 0;
+uint64_t gExtractBytes = 0;
+
+struct ArchiveWindow
+{
+    int fd;
+    uint64_t unread; // bytes of data.bin not yet in the buffer
+    unsigned char* buffer;
+    size_t capacity;
+    size_t start; // the next record
+    size_t end;   // end of the bytes read
+};
+
+// Makes at least need bytes from start available, or all that remain of
+// data.bin. Returns false when it cannot be read or memory runs out.
+static bool Fill(ArchiveWindow* w, uint64_t need)
+{
+    size_t held = w->end - w->start;
+    if (held >= need || w->unread == 0)
+        return true;
+    memmove(w->buffer, w->buffer + w->start, held);
+    w->start = 0;
+    w->end = held;
+    uint64_t want = held + (w->unread < kReadBytes ? w->unread : kReadBytes);
+    if (want < need)
+        want = need < held + w->unread ? need : held + w->unread;
+    if (want > w->capacity)
+    {
+        unsigned char* grown = (unsigned char*)realloc(w->buffer, (size_t)want);
+        if (!grown)
+            return false;
+        w->buffer = grown;
+        w->capacity = (size_t)want;
+    }
+    while (w->end < want)
+    {
+        int64_t got = FileRead(w->fd, w->buffer + w->end, (uint32_t)(want - w->end));
+        if (got <= 0)
+            return false; // shorter than its length said, or a read error
+        w->end += (size_t)got;
+        w->unread -= (uint64_t)got;
+    }
+    return true;
+}
+
+// Brings the whole next record into the window: its name, size and method
+// byte, and as many payload bytes as any coding of that size can take.
+static bool FillRecord(ArchiveWindow* w)
+{
+    size_t scanned = 0;
+    const unsigned char* zero;
+    while (!(zero = (const unsigned char*)memchr(w->buffer + w->start + scanned, 0,
+                                                 w->end - w->start - scanned)))
+    {
+        scanned = w->end - w->start;
+        if (w->unread == 0)
+            return true; // damage: the engine reports it
+        if (!Fill(w, scanned + kReadBytes))
+            return false;
+    }
+    uint64_t head = (uint64_t)(zero - (w->buffer + w->start)) + 1 + 5;
+    if (!Fill(w, head))
+        return false;
+    if (w->end - w->start < head)
+        return true;
+    uint32_t size = ReadLe32(w->buffer + w->start + head - 5);
+    return Fill(w, head + 2 * (uint64_t)size + 4);
+}
+
+static void ShowExtractProgress()
+{
+    if (!ProgressDue())
+        return;
+    char files[kNumberTextSize], megabytes[kNumberTextSize], line[64];
+    UnsignedText(files, gExtractFiles, 10);
+    UnsignedText(megabytes, (uint32_t)(gExtractBytes >> 20), 10);
+    if (JoinText(line, sizeof line, "setup: ", files, " files, ", megabytes, " MB", nullptr))
+        ShowProgress(line);
+}
 
 // Returns 0 when every entry was written, 1 otherwise.
-static int ExtractAll(const char* folder, ArchiveSpan* span)
+static int ExtractAll(const char* folder, ArchiveWindow* window)
 {
     int result = 0;
     for (;;)
     {
+        if (!FillRecord(window))
+        {
+            ReportError("%s: cannot be read", kDataBinName);
+            return 1;
+        }
+        ArchiveSpan span = {window->buffer + window->start, window->buffer + window->end};
         EntryResult entry;
-        EntryOutcome outcome = ExtractEntry(folder, span, false, &entry);
+        EntryOutcome outcome = ExtractEntry(folder, &span, false, &entry);
+        window->start = (size_t)(span.cursor - window->buffer);
         if (outcome == kEntryEnd)
             return result;
         if (outcome == kEntryFailed)
@@ -32,35 +125,69 @@ static int ExtractAll(const char* folder, ArchiveSpan* span)
         {
             ReportError("%s: %s", entry.path, entry.problem);
             result = 1;
+            continue;
         }
+        gExtractFiles += 1;
+        gExtractBytes += entry.size;
+        ShowExtractProgress();
     }
+}
+
+static int ExtractFrom(const char* folder, ArchiveWindow* window)
+{
+    uint64_t length = 0;
+    if (FileLength(window->fd, &length) != 0)
+    {
+        ReportError("%s: cannot be opened or read", kDataBinName);
+        return 1;
+    }
+    if (length >= 0x100000000ull)
+    {
+        ReportError("%s: 4 GiB or larger", kDataBinName);
+        return 1;
+    }
+    if (length < kEmptyDataFileLength)
+    {
+        ReportError("%s: too short to be a data file (%u bytes)", kDataBinName, (unsigned)length);
+        return 1;
+    }
+    window->unread = length;
+    if (!Fill(window, 4))
+    {
+        ReportError("%s: cannot be opened or read", kDataBinName);
+        return 1;
+    }
+    window->start = 4; // the total size: only the wizard's progress needs it
+    int result = ExtractAll(folder, window);
+    EndProgress();
+    // Every file is on the disk before the run says so.
+    if (kSyncAtEnd && gExtractFiles > 0 && SyncFileSystem(folder) != 0)
+    {
+        ReportError("%s: cannot be flushed to the disk", folder);
+        result = 1;
+    }
+    return result;
 }
 
 int ExtractDataBin(const char* folder)
 {
+    gExtractFiles = 0;
+    gExtractBytes = 0;
     // An empty folder would put every entry under the root of the drive.
     if (!folder || !folder[0])
     {
         ReportError("no destination folder given");
         return 1;
     }
-    unsigned char* image = nullptr;
-    uint32_t length = 0;
-    int read = FileReadWhole(kDataBinName, &image, &length);
-    if (read != 0)
+    ArchiveWindow window = {FileOpenRead(kDataBinName), 0, nullptr, 0, 0, 0};
+    if (window.fd < 0)
     {
-        ReportError("%s: %s", kDataBinName,
-                    read == -2 ? "4 GiB or larger" : "cannot be opened or read");
+        ReportError("%s: cannot be opened or read", kDataBinName);
         return 1;
     }
-    int result = 1;
-    if (length < kEmptyDataFileLength)
-        ReportError("%s: too short to be a data file (%u bytes)", kDataBinName, (unsigned)length);
-    else
-    {
-        ArchiveSpan span = {image + 4, image + length};
-        result = ExtractAll(folder, &span);
-    }
-    free(image);
+    ForgetEntryFolder();
+    int result = ExtractFrom(folder, &window);
+    FileClose(window.fd);
+    free(window.buffer);
     return result;
 }

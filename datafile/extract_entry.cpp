@@ -6,6 +6,7 @@
 #include "datafile/entry_name.h"
 #include "datafile/extract.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "uninstall/uninstall_log.h"
 
 #include <stdlib.h>
@@ -27,19 +28,51 @@ static bool EntryPath(char* out, size_t size, const char* root, const char* name
     return strlen(root) + strlen(name) == used;
 }
 
-// Created or truncated, written in one write, flushed to disk. A file that
-// could not be written whole is removed rather than left short.
-static bool WriteEntryFile(const char* path, const unsigned char* data, uint32_t size)
+// Appended to an entry path while its file is being written by the tool.
+static const char kPartSuffix[] = ".tremlok~";
+
+static bool WriteWhole(const char* path, const unsigned char* data, uint32_t size, bool commit)
 {
     int fd = FileCreate(path);
     if (fd < 0)
         return false;
     bool written = FileWriteAll(fd, data, size) == 0;
-    written = FileCommit(fd) == 0 && written;
+    if (commit)
+        written = FileCommit(fd) == 0 && written;
     written = FileClose(fd) == 0 && written;
     if (!written)
         FileRemove(path);
     return written;
+}
+
+// The install run writes the file in place, created or truncated, in one
+// write flushed to disk: the log names only final paths. The tool writes a
+// temporary beside it and renames it into place once whole, so a run killed
+// part-way never leaves a short file under an entry's name; the flush may
+// wait for the end of the run (kSyncAtEnd). A file that could not be
+// written whole is removed rather than left short.
+static bool WriteEntryFile(const char* path, const unsigned char* data, uint32_t size,
+                           bool installRun)
+{
+    if (installRun)
+        return WriteWhole(path, data, size, true);
+    char part[kEntryPathSize + sizeof kPartSuffix];
+    if (!JoinText(part, sizeof part, path, kPartSuffix, nullptr) ||
+        !WriteWhole(part, data, size, !kSyncAtEnd))
+        return false;
+    if (FileReplace(part, path) == 0)
+        return true;
+    FileRemove(part);
+    return false;
+}
+
+// The folder the last entry went into: entries come folder by folder, and
+// their folders need making only when it changes.
+static char gEntryFolder[kEntryPathSize] = "";
+
+void ForgetEntryFolder()
+{
+    gEntryFolder[0] = 0;
 }
 
 // path is shorter than kEntryPathSize: the caller checked.
@@ -50,10 +83,12 @@ static void MakeEntryFolders(const char* path, size_t rootLength)
     const char* last = strrchr(path, kPathSeparator);
     if (!last || (size_t)(last - path) < rootLength)
         return;
-    char folder[kEntryPathSize];
-    memcpy(folder, path, (size_t)(last - path));
-    folder[last - path] = 0;
-    MakePath(folder);
+    size_t length = (size_t)(last - path);
+    if (strncmp(gEntryFolder, path, length) == 0 && gEntryFolder[length] == 0)
+        return;
+    memcpy(gEntryFolder, path, length);
+    gEntryFolder[length] = 0;
+    MakePath(gEntryFolder);
 }
 
 static EntryOutcome Fail(EntryResult* result, const char* problem)
@@ -76,7 +111,7 @@ static EntryOutcome WriteEntry(const char* root, const EntryRecord& record,
     if (result->pathCut || strlen(result->path) >= (size_t)kEntryPathSize)
         return Skip(result, "path too long");
     MakeEntryFolders(result->path, strlen(root));
-    if (!WriteEntryFile(result->path, data, record.size))
+    if (!WriteEntryFile(result->path, data, record.size, logFile))
         return Skip(result, "cannot be written");
     if (logFile)
         AddUninstallCommand("del", result->path);

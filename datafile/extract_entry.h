@@ -31,7 +31,14 @@ struct EntryResult
 };
 
 // Reads the next record at span and writes its file under root, creating
-// its folders. When logFile is set the file gets its "del" line.
+// its folders. logFile marks the install run: the file is written in place,
+// flushed, and gets its "del" line. Otherwise (the tool) it is written under
+// a temporary name and renamed into place, flushed only when the platform
+// does not sync at the end.
 EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, bool logFile, EntryResult* result);
+
+// Makes the next entry create its folders even when they are those of the
+// entry before: called at the start of each extraction.
+void ForgetEntryFolder();
 
 #endif

@@ -78,6 +78,36 @@ int FileRemove(const char* path);
 // True when c separates folder levels on this platform.
 bool IsPathSeparator(char c);
 
+// A thread running one function; the coders own all their state, so files
+// can be coded side by side.
+struct Thread;
+
+// Starts work(argument) on a new thread. Returns null when it cannot be
+// started; the caller then runs the work itself.
+Thread* ThreadStart(void (*work)(void*), void* argument);
+
+// Waits until the thread's work has returned and releases the thread.
+void ThreadJoin(Thread* thread);
+
+// True when path names the current directory (the same folder, however
+// written); false when either cannot be looked up.
+bool IsCurrentFolder(const char* path);
+
+// True on POSIX, where the tool writes its files unflushed and then flushes
+// the whole file system at once with SyncFileSystem; false on Windows, where
+// each file is flushed as it is written.
+extern const bool kSyncAtEnd;
+
+// Flushes every file written under folder to the disk. Returns 0 on success.
+int SyncFileSystem(const char* folder);
+
+// The tool modes' progress line on standard error, only when it is a
+// terminal: redrawn in place at most a few times a second. text is the line
+// without its line end. EndProgress clears it before any other output.
+bool ProgressDue();
+void ShowProgress(const char* text);
+void EndProgress();
+
 // Writes "setup: <message>" and a line end to standard error. The tool modes
 // report what failed this way; the install wizard shows no messages of its own.
 // format takes only %s, %c, %d, %u, %x and %%, without flags or widths: the

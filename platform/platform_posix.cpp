@@ -6,11 +6,13 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -193,8 +195,97 @@ void ReportError(const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
+    EndProgress();
     fputs("setup: ", stderr);
     vfprintf(stderr, format, arguments);
     fputc('\n', stderr);
     va_end(arguments);
+}
+
+struct Thread
+{
+    pthread_t thread;
+    void (*work)(void*);
+    void* argument;
+};
+
+static void* RunThread(void* thread)
+{
+    Thread* t = (Thread*)thread;
+    t->work(t->argument);
+    return nullptr;
+}
+
+Thread* ThreadStart(void (*work)(void*), void* argument)
+{
+    Thread* thread = (Thread*)malloc(sizeof *thread);
+    if (!thread)
+        return nullptr;
+    thread->work = work;
+    thread->argument = argument;
+    if (pthread_create(&thread->thread, nullptr, RunThread, thread) != 0)
+    {
+        free(thread);
+        return nullptr;
+    }
+    return thread;
+}
+
+void ThreadJoin(Thread* thread)
+{
+    pthread_join(thread->thread, nullptr);
+    free(thread);
+}
+
+bool IsCurrentFolder(const char* path)
+{
+    struct stat folder, current;
+    return stat(path[0] ? path : ".", &folder) == 0 && stat(".", &current) == 0 &&
+           folder.st_dev == current.st_dev && folder.st_ino == current.st_ino;
+}
+
+const bool kSyncAtEnd = true;
+
+int SyncFileSystem(const char* folder)
+{
+    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    int synced = syncfs(fd);
+    close(fd);
+    return synced == 0 ? 0 : -1;
+}
+
+static double gLastProgress = -1; // seconds, monotonic; -1 when no line is shown
+
+static double Now()
+{
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (double)now.tv_sec + now.tv_nsec / 1e9;
+}
+
+bool ProgressDue()
+{
+    static int terminal = -1;
+    if (terminal < 0)
+        terminal = isatty(2);
+    return terminal && (gLastProgress < 0 || Now() - gLastProgress >= 0.25);
+}
+
+void ShowProgress(const char* text)
+{
+    // Erases what a longer earlier line left to the right.
+    fprintf(stderr, "\r%s\033[K", text);
+    fflush(stderr);
+    gLastProgress = Now();
+}
+
+void EndProgress()
+{
+    if (gLastProgress < 0)
+        return;
+    fputs("\r\033[K", stderr);
+    fflush(stderr);
+    gLastProgress = -1;
 }

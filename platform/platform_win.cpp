@@ -138,3 +138,77 @@ bool IsPathSeparator(char c)
 {
     return c == '\\' || c == '/';
 }
+
+struct Thread
+{
+    HANDLE handle;
+    void (*work)(void*);
+    void* argument;
+};
+
+static DWORD WINAPI RunThread(LPVOID thread)
+{
+    Thread* t = (Thread*)thread;
+    t->work(t->argument);
+    return 0;
+}
+
+Thread* ThreadStart(void (*work)(void*), void* argument)
+{
+    Thread* thread = (Thread*)malloc(sizeof *thread);
+    if (!thread)
+        return nullptr;
+    thread->work = work;
+    thread->argument = argument;
+    thread->handle = CreateThread(nullptr, 0, RunThread, thread, 0, nullptr);
+    if (!thread->handle)
+    {
+        free(thread);
+        return nullptr;
+    }
+    return thread;
+}
+
+void ThreadJoin(Thread* thread)
+{
+    WaitForSingleObject(thread->handle, INFINITE);
+    CloseHandle(thread->handle);
+    free(thread);
+}
+
+// Names compared as full paths, letter case aside: what NTFS takes as the
+// same folder. A trailing separator does not change the folder.
+bool IsCurrentFolder(const char* path)
+{
+    char full[MAX_PATH + 1], current[MAX_PATH + 1];
+    DWORD a = GetFullPathNameA(path[0] ? path : ".", sizeof full, full, nullptr);
+    DWORD b = GetFullPathNameA(".", sizeof current, current, nullptr);
+    if (a == 0 || a >= sizeof full || b == 0 || b >= sizeof current)
+        return false;
+    if (a > 3 && full[a - 1] == '\\')
+        full[a - 1] = 0;
+    if (b > 3 && current[b - 1] == '\\')
+        current[b - 1] = 0;
+    return lstrcmpiA(full, current) == 0;
+}
+
+const bool kSyncAtEnd = false;
+
+int SyncFileSystem(const char* folder)
+{
+    (void)folder;
+    return 0;
+}
+
+// The Windows program is a GUI program with no console to draw on.
+bool ProgressDue()
+{
+    return false;
+}
+
+void ShowProgress(const char* text)
+{
+    (void)text;
+}
+
+void EndProgress() {}
