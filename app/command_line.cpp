@@ -4,6 +4,7 @@
 #include <string.h>
 
 char gFolderArg[kFolderArgSize];
+bool gQuiet = false;
 
 // Copies folder into gFolderArg. An empty or oversized folder is refused:
 // an empty one would make the tool work at the root of a drive.
@@ -99,8 +100,22 @@ static CommandAction TakeSwitchFolder(CommandAction action, int argc, const char
     return TakeFolder(action, argument + 2);
 }
 
+// "-q" may stand anywhere but in a folder's place.
+static void ScanQuiet(int argc, const char* const* argv)
+{
+    gQuiet = false;
+    for (int i = 1; i < argc; ++i)
+    {
+        if (strcmp(argv[i], "-q") == 0)
+            gQuiet = true;
+        else if ((IsSwitch(argv[i], 'm') || IsSwitch(argv[i], 'e')) && argv[i][2] == 0)
+            ++i;
+    }
+}
+
 CommandAction ScanArguments(int argc, const char* const* argv)
 {
+    ScanQuiet(argc, argv);
     for (int i = 1; i < argc; ++i)
     {
         if (IsHelp(argv[i]))

@@ -20,6 +20,9 @@ const int kFolderArgSize = 512;
 // The folder argument of /m or /e, owned by command_line.cpp.
 extern char gFolderArg[kFolderArgSize];
 
+// Set by "-q" on a POSIX command line: no summary on standard output.
+extern bool gQuiet;
+
 // Scans the argument part of a Windows command line: tokens split at
 // spaces and control characters, letters A to Z lowered, the switch
 // characters '/' and '-' dropped before the switch letter (inside the

@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/help_text.h"
 #include "app/run_action.h"
+#include "app/tool_summary.h"
 
 #include <stdio.h>
 
@@ -16,5 +17,9 @@ int main(int argc, char** argv)
             fputs("\nThis build packages and extracts only; install on Windows.\n", stdout);
         return action == kActionHelp ? 0 : 1;
     }
-    return RunToolAction(action);
+    int result = RunToolAction(action);
+    char summary[kFolderArgSize + 128];
+    if (result == 0 && !gQuiet && ToolSummary(action, summary, sizeof summary))
+        fputs(summary, stdout);
+    return result;
 }

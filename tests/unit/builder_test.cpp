@@ -1,9 +1,12 @@
 // The builder's data.bin is what every install extracts: names, order,
 // coding and total must be exact, and a failed run must never leave a
 // half-made archive where the next build would embed it.
+#include "app/command_line.h"
+#include "app/tool_summary.h"
 #include "datafile/builder.h"
 #include "tests/unit/scratch_folder.h"
 
+#include <random>
 #include <set>
 
 #ifndef _WIN32
@@ -37,10 +40,29 @@ TEST(ChooseMethodTest, StrictlyShortestCodingElseStored)
         EXPECT_EQ(ChooseMethod(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1] << " " << c[2];
 }
 
+// data.cpp as the one-word-at-a-time loop writes it.
+std::string SourceText(const Bytes& bin)
+{
+    const char* end = kPathSeparator == '\\' ? "\r\n" : "\n";
+    std::string text = "unsigned int gSizeDatfile = " + std::to_string(bin.size()) + ";" + end +
+                       "unsigned int gDatfile[" + std::to_string(bin.size() / 4 + 1) +
+                       "] = " + end + "{" + end;
+    for (size_t o = 0; o < bin.size(); o += 4)
+    {
+        unsigned char word[4] = {0, 0, 0, 0};
+        memcpy(word, &bin[o], std::min<size_t>(4, bin.size() - o));
+        char item[16];
+        snprintf(item, sizeof item, "0x%x, ", ReadLe32(word));
+        text += (o % 32 == 0 ? "    " : "") + std::string(item) + (o % 32 == 28 ? end : "");
+    }
+    return text + end + "};" + end;
+}
+
 // An empty root gives the 5-byte data file. Then: records in listing order,
-// a sub-folder's where it is listed; folders named with a dot skipped, files
-// so named kept; each file coded the shortest way, an empty one stored; the
-// same data file for the root with a trailing separator.
+// a sub-folder's where it is listed, whether coded one at a time or side by
+// side; folders named with a dot skipped, files so named kept; each file
+// coded the shortest way, an empty one stored; the same data file for the
+// root with a trailing separator, and a data.cpp of more than one slice.
 TEST_F(BuilderTest, RecordsNamesAndCodings)
 {
     fs::create_directories("tree");
@@ -52,9 +74,18 @@ TEST_F(BuilderTest, RecordsNamesAndCodings)
         text += "the quick brown fox " + std::to_string(i % 7) + " jumps. ";
     for (int i = 0; i < 768; ++i)
         ramp += (char)(i / 3);
+    std::string noise(1300000, 0), pcm;
+    std::mt19937 random(5);
+    for (char& c : noise)
+        c = (char)random();
+    for (int i = 0, level = 0; i < 90000; ++i) // a random walk in small steps
+        pcm += (char)(level += (int)(random() % 7) - 3);
     const std::vector<RecordLayout> records = {
         {"\\.config", "cfg", kMethodStored},
         {"\\a.txt", text, kMethodLzw},
+        {"\\b\\big.txt", std::string(200000, 'x') + text, kMethodLzw},
+        {"\\b\\noise.bin", noise, kMethodStored},
+        {"\\b\\pcm.raw", pcm, kMethodDelta},
         {"\\b\\z.bin", ramp, kMethodDelta},
         {"\\c.txt", "\x93\x07q\xe2Z\x11\xc8!\x7f\x80\x01\xfe", kMethodStored},
         {"\\e", "", kMethodStored},
@@ -63,11 +94,44 @@ TEST_F(BuilderTest, RecordsNamesAndCodings)
         File(r.name, r.content);
     File("\\.cache\\x", "x");
     fs::create_directories(Under("tree", "\\empty\\deeper"));
-    for (const std::string& root : {std::string("tree"), std::string("tree") + kPathSeparator})
+    const Bytes expected = ArchiveBytes(records);
+    for (int threads : {1, 2})
+        for (const std::string& root : {std::string("tree"), std::string("tree") + kPathSeparator})
+        {
+            gBuildThreads = threads;
+            ASSERT_EQ(MakeDataBin(root.c_str()), 0);
+            EXPECT_TRUE(ReadBytes("data.bin") == expected) << root << " " << threads;
+        }
+    gBuildThreads = 2;
+    EXPECT_TRUE(ReadText("data.cpp") == SourceText(expected));
+#ifndef _WIN32
+    size_t in = 0;
+    for (const RecordLayout& r : records)
+        in += r.content.size();
+    char summary[200], line[200];
+    snprintf(line, sizeof line,
+             "%zu files, %zu bytes in, %zu bytes out (%.1f%%): data.bin, data.cpp\n",
+             records.size(), in, expected.size(), 100.0 * expected.size() / in);
+    ASSERT_TRUE(ToolSummary(kActionMake, summary, sizeof summary));
+    EXPECT_STREQ(summary, line);
+#endif
+}
+
+// A run whose current directory lies in the tree leaves out what it writes
+// there, finished or left over from a killed run, and nothing else.
+TEST_F(BuilderTest, OwnOutputsStayOut)
+{
+    const std::vector<RecordLayout> records = {{"\\a.txt", "a", kMethodStored},
+                                               {"\\sub\\data.bin", "b", kMethodStored}};
+    File("\\sub\\data.bin", "b");
+    ASSERT_TRUE(WriteText("tree/a.txt", "a") && WriteText("tree/data.cpp.tmp", "stale"));
+    fs::current_path("tree");
+    for (const char* root : {".", "../tree"})
     {
-        ASSERT_EQ(MakeDataBin(root.c_str()), 0);
+        EXPECT_EQ(MakeDataBin(root), 0);
         EXPECT_EQ(ReadBytes("data.bin"), ArchiveBytes(records)) << root;
     }
+    fs::current_path("..");
 }
 
 // Each failing run returns 1 and leaves the folder as it was: an earlier
@@ -108,5 +172,30 @@ TEST_F(BuilderTest, FailuresLeaveNoData)
         EXPECT_EQ(ReadText("data.bin"), "OLD") << c.label;
     }
 }
+
+#ifndef _WIN32
+// -q keeps standard output quiet wherever it stands, but not as a folder.
+TEST(ScanArgumentsTest, QuietFlag)
+{
+    const struct
+    {
+        std::vector<const char*> argv;
+        CommandAction action;
+        const char* folder;
+        bool quiet;
+    } cases[] = {
+        {{"setup", "-m", "game"}, kActionMake, "game", false},
+        {{"setup", "-q", "-m", "game"}, kActionMake, "game", true},
+        {{"setup", "-egame", "-q"}, kActionExtract, "game", true},
+        {{"setup", "-m", "-q"}, kActionMake, "-q", false},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(ScanArguments((int)c.argv.size(), c.argv.data()), c.action) << c.argv[1];
+        EXPECT_STREQ(gFolderArg, c.folder);
+        EXPECT_EQ(gQuiet, c.quiet) << c.argv[1];
+    }
+}
+#endif
 
 } // namespace
