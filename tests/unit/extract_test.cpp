@@ -1,6 +1,8 @@
 // The extraction engine on sound data files: one entry per call with the
 // progress page's percentages, files replaced whole, and the uninstall log
 // in the order the script relies on. Damaged files: damaged_archive_test.
+#include "app/command_line.h"
+#include "app/tool_summary.h"
 #include "datafile/extract.h"
 #include "tests/unit/scratch_folder.h"
 
@@ -103,11 +105,43 @@ TEST_F(ExtractTest, ThingsInTheWay)
     EXPECT_EQ(gExtractSkipped, 1);
     EXPECT_EQ(LoggedLines().size(), 2u); // b.dat and c.bin
     EXPECT_EQ(ExtractDataBin((std::string("bin") + kPathSeparator).c_str()), 1);
+    EXPECT_EQ(gExtractFiles, 2u);
+    EXPECT_EQ(gExtractBytes, 71u);
     for (const char* root : {"image", "bin"})
     {
         EXPECT_EQ(ReadText(Under(root, "\\Data\\b.dat")), "") << root;
         EXPECT_EQ(ReadText(Under(root, "\\Data\\c.bin")), kThree[2].content) << root;
     }
+    // The tool's temporaries are renamed into place or removed, never left.
+    for (const auto& item : std::filesystem::recursive_directory_iterator("bin"))
+        EXPECT_EQ(item.path().string().find('~'), std::string::npos) << item.path();
+}
+
+// data.bin is read a window at a time: records and payloads that straddle
+// its refills, a name among them, come out whole; then the summary.
+TEST_F(ExtractTest, LargeDataBinThroughTheWindow)
+{
+    std::string large(3000001, 0), pcm;
+    for (size_t i = 0; i < large.size(); ++i)
+        large[i] = (char)(i * 2654435761u >> 13);
+    for (int i = 0; i < 2500000; ++i)
+        pcm += (char)(i / 40000 + (i & 1));
+    const std::vector<RecordLayout> records = {
+        {"\\a.bin", large, kMethodStored},
+        {"\\b\\" + std::string(200, 'n'), "short", kMethodStored},
+        {"\\b\\c.raw", pcm, kMethodLzw},
+        {"\\d.bin", large, kMethodStored},
+    };
+    ASSERT_TRUE(WriteBytes("data.bin", ArchiveBytes(records)));
+    EXPECT_EQ(ExtractDataBin("out"), 0);
+    for (const RecordLayout& r : records)
+        EXPECT_TRUE(ReadText(Under("out", r.name)) == r.content) << r.name;
+#ifndef _WIN32
+    char summary[100];
+    strcpy(gFolderArg, "out");
+    ASSERT_TRUE(ToolSummary(kActionExtract, summary, sizeof summary));
+    EXPECT_STREQ(summary, "4 files, 8500007 bytes: out\n");
+#endif
 }
 
 // Without a folder the names, which begin with a separator, would land at
