@@ -3,7 +3,8 @@
 # archive's share, and the largest contributors by library and by object,
 # read from the link map that the Windows builds write beside the program.
 #   scripts/size-report.sh [Setup.exe [Setup.map]] [-n TOP]
-# Defaults: build/mingw-i686/Setup.exe and the Setup.map in its folder.
+# Defaults: build/mingw-i686/Setup.exe and the map of the same name beside
+# it (SetupEmpty.exe is the program around an empty archive).
 set -euo pipefail
 
 top=25
@@ -21,7 +22,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 exe=${args[0]:-build/mingw-i686/Setup.exe}
-map=${args[1]:-$(dirname "$exe")/Setup.map}
+map=${args[1]:-${exe%.exe}.map}
 for file in "$exe" "$map"; do
     if [ ! -f "$file" ]; then
         echo "size-report: $file not found" >&2
@@ -90,8 +91,10 @@ contributions=$(awk "$hex"'
     }
 ' "$map")
 
-# The archive is the embedded data file, compiled in from data.cpp.
-archive=$(awk '$3 ~ /\(data\.cpp\.obj\)$|\/data\.cpp\.obj$/ { sum += $2 } END { print sum + 0 }' \
+# The archive is the embedded data file, compiled in from data.cpp or
+# copied in from data.bin.
+archive_object='(^|[/(])(data|embed_bin)\.cpp\.obj\)?$'
+archive=$(awk -v object="$archive_object" '$3 ~ object { sum += $2 } END { print sum + 0 }' \
     <<<"$contributions")
 data_size=$(awk '$1 == ".data" { print $2 }' <<<"$sections")
 text_size=$(awk '$1 == ".text" { print $2 }' <<<"$sections")
@@ -99,6 +102,7 @@ text_size=$(awk '$1 == ".text" { print $2 }' <<<"$sections")
 echo "Program:  $exe"
 echo "File:     $file_size bytes"
 echo "Archive:  $archive bytes (gDatfile and gSizeDatfile, in .data)"
+echo "Limit:    65536 bytes for the program around an empty archive (scripts/check-pe.sh)"
 echo "Without the archive: $((file_size - archive)) bytes"
 echo "Code (.text): ${text_size:-0} bytes; .data besides the archive: $((${data_size:-0} - archive)) bytes"
 echo
@@ -112,8 +116,8 @@ report() {
     echo
     echo "$heading"
     printf "  %8s %8s %8s %8s %8s  %s\n" total .text rdata data eh/pdata name
-    awk -v keyer="$keyer" '
-        $3 ~ /data\.cpp\.obj/ { next }
+    awk -v keyer="$keyer" -v object="$archive_object" '
+        $3 ~ object { next }
         {
             file = $3
             key = file

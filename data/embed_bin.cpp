@@ -1,0 +1,37 @@
+// The archive embedded straight from data.bin, for games too big to compile
+// as data.cpp's text of numbers: the assembler copies the file in. The
+// result is what data.cpp gives: gDatfile on a word boundary holding the
+// bytes followed by 1 to 4 zero bytes up to the next word boundary, and the
+// 32-bit gSizeDatfile holding the byte count. Both are writable data with
+// the plain names that the C++ declarations of embedded_image.h refer to.
+#ifndef TREMLOK_DATA_BIN_PATH
+#error "TREMLOK_DATA_BIN_PATH names the data.bin to embed"
+#endif
+
+#define TREMLOK_TEXT(x) #x
+#define TREMLOK_EXPAND(x) TREMLOK_TEXT(x)
+// 32-bit Windows puts an underscore before every C-level symbol.
+#define TREMLOK_SYMBOL(name) TREMLOK_EXPAND(__USER_LABEL_PREFIX__) #name
+
+#ifdef __ELF__
+#define TREMLOK_OBJECT(name, size)                                                                 \
+    ".type " TREMLOK_SYMBOL(name) ", @object\n"                                                    \
+    ".size " TREMLOK_SYMBOL(name) ", " size "\n"
+#else
+#define TREMLOK_OBJECT(name, size) ""
+#endif
+
+asm(".data\n"
+    ".balign 4\n"
+    ".globl " TREMLOK_SYMBOL(gDatfile) "\n"
+    TREMLOK_SYMBOL(gDatfile) ":\n"
+    ".incbin \"" TREMLOK_DATA_BIN_PATH "\"\n"
+    ".Ltremlok_data_end:\n"
+    ".byte 0\n"
+    ".balign 4, 0\n"
+    TREMLOK_OBJECT(gDatfile, ". - " TREMLOK_SYMBOL(gDatfile))
+    ".globl " TREMLOK_SYMBOL(gSizeDatfile) "\n"
+    TREMLOK_SYMBOL(gSizeDatfile) ":\n"
+    ".long .Ltremlok_data_end - " TREMLOK_SYMBOL(gDatfile) "\n"
+    TREMLOK_OBJECT(gSizeDatfile, "4")
+    ".text\n");
