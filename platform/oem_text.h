@@ -7,6 +7,6 @@
 // string (free with free()). When a character has no exact OEM form, a
 // copy of text is returned unchanged: a best-fit letter would name another
 // file. Null when there is no memory. On POSIX always a copy.
-char* AnsiToOem(const char* text);
+char* OemCodePageText(const char* text);
 
 #endif

@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-char* AnsiToOem(const char* text)
+char* OemCodePageText(const char* text)
 {
     return strdup(text);
 }

@@ -18,7 +18,7 @@ static char* Copy(const char* text)
     return copy;
 }
 
-char* AnsiToOem(const char* text)
+char* OemCodePageText(const char* text)
 {
     bool ascii = true;
     for (const char* p = text; *p && ascii; ++p)

@@ -81,7 +81,7 @@ static bool MakePlan(const char* selfLine, ScriptPlan* plan)
 // Puts text in the OEM code page. Returns false when there is no memory.
 static bool PutOem(TextOutput* out, const char* text, size_t cutEnd)
 {
-    char* oem = AnsiToOem(text);
+    char* oem = OemCodePageText(text);
     if (!oem)
         return false;
     size_t length = strlen(oem);
