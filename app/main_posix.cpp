@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/help_text.h"
 #include "app/run_action.h"
+#include "datafile/archive_scan.h"
 
 #include <stdio.h>
 
@@ -12,9 +13,14 @@ int main(int argc, char** argv)
     if (action == kActionHelp || action == kActionInstall)
     {
         fputs(kHelpText, stdout);
+        fputs(" --list [FILE]  List data.bin, or FILE: size, method, coded size, name\n"
+              " --test [FILE]  Decode every entry of data.bin, or FILE, writing nothing\n",
+              stdout);
         if (action == kActionInstall)
             fputs("\nThis build packages and extracts only; install on Windows.\n", stdout);
         return action == kActionHelp ? 0 : 1;
     }
+    if (action == kActionList || action == kActionTest)
+        return ScanArchive(gFolderArg, action == kActionList);
     return RunToolAction(action);
 }
