@@ -120,6 +120,9 @@ CommandAction ScanArguments(int argc, const char* const* argv)
     {
         if (IsHelp(argv[i]))
             return kActionHelp;
+        if (strcmp(argv[i], "--list") == 0 || strcmp(argv[i], "--test") == 0)
+            return TakeFolder(argv[i][2] == 'l' ? kActionList : kActionTest,
+                              i + 1 < argc ? argv[i + 1] : "data.bin");
         if (IsSwitch(argv[i], 'm'))
             return TakeSwitchFolder(kActionMake, argc, argv, i);
         if (IsSwitch(argv[i], 'e'))

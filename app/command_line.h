@@ -8,7 +8,9 @@ enum CommandAction
     kActionMake,    // /m<folder>: gFolderArg holds the folder
     kActionExtract, // /e<folder>: gFolderArg holds the folder
     kActionHelp,    // /?
-    kActionRefused  // a tool switch whose folder is empty or too long
+    kActionRefused, // a tool switch whose folder is empty or too long
+    kActionList,    // --list [FILE], POSIX only: gFolderArg holds the data file
+    kActionTest     // --test [FILE], POSIX only: likewise
 };
 
 // Token and folder buffers, terminator included. Large enough for any
@@ -31,7 +33,8 @@ extern bool gQuiet;
 CommandAction ScanCommandLine(const char* arguments);
 
 // Reads a POSIX argument vector the way Linux users expect: -m DIR, -mDIR
-// and /mDIR; the folder is kept exactly as the shell gave it.
+// and /mDIR; the folder is kept exactly as the shell gave it. --list and
+// --test take the next argument, or data.bin without one, as their file.
 CommandAction ScanArguments(int argc, const char* const* argv);
 
 #endif

@@ -4,6 +4,7 @@
 #include "app/help_text.h"
 #include "app/run_action.h"
 #include "app/tool_summary.h"
+#include "datafile/archive_scan.h"
 
 #include <stdio.h>
 
@@ -13,10 +14,15 @@ int main(int argc, char** argv)
     if (action == kActionHelp || action == kActionInstall)
     {
         fputs(kHelpText, stdout);
+        fputs(" --list [FILE]  List data.bin, or FILE: size, method, coded size, name\n"
+              " --test [FILE]  Decode every entry of data.bin, or FILE, writing nothing\n",
+              stdout);
         if (action == kActionInstall)
             fputs("\nThis build packages and extracts only; install on Windows.\n", stdout);
         return action == kActionHelp ? 0 : 1;
     }
+    if (action == kActionList || action == kActionTest)
+        return ScanArchive(gFolderArg, action == kActionList);
     int result = RunToolAction(action);
     char summary[kFolderArgSize + 128];
     if (result == 0 && !gQuiet && ToolSummary(action, summary, sizeof summary))

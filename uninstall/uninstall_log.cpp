@@ -57,8 +57,7 @@ int AddUninstallLine(const char* text)
     return StoreLine(line);
 }
 
-// command "path" CR LF with each '%' of path doubled.
-static char* CommandLine(const char* command, const char* path)
+char* UninstallCommandText(const char* command, const char* path)
 {
     size_t commandLength = strlen(command);
     size_t pathLength = strlen(path);
@@ -87,7 +86,7 @@ static char* CommandLine(const char* command, const char* path)
 // as one, so the script names exactly the path setup wrote.
 int AddUninstallCommand(const char* command, const char* path)
 {
-    return StoreLine(CommandLine(command, path));
+    return StoreLine(UninstallCommandText(command, path));
 }
 
 int MakeLoggedDir(const char* path)

@@ -19,6 +19,10 @@ int AddUninstallLine(const char* text);
 // back exactly path. Returns as AddUninstallLine.
 int AddUninstallCommand(const char* command, const char* path);
 
+// The line AddUninstallCommand stores, command "path" CR LF, as a new heap
+// string (free with free()); null when there is no memory.
+char* UninstallCommandText(const char* command, const char* path);
+
 // Creates one folder; when it was created, appends rmdir "path". Returns 0
 // when created, -1 when not.
 int MakeLoggedDir(const char* path);
@@ -33,6 +37,10 @@ void SetUninstallMark();
 // the log lost a line: no script is written then, since it would leave
 // that file or folder behind, and the line at the mark might no longer be
 // the separator that is never written.
+// The script's own "del" line also removes the folders holding the script
+// that have an "rmdir" line, which are taken out of their places: they can
+// only go once the script is gone. Lines are written in the OEM code page
+// that cmd reads them in.
 int WriteUninstallScript(const char* scriptPath);
 
 #endif

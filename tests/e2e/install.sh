@@ -2,7 +2,8 @@
 # The install wizard end to end under Wine: Cancel; an install into a
 # browsed folder with the desktop shortcut, with every page's refusal to
 # close, the progress page's trace, the installed tree, the shortcuts and
-# uninst.bat, then the uninstall; an install to the default folder that
+# uninst.bat, then the uninstall, which removes the folder it made; one into
+# a folder named with a letter outside ASCII; an install to the default folder that
 # opens the readme in Notepad; and a second install over it.
 set -u
 # shellcheck source-path=SCRIPTDIR
@@ -78,19 +79,24 @@ script_line()
 # install log must give. Its extraction lines are the folders made and the
 # files written, in order, when the native tool extracts the same archive
 # into a folder that is new, or exists, like INSTALL; the system calls show
-# them.
+# them. The folders that hold uninst.bat are removed on its last line,
+# after it is gone.
 expected_script()
 {
-    local install=$1 root="$work/order/Tremlok" verb path link
+    local install=$1 root="$work/order/Tremlok" verb path link holders=""
     mkdir -p "$root"
     [ "$2" == 1 ] && rm -rf "$root"
     strace -qq -o "$work/trace" -e trace=mkdir,openat -e status=successful "$E2E_NATIVE" -e "$root"
     printf 'REM This will uninstall Tremlok\r\n\r\n'
-    sed -nE 's/^mkdir\("([^"]*)".*/rmdir \1/p; s/^openat\(AT_FDCWD, "([^"]*)", O_WRONLY.*/del \1/p' \
-        "$work/trace" | tac | while read -r verb path; do
+    while read -r verb path; do
         path=${path#"$root"}
-        script_line "$verb" "$install${path//\//\\}"
-    done
+        if [ "$verb" == rmdir ] && [ -z "$path" ]; then
+            holders=$(script_line rmdir "$install" | tr -d '\r\n')' 2^>nul'
+        else
+            script_line "$verb" "$install${path//\//\\}"
+        fi
+    done < <(sed -nE 's/^mkdir\("([^"]*)".*/rmdir \1/p; s/^openat\(AT_FDCWD, "([^"]*)", O_WRONLY.*/del \1/p' \
+        "$work/trace" | tac)
     printf '\r\n'
     for link in Tremlok.lnk "Tremlok Help.lnk" "Tremlok Uninstall.pif"; do
         script_line del "$menu\\$link"
@@ -98,7 +104,12 @@ expected_script()
     [ "$3" == 1 ] && script_line del "$desktop\\Tremlok.lnk"
     [ "$2" == 1 ] && script_line rmdir "$menu"
     printf '\r\n'
-    script_line del "$install\\uninst.bat"
+    if [ -n "$holders" ]; then
+        printf 'cd \\ & %s & start "" /b cmd /c for /l %%%%i in (1,1,300) do %s\r\n' \
+            "$(script_line del "$install\\uninst.bat" | tr -d '\r\n')" "$holders"
+    else
+        script_line del "$install\\uninst.bat"
+    fi
 }
 
 # check_link FILE TARGET ICON INSTALL: a shortcut as the shell reads it.
@@ -131,10 +142,18 @@ check_install()
     diff <(tr -d '\r' <"$work/expected.bat") <(tr -d '\r' <"$dir/uninst.bat") | head -20
 }
 
-# run_uninstall INSTALL: runs uninst.bat the way its shortcut would.
+# run_uninstall INSTALL [GONE]: runs uninst.bat the way its shortcut would,
+# in the install folder; with GONE, waits a while for the folder to go,
+# which a second cmd removes once the script has ended.
 run_uninstall()
 {
-    (cd "$(from_win "$1")" && wine_run cmd /c "$1\\uninst.bat" >/dev/null 2>&1)
+    local dir tries=0
+    dir=$(from_win "$1")
+    (cd "$dir" && wine_run cmd /c "$1\\uninst.bat" >/dev/null 2>&1)
+    while [ -n "${2:-}" ] && [ -e "$dir" ] && [ $tries -lt 50 ]; do
+        sleep 0.2
+        tries=$((tries + 1))
+    done
 }
 
 # --- Cancel -----------------------------------------------------------------
@@ -220,14 +239,39 @@ if start_setup; then
     expect_status "and opens no Notepad" 1 $?
     check_install "$install" 1 1
 
-    run_uninstall "$install"
+    run_uninstall "$install" gone
     check "the file beside the install folder stays" test -f "$drive_c/Games/keep.txt"
-    # The script's rmdir of the install folder runs before it deletes
-    # itself, so that folder stays behind, empty.
-    expect_eq "uninstalling removes everything else the install made" "> ./Games/Tremlok" \
+    expect_eq "uninstalling removes everything the install made, its folder too" "" \
         "$(diff <(echo "$before") <(snapshot) | grep '^[<>]')"
 fi
 rm -rf "$drive_c/Games" "$(from_win "$fits")" "$(from_win "$too_long")"
+
+# --- a folder whose name is not ASCII, made by setup in one that existed ----
+
+# cmd reads uninst.bat in the OEM code page ("Active code page: N").
+oem=$(wine_run cmd /c chcp | tr -dc 0-9)
+parent='C:\Spiele für Kinder'
+install="$parent\\Tremlok"
+mkdir -p "$(from_win "$parent")"
+echo "not the installer's" >"$(from_win "$parent")/keep.txt"
+before=$(snapshot)
+if start_setup; then
+    drive click "$welcome" $id_browse -- wait "$browser" 10000 -- browse "$browser" "$parent" \
+        -- click "$browser" 1 -- gone "$browser" 5000 -- click "$welcome" $id_main -- \
+        watch "$progress" 60000 -- click "$progress" $id_main -- wait "$complete" 10000 -- \
+        click "$complete" $id_main >/dev/null
+    expect_status "an install into $install runs through the pages" 0 $?
+    finish_setup "and ends with status 1" 1
+    dir=$(from_win "$install")
+    check "the files in $install equal the sample game" diff -r -x uninst.bat "$game" "$dir"
+    expected_script "$install" 1 0 | iconv -f UTF-8 -t "CP$oem" >"$work/expected.bat"
+    check "its uninst.bat holds the expected lines in code page $oem" \
+        cmp "$work/expected.bat" "$dir/uninst.bat"
+    run_uninstall "$install" gone
+    expect_eq "its uninstall removes everything the install made; the folder's own file stays" \
+        "" "$(diff <(echo "$before") <(snapshot) | grep '^[<>]')"
+fi
+rm -rf "$(from_win "$parent")"
 
 # --- the default folder, with the readme; then a second install over it ----
 
@@ -259,9 +303,10 @@ if start_setup; then
         check_install "$install" 0 0
         expect_eq "the second script removes no folder" 0 \
             "$(grep -c '^rmdir' "$installed/uninst.bat")"
+        echo "the player's own" >"$installed/mine.txt"
         run_uninstall "$install"
-        expect_eq "its uninstall removes the files and shortcuts, not the folders" \
-            "$(cd "$game" && find . -mindepth 1 -type d | LC_ALL=C sort)" \
+        expect_eq "its uninstall removes the files and shortcuts, not the folders or the player's file" \
+            "$( (cd "$game" && find . -mindepth 1 -type d; echo ./mine.txt) | LC_ALL=C sort)" \
             "$(cd "$installed" && find . -mindepth 1 | LC_ALL=C sort)"
         check "the Start-menu folder stays, empty" rmdir "$(from_win "$menu")"
     fi

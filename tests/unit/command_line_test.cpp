@@ -19,7 +19,7 @@ TEST(CommandLineTest, ActionAndFolder)
         bool posix; // an argument vector, its words split at '|'
         std::string arguments;
         CommandAction action;
-        std::string folder; // for make and extract
+        std::string folder; // for make, extract, list and test
     };
     const Case cases[] = {
         {false, "", kActionInstall, ""},
@@ -48,6 +48,9 @@ TEST(CommandLineTest, ActionAndFolder)
         {true, "-mGame/Dir", kActionMake, "Game/Dir"},
         {true, "-e|/tmp/Out Folder", kActionExtract, "/tmp/Out Folder"},
         {true, "-e|", kActionRefused, ""},
+        {true, "--list", kActionList, "data.bin"},
+        {true, "--test|other.bin", kActionTest, "other.bin"},
+        {false, "--list", kActionInstall, ""}, // Windows keeps its command line
     };
     for (const Case& c : cases)
     {
@@ -62,7 +65,8 @@ TEST(CommandLineTest, ActionAndFolder)
         CommandAction action = c.posix ? ScanArguments((int)argv.size(), argv.data())
                                        : ScanCommandLine(c.arguments.c_str());
         EXPECT_EQ(action, c.action) << c.arguments;
-        const bool takesFolder = action == kActionMake || action == kActionExtract;
+        const bool takesFolder = action == kActionMake || action == kActionExtract ||
+                                 action == kActionList || action == kActionTest;
         EXPECT_EQ(takesFolder ? gFolderArg : "", c.folder) << c.arguments;
     }
 }

@@ -8,19 +8,46 @@ namespace
 typedef ScratchTest UninstallTest;
 
 // The install run's order: extraction, comment and mark, then shortcuts.
+// The folders that hold uninst.bat go on its own last line, innermost first.
 TEST_F(UninstallTest, TwoReversedRunsWithoutTheMarkLine)
 {
-    ASSERT_TRUE(WriteText("uninst.bat", std::string(5000, 'o'))); // an older, longer script
-    for (const char* line :
-         {"rmdir \"X\"", "del \"X\\a.exe\"", "", "REM This will uninstall Tremlok"})
-        AddUninstallLine(line);
-    SetUninstallMark();
-    for (const char* line : {"", "del \"X\\uninst.bat\"", "", "del \"M\\Tremlok.lnk\"", ""})
-        AddUninstallLine(line);
-    ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
-    EXPECT_EQ(ReadText("uninst.bat"),
-              "REM This will uninstall Tremlok\r\n\r\ndel \"X\\a.exe\"\r\nrmdir \"X\"\r\n\r\n"
-              "del \"M\\Tremlok.lnk\"\r\n\r\ndel \"X\\uninst.bat\"\r\n");
+    const std::string head = "REM This will uninstall Tremlok\r\n\r\n";
+    const std::string links = "\r\ndel \"M\\Tremlok.lnk\"\r\n\r\n";
+    const std::string last =
+        "cd \\ & del \"P\\X\\uninst.bat\" & start \"\" /b cmd /c for /l %%i in (1,1,300) do ";
+    struct Row
+    {
+        const char* name;
+        std::vector<const char*> extraction;
+        std::string script;
+    } rows[] = {
+        {"folder existed",
+         {"del \"P\\X\\a\""},
+         head + "del \"P\\X\\a\"\r\n" + links + "del \"P\\X\\uninst.bat\"\r\n"},
+        {"folder made",
+         {"rmdir \"P\\X\"", "del \"P\\X\\a\""},
+         head + "del \"P\\X\\a\"\r\n" + links + last + "rmdir \"P\\X\" 2^>nul\r\n"},
+        {"two levels made; a subfolder and a look-alike stay in place",
+         {"rmdir \"P\"", "rmdir \"P\\X\"", "rmdir \"P\\X\\X\"", "rmdir \"P\\Xy\"",
+          "del \"P\\X\\a\""},
+         head + "del \"P\\X\\a\"\r\nrmdir \"P\\Xy\"\r\nrmdir \"P\\X\\X\"\r\n" + links + last +
+             "rmdir \"P\\X\" 2^>nul ^& rmdir \"P\" 2^>nul\r\n"},
+    };
+    std::filesystem::create_directories("P/X");
+    for (const Row& row : rows)
+    {
+        ResetUninstallLog();
+        ASSERT_TRUE(WriteText("P\\X\\uninst.bat", std::string(5000, 'o'))); // older, longer
+        for (const char* line : row.extraction)
+            AddUninstallLine(line);
+        AddUninstallLine("");
+        AddUninstallLine("REM This will uninstall Tremlok");
+        SetUninstallMark();
+        for (const char* line : {"", "del \"P\\X\\uninst.bat\"", "", "del \"M\\Tremlok.lnk\"", ""})
+            AddUninstallLine(line);
+        ASSERT_EQ(WriteUninstallScript("P\\X\\uninst.bat"), 0) << row.name;
+        EXPECT_EQ(ReadText("P\\X\\uninst.bat"), row.script) << row.name;
+    }
 }
 
 // cmd reads "%%" as one '%'.

@@ -1,0 +1,76 @@
+// --list and --test: every record decoded and listed up to the first
+// damaged one, which is named with its offset. The Linux tool's only.
+#ifndef _WIN32
+#include "datafile/archive_scan.h"
+#include "tests/unit/scratch_folder.h"
+
+#include <stdio.h>
+
+namespace
+{
+
+typedef ScratchTest ArchiveScanTest;
+
+const std::string kWave(300, 'w');
+
+TEST_F(ArchiveScanTest, ListsOrNamesTheFirstDamagedRecord)
+{
+    std::vector<size_t> at;
+    Bytes whole = ArchiveBytes({{"\\s.txt", "abc", kMethodStored},
+                                {"\\a\\l.txt", kWave, kMethodLzw},
+                                {"\\d.pcm", kWave, kMethodDelta},
+                                {"\\e", "", kMethodStored}},
+                               &at);
+    std::string lines[4];
+    const char* names[] = {"\\s.txt", "\\a\\l.txt", "\\d.pcm", "\\e"};
+    const char* methods[] = {"stored", "lzw   ", "delta ", "stored"};
+    unsigned sizes[] = {3, 300, 300, 0};
+    for (int i = 0; i < 4; ++i)
+    {
+        char line[128];
+        snprintf(line, sizeof line, "%10u %s %10u %s\n", sizes[i], methods[i],
+                 (unsigned)(at[i + 1] - at[i] - strlen(names[i]) - 6), names[i]);
+        lines[i] = line;
+    }
+    Bytes cut(whole.begin(), whole.begin() + (long)at[2] - 3); // in l.txt's payload
+    Bytes empty = ArchiveBytes({}), tooShort(4, 0), badMethod = whole;
+    badMethod[at[2] + 7 + 4] = 'X'; // \d.pcm's method byte
+    struct Row
+    {
+        const char* name;
+        const Bytes* file; // null: no file
+        int result;
+        std::string out, error;
+    } rows[] = {
+        {"each method", &whole, 0, lines[0] + lines[1] + lines[2] + lines[3], ""},
+        {"empty archive", &empty, 0, "", ""},
+        {"payload cut", &cut, 1, lines[0],
+         "setup: x.bin: damaged record \\a\\l.txt at offset " + std::to_string(at[1]) + "\n"},
+        {"unknown method", &badMethod, 1, lines[0] + lines[1],
+         "setup: x.bin: damaged record \\d.pcm at offset " + std::to_string(at[2]) + "\n"},
+        {"too short", &tooShort, 1, "", "setup: x.bin: too short to be a data file (4 bytes)\n"},
+        {"missing file", nullptr, 1, "", "setup: x.bin: cannot be opened or read\n"},
+    };
+    for (const Row& row : rows)
+    {
+        std::filesystem::remove("x.bin");
+        if (row.file)
+        {
+            ASSERT_TRUE(WriteBytes("x.bin", *row.file));
+        }
+        for (bool list : {true, false})
+        {
+            testing::internal::CaptureStdout();
+            testing::internal::CaptureStderr();
+            int result = ScanArchive("x.bin", list);
+            fflush(stdout);
+            std::string out = testing::internal::GetCapturedStdout();
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), row.error) << row.name;
+            EXPECT_EQ(result, row.result) << row.name;
+            EXPECT_EQ(out, list ? row.out : "") << row.name << (list ? " listed" : " tested");
+        }
+    }
+}
+
+} // namespace
+#endif
