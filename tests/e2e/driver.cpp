@@ -13,13 +13,13 @@
 #include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
-#include <objbase.h>
 #include <shlobj.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "res/resource_ids.h"
+#include "tests/win/read_link.h"
 
 enum
 {
@@ -286,41 +286,17 @@ static int CommandBrowse(char** argv)
     return selected ? kOk : kFalse;
 }
 
-// read-link FILE: prints target, workdir, icon (path,index), arguments and
-// description, one "key=value" line each, as the shell reads them when the
-// user opens the shortcut. The target is the raw path as stored, without
-// resolving it against the disk.
+// read-link FILE
 static int CommandReadLink(char** argv)
 {
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, argv[0], -1, wide, MAX_PATH);
-    CoInitialize(NULL);
-    IShellLinkA* link = NULL;
-    IPersistFile* file = NULL;
-    bool loaded = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
-                                             IID_IShellLinkA, (void**)&link)) &&
-                  SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file)) &&
-                  SUCCEEDED(file->Load(wide, STGM_READ));
-    if (loaded)
+    char text[6 * MAX_PATH + 64];
+    if (!ReadLinkText(argv[0], text, sizeof text))
     {
-        char text[5][MAX_PATH] = {};
-        int iconIndex = -1;
-        link->GetPath(text[0], MAX_PATH, NULL, SLGP_RAWPATH);
-        link->GetWorkingDirectory(text[1], MAX_PATH);
-        link->GetIconLocation(text[2], MAX_PATH, &iconIndex);
-        link->GetArguments(text[3], MAX_PATH);
-        link->GetDescription(text[4], MAX_PATH);
-        printf("target=%s\nworkdir=%s\nicon=%s,%d\narguments=%s\ndescription=%s\n", text[0],
-               text[1], text[2], iconIndex, text[3], text[4]);
-    }
-    else
         fprintf(stderr, "e2e_driver: cannot load %s as a shortcut\n", argv[0]);
-    if (file != NULL)
-        file->Release();
-    if (link != NULL)
-        link->Release();
-    CoUninitialize();
-    return loaded ? kOk : kFalse;
+        return kFalse;
+    }
+    printf("%s", text);
+    return kOk;
 }
 
 // special-folder CSIDL
