@@ -7,8 +7,6 @@
 #include "datafile/extract.h"
 #include "tests/unit/scratch_folder.h"
 
-#include <map>
-
 namespace
 {
 
@@ -36,18 +34,6 @@ struct Case
 // stays in the scratch folder, where it is seen.
 const char* const kOut = "w/a/b/c/out";
 const char* const kMem = "w/a/b/c/mem";
-
-// Files and folders under root by relative path; folders map to "/".
-std::map<std::string, std::string> TreeOf(const std::string& root)
-{
-    std::map<std::string, std::string> tree;
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(root, error);
-         it != fs::recursive_directory_iterator(); it.increment(error))
-        tree[fs::relative(it->path(), root).generic_string()] =
-            it->is_directory() ? "/" : ReadText(it->path().string());
-    return tree;
-}
 
 // Adds the files and folders that record r leaves under the destination,
 // by relative path (folders map to "/"); returns the file's.
