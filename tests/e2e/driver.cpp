@@ -4,15 +4,50 @@
 //
 //   e2e_driver click "Install Tremlok 0.63" 1036 -- watch "Installing Tremlok" 60000
 //
-// The chain stops at the first subcommand that does not return 0, and the
-// program exits with its code.
+// Each returns 0 done or true, 1 false or timed out, 2 no such window or
+// control, 3 a control a user could not operate now. The chain stops at the
+// first that does not return 0, and the program exits with its code. Clicks
+// and keys are posted, not sent: a button that opens a modal loop (Browse)
+// would otherwise keep the driver waiting until that loop ends.
+#include <windows.h>
+#include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "tests/e2e/driver.h"
+#include "res/resource_ids.h"
+#include "tests/win/read_link.h"
+
+enum
+{
+    kOk,
+    kFalse,
+    kMissing,
+    kRefused
+};
+
+// Gives up after a few seconds on a window that stopped answering.
+static bool SendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                        DWORD_PTR* result = NULL)
+{
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000,
+                               result != NULL ? result : &ignored) != 0;
+}
+
+// WM_GETTEXT is copied across processes, so the buffer may live here.
+static bool ReadWindowText(HWND window, char* text, int size)
+{
+    DWORD_PTR copied = 0;
+    text[0] = '\0';
+    if (!SendAndWait(window, WM_GETTEXT, (WPARAM)size, (LPARAM)text, &copied))
+        return false;
+    text[copied < (DWORD_PTR)size ? copied : size - 1] = '\0';
+    return true;
+}
 
 struct FoundWindow
 {
@@ -31,31 +66,31 @@ static BOOL CALLBACK VisitTopWindow(HWND window, LPARAM data)
     return FALSE;
 }
 
-static HWND FindTopWindow(const char* caption)
+// The first visible top-level window captioned exactly caption, polled for
+// up to ms milliseconds; null when none came.
+static HWND WaitWindow(const char* caption, DWORD ms)
 {
+    DWORD start = GetTickCount();
     FoundWindow found = {caption, NULL};
-    EnumWindows(VisitTopWindow, (LPARAM)&found);
-    return found.window;
+    for (;;)
+    {
+        EnumWindows(VisitTopWindow, (LPARAM)&found);
+        if (found.window != NULL || GetTickCount() - start >= ms)
+            return found.window;
+        Sleep(2);
+    }
 }
 
-HWND RequireWindow(const char* caption)
+static HWND RequireWindow(const char* caption)
 {
-    HWND window = FindTopWindow(caption);
+    HWND window = WaitWindow(caption, 0);
     if (window == NULL)
         fprintf(stderr, "e2e_driver: no window \"%s\"\n", caption);
     return window;
 }
 
-HWND WaitWindow(const char* caption, DWORD ms)
-{
-    DWORD start = GetTickCount();
-    HWND window;
-    while ((window = FindTopWindow(caption)) == NULL && GetTickCount() - start < ms)
-        Sleep(2);
-    return window;
-}
-
-HWND RequireControl(const char* caption, const char* selector)
+// selector: a decimal id, or "class:NAME" for the first child of that class.
+static HWND RequireControl(const char* caption, const char* selector)
 {
     HWND window = RequireWindow(caption);
     if (window == NULL)
@@ -68,22 +103,210 @@ HWND RequireControl(const char* caption, const char* selector)
     return control;
 }
 
-bool SendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result)
+// wait CAPTION MS
+static int CommandWait(char** argv)
 {
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000,
-                               result != NULL ? result : &ignored) != 0;
+    if (WaitWindow(argv[0], (DWORD)atol(argv[1])) != NULL)
+        return kOk;
+    fprintf(stderr, "e2e_driver: no window \"%s\" after %s ms\n", argv[0], argv[1]);
+    return kFalse;
 }
 
-bool ReadWindowText(HWND window, char* text, int size)
+// gone CAPTION MS
+static int CommandGone(char** argv)
 {
-    // WM_GETTEXT is copied across processes, so the buffer may live here.
-    DWORD_PTR copied = 0;
-    text[0] = '\0';
-    if (!SendAndWait(window, WM_GETTEXT, (WPARAM)size, (LPARAM)text, &copied))
-        return false;
-    text[copied < (DWORD_PTR)size ? copied : size - 1] = '\0';
-    return true;
+    DWORD start = GetTickCount();
+    while (WaitWindow(argv[0], 0) != NULL)
+    {
+        if (GetTickCount() - start >= (DWORD)atol(argv[1]))
+        {
+            fprintf(stderr, "e2e_driver: \"%s\" still open after %s ms\n", argv[0], argv[1]);
+            return kFalse;
+        }
+        Sleep(10);
+    }
+    return kOk;
+}
+
+// click CAPTION ID. A user can press neither a disabled button nor one on a
+// page that a modal window has disabled.
+static int CommandClick(char** argv)
+{
+    HWND button = RequireControl(argv[0], argv[1]);
+    if (button == NULL)
+        return kMissing;
+    HWND page = GetParent(button);
+    if (!IsWindowVisible(button) || !IsWindowEnabled(button) || !IsWindowEnabled(page))
+    {
+        fprintf(stderr, "e2e_driver: %s of \"%s\" cannot be pressed now\n", argv[1], argv[0]);
+        return kRefused;
+    }
+    PostMessageA(page, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), (LPARAM)button);
+    return kOk;
+}
+
+// check CAPTION ID 0|1, and checked CAPTION ID (0 checked, 1 clear).
+static int CheckBox(char** argv, int set)
+{
+    HWND box = RequireControl(argv[0], argv[1]);
+    if (box == NULL)
+        return kMissing;
+    if (set >= 0)
+        SendAndWait(box, BM_SETCHECK, set ? BST_CHECKED : BST_UNCHECKED, 0);
+    DWORD_PTR state = 0;
+    SendAndWait(box, BM_GETCHECK, 0, 0, &state);
+    return (int)state == (set >= 0 ? set : BST_CHECKED) ? kOk : kFalse;
+}
+
+static int CommandCheck(char** argv)
+{
+    return CheckBox(argv, atoi(argv[2]) ? 1 : 0);
+}
+
+static int CommandChecked(char** argv)
+{
+    return CheckBox(argv, -1);
+}
+
+// text CAPTION CONTROL
+static int CommandText(char** argv)
+{
+    static char text[65536];
+    HWND control = RequireControl(argv[0], argv[1]);
+    if (control == NULL)
+        return kMissing;
+    if (!ReadWindowText(control, text, sizeof text))
+        return kFalse;
+    printf("%s\n", text);
+    return kOk;
+}
+
+// close CAPTION: the caption's close button.
+static int CommandClose(char** argv)
+{
+    HWND window = RequireWindow(argv[0]);
+    if (window == NULL)
+        return kMissing;
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return kOk;
+}
+
+// try-close CAPTION: Escape through the page's dialog manager, the caption's
+// close button and a bare IDCANCEL, each followed by a look at whether the
+// same window is still open.
+static int CommandTryClose(char** argv)
+{
+    HWND page = RequireWindow(argv[0]);
+    if (page == NULL)
+        return kMissing;
+    const char* ways[] = {"Escape", "the close button", "IDCANCEL"};
+    for (int way = 0; way < 3; way++)
+    {
+        LPARAM scan = (LPARAM)MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC) << 16;
+        if (way == 0)
+        {
+            PostMessageA(page, WM_KEYDOWN, VK_ESCAPE, 1 | scan);
+            PostMessageA(page, WM_KEYUP, VK_ESCAPE, 1 | scan | (LPARAM)0xC0000000);
+        }
+        else if (way == 1)
+            PostMessageA(page, WM_SYSCOMMAND, SC_CLOSE, 0);
+        else
+            PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        Sleep(300);
+        if (!IsWindow(page) || !IsWindowVisible(page))
+        {
+            fprintf(stderr, "e2e_driver: %s closed \"%s\"\n", ways[way], argv[0]);
+            return kFalse;
+        }
+    }
+    return kOk;
+}
+
+// watch CAPTION MS: prints "pos=P next=E label=TEXT" for the progress page
+// as it opens and at each change, until Next is enabled (0) or the page
+// closes or the time runs out (1). Next's state is read before the bar's
+// position: the page answers the position only between its handlers, so a
+// page that enabled Next before moving the bar in one handler could
+// otherwise be caught half way.
+static int CommandWatch(char** argv)
+{
+    DWORD start = GetTickCount(), ms = (DWORD)atol(argv[1]);
+    HWND page = WaitWindow(argv[0], ms);
+    if (page == NULL)
+        return kFalse;
+    HWND bar = GetDlgItem(page, IDC_PROGRESS_BAR), next = GetDlgItem(page, IDC_NEXT);
+    char line[400], last[400] = "", label[300];
+    for (;;)
+    {
+        int enabled = IsWindowEnabled(next) ? 1 : 0;
+        DWORD_PTR position = 0;
+        if (!SendAndWait(bar, PBM_GETPOS, 0, 0, &position) ||
+            !ReadWindowText(GetDlgItem(page, IDC_CURRENT_FILE), label, sizeof label))
+        {
+            fprintf(stderr, "e2e_driver: \"%s\" closed while watched\n", argv[0]);
+            return kFalse;
+        }
+        snprintf(line, sizeof line, "pos=%d next=%d label=%s", (int)position, enabled, label);
+        if (strcmp(line, last) != 0)
+            printf("%s\n", strcpy(last, line));
+        if (enabled)
+            return kOk;
+        if (GetTickCount() - start >= ms)
+            return kFalse;
+        Sleep(1);
+    }
+}
+
+// browse CAPTION PATH: BFFM_SETSELECTIONA takes a path in the browser's own
+// address space, so the path is copied there first. The selection goes
+// through the same notification as a click, so the owner's status callback
+// runs as it would for a user.
+static int CommandBrowse(char** argv)
+{
+    HWND browser = RequireWindow(argv[0]);
+    if (browser == NULL)
+        return kMissing;
+    SIZE_T size = strlen(argv[1]) + 1, written = 0;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(browser, &processId);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    void* remote = process != NULL ? VirtualAllocEx(process, NULL, size, MEM_COMMIT | MEM_RESERVE,
+                                                    PAGE_READWRITE)
+                                   : NULL;
+    bool selected =
+        remote != NULL && WriteProcessMemory(process, remote, argv[1], size, &written) &&
+        written == size && SendAndWait(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)remote);
+    if (!selected)
+        fprintf(stderr, "e2e_driver: could not select %s in \"%s\"\n", argv[1], argv[0]);
+    if (remote != NULL)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process != NULL)
+        CloseHandle(process);
+    return selected ? kOk : kFalse;
+}
+
+// read-link FILE
+static int CommandReadLink(char** argv)
+{
+    char text[6 * MAX_PATH + 64];
+    if (!ReadLinkText(argv[0], text, sizeof text))
+    {
+        fprintf(stderr, "e2e_driver: cannot load %s as a shortcut\n", argv[0]);
+        return kFalse;
+    }
+    printf("%s", text);
+    return kOk;
+}
+
+// special-folder CSIDL
+static int CommandSpecialFolder(char** argv)
+{
+    char path[MAX_PATH];
+    if (!SHGetSpecialFolderPathA(NULL, path, atoi(argv[0]), FALSE))
+        return kFalse;
+    printf("%s\n", path);
+    return kOk;
 }
 
 struct DriverCommand
@@ -105,12 +328,10 @@ static const DriverCommand kCommands[] = {
 static int RunOne(int argc, char** argv)
 {
     for (const DriverCommand& command : kCommands)
-    {
         if (strcmp(argv[0], command.name) == 0 && argc - 1 == command.words)
             return command.run(argv + 1);
-    }
     fprintf(stderr, "e2e_driver: unknown subcommand or wrong word count: %s\n", argv[0]);
-    return kDriverMissing;
+    return kMissing;
 }
 
 int main(int argc, char** argv)
@@ -124,10 +345,10 @@ int main(int argc, char** argv)
         int end = start;
         while (end < argc && strcmp(argv[end], "--") != 0)
             end++;
-        int status = end > start ? RunOne(end - start, argv + start) : kDriverMissing;
-        if (status != kDriverOk)
+        int status = end > start ? RunOne(end - start, argv + start) : kMissing;
+        if (status != kOk)
             return status;
         start = end + 1;
     }
-    return start > 1 ? kDriverOk : kDriverMissing;
+    return start > 1 ? kOk : kMissing;
 }

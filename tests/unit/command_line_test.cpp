@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string.h>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -14,14 +15,9 @@ namespace
 TEST(CommandLineTest, ActionAndFolder)
 {
     const std::string fits(kFolderArgSize - 2, 'x');
-    struct Case
-    {
-        bool posix; // an argument vector, its words split at '|'
-        std::string arguments;
-        CommandAction action;
-        std::string folder; // for make, extract, list and test
-    };
-    const Case cases[] = {
+    // posix: an argument vector, its words split at '|'; the folder for
+    // make, extract, list and test.
+    const std::tuple<bool, std::string, CommandAction, std::string> cases[] = {
         {false, "", kActionInstall, ""},
         {false, "/?", kActionHelp, ""},
         {false, "?", kActionHelp, ""},
@@ -52,22 +48,22 @@ TEST(CommandLineTest, ActionAndFolder)
         {true, "--test|other.bin", kActionTest, "other.bin"},
         {false, "--list", kActionInstall, ""}, // Windows keeps its command line
     };
-    for (const Case& c : cases)
+    for (const auto& [posix, arguments, expected, folder] : cases)
     {
         strcpy(gFolderArg, "stale");
         std::vector<std::string> words = {"setup"};
-        std::string rest = c.arguments.empty() ? "" : c.arguments + "|";
+        std::string rest = arguments.empty() ? "" : arguments + "|";
         for (size_t bar; (bar = rest.find('|')) != std::string::npos; rest.erase(0, bar + 1))
             words.push_back(rest.substr(0, bar));
         std::vector<const char*> argv;
         for (const std::string& word : words)
             argv.push_back(word.c_str());
-        CommandAction action = c.posix ? ScanArguments((int)argv.size(), argv.data())
-                                       : ScanCommandLine(c.arguments.c_str());
-        EXPECT_EQ(action, c.action) << c.arguments;
+        CommandAction action = posix ? ScanArguments((int)argv.size(), argv.data())
+                                     : ScanCommandLine(arguments.c_str());
+        EXPECT_EQ(action, expected) << arguments;
         const bool takesFolder = action == kActionMake || action == kActionExtract ||
                                  action == kActionList || action == kActionTest;
-        EXPECT_EQ(takesFolder ? gFolderArg : "", c.folder) << c.arguments;
+        EXPECT_EQ(takesFolder ? gFolderArg : "", folder) << arguments;
     }
 }
 

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string.h>
 #include <string>
@@ -66,6 +67,19 @@ inline bool Exists(const std::string& path)
     return std::filesystem::exists(path, error);
 }
 
+// Files and folders under root by relative path, '/' between levels;
+// folders map to "/".
+inline std::map<std::string, std::string> TreeOf(const std::string& root)
+{
+    std::map<std::string, std::string> tree;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(error))
+        tree[std::filesystem::relative(it->path(), root).generic_string()] =
+            it->is_directory() ? "/" : ReadText(it->path().string());
+    return tree;
+}
+
 inline std::vector<std::string> LoggedLines()
 {
     return std::vector<std::string>(gUninstallLines, gUninstallLines + gUninstallCount);
@@ -84,17 +98,17 @@ struct ScratchTest : ::testing::Test
     void SetUp() override
     {
         std::error_code error;
-        std::filesystem::path folder =
-            (std::filesystem::is_directory(kMemoryFolder, error)
-                 ? std::filesystem::path(kMemoryFolder)
-                 : std::filesystem::temp_directory_path()) /
-            (std::string("tremlok-") +
-             testing::UnitTest::GetInstance()->current_test_info()->name() +
-             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-        std::filesystem::create_directories(folder);
+        const std::filesystem::path base = std::filesystem::is_directory(kMemoryFolder, error)
+                                               ? kMemoryFolder
+                                               : std::filesystem::temp_directory_path();
+        scratch =
+            (base / (std::string("tremlok-") +
+                     testing::UnitTest::GetInstance()->current_test_info()->name() +
+                     std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())))
+                .string();
+        std::filesystem::create_directories(scratch);
         previous = std::filesystem::current_path();
-        std::filesystem::current_path(folder);
-        scratch = folder.string();
+        std::filesystem::current_path(scratch);
         ResetUninstallLog();
     }
 

@@ -8,78 +8,49 @@
 
 #include "tests/unit/scratch_folder.h"
 
-#include <gtest/gtest.h>
-#include <string.h>
-#include <string>
+#include <tuple>
 #include <windows.h>
 
 namespace
 {
 
+// Never a relative "Tremlok" that would land in the current directory.
 TEST(BuildInstallPaths, LeavesOutAGroupWhoseFolderIsUnknownOrTooLong)
 {
     static InstallPaths paths;
-    std::string longFolder = "C:\\" + std::string(1008, 'p') + "\\";
-    struct Case
+    const std::string longFolder = "C:\\" + std::string(1008, 'p') + "\\";
+    // programs, desktop, haveMenu, haveDesktop: "Tremlok.lnk" still fits.
+    for (auto [programs, desktop, haveMenu, haveDesktop] :
+         std::vector<std::tuple<std::string, std::string, int, int>>{
+             {"", "C:\\Desk\\", 0, 1}, {"C:\\Menu\\", "", 1, 0}, {longFolder, longFolder, 0, 1}})
     {
-        const char* programs;
-        const char* desktop;
-        int haveMenu;
-        int haveDesktop;
-    } cases[] = {
-        {"", "C:\\Desk\\", 0, 1},
-        {"C:\\Menu\\", "", 1, 0},
-        {longFolder.c_str(), longFolder.c_str(), 0, 1}, // "Tremlok.lnk" still fits
-    };
-    for (const Case& c : cases)
-    {
-        BuildInstallPaths("C:\\Tremlok", c.programs, c.desktop, &paths);
+        BuildInstallPaths("C:\\Tremlok", programs.c_str(), desktop.c_str(), &paths);
         EXPECT_EQ(1, paths.haveInstall);
-        EXPECT_EQ(c.haveMenu, paths.haveMenu);
-        EXPECT_EQ(c.haveDesktop, paths.haveDesktop);
-        if (!c.haveMenu)
-        {
-            // Never a relative "Tremlok" that would land in the current directory.
-            EXPECT_STREQ("", paths.menuLink);
-            EXPECT_STREQ("", paths.uninstallLink);
-        }
+        EXPECT_EQ(haveMenu, paths.haveMenu);
+        EXPECT_EQ(haveDesktop, paths.haveDesktop);
+        EXPECT_TRUE(haveMenu || (paths.menuLink[0] == 0 && paths.uninstallLink[0] == 0));
     }
 }
 
+// A quote would end the argument early; 53 characters exactly fill 64 bytes.
 TEST(NotepadCommandLine, QuotesThePathOrRefusesIt)
 {
-    struct Case
-    {
-        std::string path;
-        bool refused;
-    } cases[] = {
-        {"C:\\Program Files\\Readme.txt", false},
-        {"C:\\a\"b", true},            // a quote would end the argument early
-        {std::string(53, 'a'), false}, // exactly fills 64 bytes
-        {std::string(54, 'a'), true},
-    };
-    for (const Case& c : cases)
+    for (auto [path, refused] : std::vector<std::pair<std::string, bool>>{
+             {"C:\\a\"b", true}, {std::string(53, 'a'), false}, {std::string(54, 'a'), true}})
     {
         char out[64];
-        EXPECT_EQ(c.refused ? -1 : 0, NotepadCommandLine(c.path.c_str(), out, sizeof out));
-        EXPECT_EQ(c.refused ? "" : "notepad \"" + c.path + "\"", out);
+        EXPECT_EQ(refused ? -1 : 0, NotepadCommandLine(path.c_str(), out, sizeof out));
+        EXPECT_EQ(refused ? "" : "notepad \"" + path + "\"", out);
     }
 }
 
+// GetVersion() keeps the major version in the low byte, the minor in the next.
 TEST(DllSearch, IsRestrictedEverywhereButWindowsVista)
 {
-    // GetVersion() keeps the major version in the low byte, the minor in the next.
-    struct Case
-    {
-        unsigned major, minor;
-        bool restrict;
-    } cases[] = {{4, 0, true}, {5, 1, true}, {6, 0, false},
-                 {6, 1, true}, {6, 2, true}, {10, 0, true}};
-    for (const Case& c : cases)
-    {
-        unsigned long version = c.major | (c.minor << 8) | (0x1DB1ul << 16);
-        EXPECT_EQ(c.restrict, MayRestrictDllDirectories(version)) << c.major << "." << c.minor;
-    }
+    for (auto [major, minor, restrict] : std::vector<std::tuple<unsigned, unsigned, bool>>{
+             {4, 0, true}, {5, 1, true}, {6, 0, false}, {6, 1, true}, {6, 2, true}, {10, 0, true}})
+        EXPECT_EQ(restrict, MayRestrictDllDirectories(major | (minor << 8) | (0x1DB1ul << 16)))
+            << major << "." << minor;
 }
 
 typedef ScratchTest ReportErrorTest;
