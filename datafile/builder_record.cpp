@@ -27,16 +27,19 @@ struct CodedFile
     uint32_t deltaLength;
 };
 
-static bool CodeBothWays(const unsigned char* data, uint32_t n, CodedFile* coded)
+// Returns 0, -1 when the two buffers of up to 2n + 4 bytes cannot be had (a
+// 32-bit process runs out of address space from a few hundred MB on), or
+// -2 when a coder fails.
+static int CodeBothWays(const unsigned char* data, uint32_t n, CodedFile* coded)
 {
     uint32_t bound = CoderOutputBound(n);
     coded->lzw = (unsigned char*)malloc(bound);
     coded->delta = (unsigned char*)malloc(bound);
     if (!coded->lzw || !coded->delta)
-        return false;
+        return -1;
     coded->lzwLength = LzwEncode(data, (int32_t)n, coded->lzw, bound);
     coded->deltaLength = DeltaEncode(data, (int32_t)n, coded->delta, bound);
-    return coded->lzwLength != kCoderFailed && coded->deltaLength != kCoderFailed;
+    return coded->lzwLength != kCoderFailed && coded->deltaLength != kCoderFailed ? 0 : -2;
 }
 
 static int WriteRecord(const char* archiveName, const unsigned char* data, uint32_t n,
@@ -75,7 +78,10 @@ static int CodeAndWrite(const char* path, const char* archiveName, const unsigne
 {
     CodedFile coded = {nullptr, nullptr, 0, 0};
     int result = 1;
-    if (!CodeBothWays(data, n, &coded))
+    int codedBoth = CodeBothWays(data, n, &coded);
+    if (codedBoth == -1)
+        ReportError("%s: not enough memory to code its %u bytes", path, (unsigned)n);
+    else if (codedBoth != 0)
         ReportError("%s: cannot be coded", path);
     else
         result = WriteRecord(archiveName, data, n, coded, output);
