@@ -9,10 +9,13 @@
 // encoder that could not allocate its tables or was given too small a buffer.
 const uint32_t kCoderFailed = 0;
 
-// Output space that covers either encoder's worst case for n input bytes.
+// Output space that covers either encoder's worst case for n input bytes,
+// n below 2^31 as the encoders take (delta 2n + 1, LZW 14 bits a byte and
+// the end code). From n = 2^31 - 2 on, 2n + 4 would wrap to a few bytes;
+// 2^32 - 1 still covers both there.
 inline uint32_t CoderOutputBound(uint32_t n)
 {
-    return 2 * n + 4;
+    return n < 0x7FFFFFFEu ? 2 * n + 4 : 0xFFFFFFFFu;
 }
 
 #endif

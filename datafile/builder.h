@@ -42,8 +42,9 @@ struct BuildJob
     unsigned char method;
     unsigned char* payload; // data or one coder's output; the other is freed
     uint32_t payloadLength;
-    bool coded;     // false when a coder failed
-    Thread* thread; // null when coded on the walking thread
+    bool coded;       // false when a coder failed
+    bool outOfMemory; // the coders' output buffers could not be had
+    Thread* thread;   // null when coded on the walking thread
 };
 
 // The data file being written by one run. Records go out in walk order; the

@@ -37,6 +37,10 @@ static void CodeJob(void* argument)
     uint32_t lzwLength = lzw ? LzwEncode(job->data, (int32_t)job->n, lzw, bound) : kCoderFailed;
     uint32_t deltaLength =
         delta ? DeltaEncode(job->data, (int32_t)job->n, delta, bound) : kCoderFailed;
+    // A 32-bit process runs out of address space for the two buffers of up
+    // to 2n + 4 bytes from a few hundred MB on: say so rather than "cannot
+    // be coded".
+    job->outOfMemory = !lzw || !delta;
     job->coded = lzwLength != kCoderFailed && deltaLength != kCoderFailed;
     job->method = ChooseMethod(lzwLength, deltaLength, job->n);
     job->payload = job->data;
@@ -105,7 +109,12 @@ int FinishPending(BuildOutput* output, bool write)
     if (job->thread)
         ThreadJoin(job->thread);
     int result = 0;
-    if (write && !job->coded)
+    if (write && job->outOfMemory)
+    {
+        ReportError("%s: not enough memory to code its %u bytes", job->path, (unsigned)job->n);
+        result = 1;
+    }
+    else if (write && !job->coded)
     {
         ReportError("%s: cannot be coded", job->path);
         result = 1;
