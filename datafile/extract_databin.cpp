@@ -36,7 +36,8 @@ static bool Fill(ArchiveWindow* w, uint64_t need)
     size_t held = w->end - w->start;
     if (held >= need || w->unread == 0)
         return true;
-    memmove(w->buffer, w->buffer + w->start, held);
+    if (held > 0) // the buffer is null before the first read
+        memmove(w->buffer, w->buffer + w->start, held);
     w->start = 0;
     w->end = held;
     uint64_t want = held + (w->unread < kReadBytes ? w->unread : kReadBytes);
