@@ -13,6 +13,8 @@
 // 32-bit Windows puts an underscore before every C-level symbol.
 #define TREMLOK_SYMBOL(name) TREMLOK_EXPAND(__USER_LABEL_PREFIX__) #name
 
+// One assembler line to a source line.
+// clang-format off
 #ifdef __ELF__
 #define TREMLOK_OBJECT(name, size)                                                                 \
     ".type " TREMLOK_SYMBOL(name) ", @object\n"                                                    \
@@ -35,3 +37,4 @@ asm(".data\n"
     ".long .Ltremlok_data_end - " TREMLOK_SYMBOL(gDatfile) "\n"
     TREMLOK_OBJECT(gSizeDatfile, "4")
     ".text\n");
+// clang-format on

@@ -32,5 +32,6 @@ extern "C" void SetupStart()
     GetStartupInfoA(&startup);
     int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
     char* line = GetCommandLineA();
-    ExitProcess((UINT)WinMain(GetModuleHandleA(nullptr), nullptr, line ? ArgumentText(line) : line, show));
+    ExitProcess(
+        (UINT)WinMain(GetModuleHandleA(nullptr), nullptr, line ? ArgumentText(line) : line, show));
 }
