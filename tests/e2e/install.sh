@@ -248,8 +248,10 @@ rm -rf "$drive_c/Games" "$(from_win "$fits")" "$(from_win "$too_long")"
 
 # --- a folder whose name is not ASCII, made by setup in one that existed ----
 
-# cmd reads uninst.bat in the OEM code page ("Active code page: N").
-oem=$(wine_run cmd /c chcp | tr -dc 0-9)
+# cmd reads uninst.bat in the OEM code page (Wine's chcp, without a
+# console, reports 0).
+oem=$(wine_run reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v OEMCP |
+    tr -d '\r' | awk '$1 == "OEMCP" { print $3 }')
 parent='C:\Spiele für Kinder'
 install="$parent\\Tremlok"
 mkdir -p "$(from_win "$parent")"
