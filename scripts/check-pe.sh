@@ -45,6 +45,11 @@ check "version block" has_resource 16 1
 check "dialogs in English (United Kingdom)" \
     bash -c "[ \$(grep -cE -- '--type=5 .*--language=2057' <<<\"$resources\") -eq 3 ]"
 
+# The tests need the posix thread model's C++ library; the program must not
+# pull its thread library in.
+map=${exe%.exe}.map
+check "no thread library linked in" bash -c "[ -f '$map' ] && ! grep -q winpthread '$map'"
+
 size=$(stat -c %s "$exe")
 echo "Setup.exe: $size bytes"
 echo "$passed passed, $failed failed"
