@@ -6,7 +6,7 @@
 #   E2E_DRIVER_EXE  the window driver (tests/e2e/driver.cpp) of the same build
 #   E2E_CMD         the cmd that runs uninst.bat: the 32-bit one for i686
 #   E2E_SUFFIX      "" for x86_64, "-i686" for the 32-bit run: added to every
-#                   result and screenshot name
+#                   screenshot name, and as " (i686)" to every result
 #   E2E_SLOW        factor on the scripts' window waits: qemu runs the
 #                   32-bit programs about ten times slower
 #   E2E_NATIVE      the native tool
@@ -19,18 +19,20 @@
 # Seconds any one Wine program may run before it is killed.
 export WINE_TIMEOUT=${WINE_TIMEOUT:-90}
 slow=${E2E_SLOW:-1}
+# " (i686)" after the results of the 32-bit run.
+tag=${E2E_SUFFIX:+ (${E2E_SUFFIX#-})}
 
 pass()
 {
-    echo "ok   - $1${E2E_SUFFIX:-}"
-    echo "pass $1${E2E_SUFFIX:-}" >>"$E2E_RESULTS"
+    echo "ok   - $1$tag"
+    echo "pass $1$tag" >>"$E2E_RESULTS"
 }
 
 # fail NAME [WHY...]
 fail()
 {
-    echo "FAIL - $1${E2E_SUFFIX:-}${2:+: ${*:2}}"
-    echo "fail $1${E2E_SUFFIX:-}" >>"$E2E_RESULTS"
+    echo "FAIL - $1$tag${2:+: ${*:2}}"
+    echo "fail $1$tag" >>"$E2E_RESULTS"
 }
 
 # check NAME COMMAND...: passes when the command succeeds.
