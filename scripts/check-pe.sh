@@ -53,6 +53,10 @@ empty_size=$(stat -c %s "$empty" 2>/dev/null || echo missing)
 check "program around an empty archive within 65536 bytes (got: $empty_size)" \
     bash -c "[ '$empty_size' != missing ] && [ '$empty_size' -le 65536 ]"
 check "no base relocations" grep -q 'relocations stripped' <<<"$headers"
+# The tests need the posix thread model's C++ library; the program must not
+# pull its thread library in.
+map=${exe%.exe}.map
+check "no thread library linked in" bash -c "[ -f '$map' ] && ! grep -q winpthread '$map'"
 
 size=$(stat -c %s "$exe")
 echo "Setup.exe: $size bytes; around an empty archive: $empty_size bytes"

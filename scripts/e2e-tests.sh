@@ -1,21 +1,47 @@
 #!/bin/bash
-# End-to-end tests: the tool modes of the native tool and of the 64-bit
-# Setup.exe, the help box, and installs through the wizard, all under Wine
-# in a fresh prefix on a private Xvfb display. Prints "N passed, M failed"
-# last and exits non-zero on any failure. Needs strace, which shows the
-# order in which the native tool extracts.
+# End-to-end tests: the tool modes of the native tool and of a Setup.exe,
+# the help box, and installs through the wizard, all under Wine in a fresh
+# prefix on a private Xvfb display. E2E_ARCH picks the Setup.exe: the 64-bit
+# twin (x64, the default) or the shipped 32-bit one (i686), which runs with
+# its own 32-bit driver and cmd under qemu. Prints "N passed, M failed" last
+# and exits non-zero on any failure. Needs strace, which shows the order in
+# which the native tool extracts.
 #
 #   scripts/e2e-tests.sh [SCRIPT...]   SCRIPT: tool_modes, install
 #
-#   E2E_X64_BUILD     Windows build folder (default build/e2e-x64)
+#   E2E_ARCH          x64 or i686 (default x64)
+#   E2E_WIN_BUILD     Windows build folder (default build/e2e-x64 or
+#                     build/e2e-i686; E2E_X64_BUILD is read too)
 #   E2E_NATIVE_BUILD  native build folder (default build/e2e-native)
 #   E2E_SKIP_BUILD=1  use the programs already built there
-# Screenshots go to build/screenshots/.
+#   E2E_TIMEOUT       seconds for the whole session (default 900, i686 3600)
+# Screenshots go to build/screenshots/, with "-i686" in the names of the
+# 32-bit run's.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 repo=$(pwd)
 
-x64=$repo/${E2E_X64_BUILD:-build/e2e-x64}
+arch=${E2E_ARCH:-x64}
+case $arch in
+x64)
+    toolchain=cmake/mingw-x86_64.cmake
+    win=$repo/${E2E_WIN_BUILD:-${E2E_X64_BUILD:-build/e2e-x64}}
+    export E2E_SUFFIX="" E2E_SLOW=1 E2E_CMD=cmd
+    session_timeout=${E2E_TIMEOUT:-900}
+    ;;
+i686)
+    toolchain=cmake/mingw-i686.cmake
+    win=$repo/${E2E_WIN_BUILD:-build/e2e-i686}
+    export E2E_SUFFIX="-i686" E2E_SLOW=${E2E_SLOW:-6}
+    export WINE_TIMEOUT=${WINE_TIMEOUT:-600}
+    session_timeout=${E2E_TIMEOUT:-3600}
+    ;;
+*)
+    echo "E2E_ARCH must be x64 or i686, not $arch"
+    echo "0 passed, 1 failed"
+    exit 1
+    ;;
+esac
 native=$repo/${E2E_NATIVE_BUILD:-build/e2e-native}
 scripts=("$@")
 if [ ${#scripts[@]} -eq 0 ]; then
@@ -24,9 +50,9 @@ fi
 
 if [ "${E2E_SKIP_BUILD:-0}" != 1 ]; then
     echo "=== building"
-    if ! { cmake -S . -B "$x64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+    if ! { cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null &&
-        cmake --build "$x64" -j2 --target Setup e2e_driver &&
+        cmake --build "$win" -j2 --target Setup e2e_driver &&
         cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DTREMLOK_TESTS=OFF >/dev/null &&
         cmake --build "$native" -j2 --target setup; }; then
         echo "the programs under test did not build"
@@ -36,13 +62,17 @@ if [ "${E2E_SKIP_BUILD:-0}" != 1 ]; then
 fi
 
 export REPO=$repo
-export E2E_SETUP_EXE=$x64/Setup.exe
-export E2E_DRIVER_EXE=$x64/tests/e2e/e2e_driver.exe
+export E2E_SETUP_EXE=$win/Setup.exe
+export E2E_DRIVER_EXE=$win/tests/e2e/e2e_driver.exe
 export E2E_NATIVE=$native/setup
-export E2E_WORK=$x64/e2e-work
+export E2E_WORK=$win/e2e-work
 export E2E_RESULTS=$E2E_WORK/results
 export E2E_SHOTS=$repo/build/screenshots
-export WINEPREFIX=$x64/wineprefix-e2e
+export WINEPREFIX=$win/wineprefix-e2e
+if [ "$arch" == i686 ]; then
+    # The 32-bit cmd (wine-run picks the loader from the program's header).
+    export E2E_CMD=$WINEPREFIX/drive_c/windows/syswow64/cmd.exe
+fi
 
 for program in "$E2E_SETUP_EXE" "$E2E_DRIVER_EXE" "$E2E_NATIVE" "$(command -v strace || echo strace)"; do
     if [ ! -x "$program" ]; then
@@ -52,7 +82,8 @@ for program in "$E2E_SETUP_EXE" "$E2E_DRIVER_EXE" "$E2E_NATIVE" "$(command -v st
     fi
 done
 
-# A fresh prefix and scratch folder for every run.
+# A fresh prefix (a copy of wine-run's template) and scratch folder for
+# every run.
 if [ -d "$WINEPREFIX" ]; then
     WINEPREFIX=$WINEPREFIX timeout 30 wineserver -k 2>/dev/null
 fi
@@ -64,34 +95,38 @@ started=$(date +%s)
 # The whole session is bounded; each Wine program also has its own limit.
 # The inner shell expands the variables, which are exported.
 # shellcheck disable=SC2016
-timeout 900 scripts/with-xvfb bash -c '
+timeout "$session_timeout" scripts/with-xvfb bash -c '
     echo "=== preparing the Wine prefix"
-    scripts/wine-run cmd /c exit 0 || echo "fail wine prefix" >>"$E2E_RESULTS"
+    began=$(date +%s)
+    scripts/wine-run cmd /c exit 0 || echo "fail wine prefix$E2E_SUFFIX" >>"$E2E_RESULTS"
+    echo "=== prefix: $(($(date +%s) - began)) s"
     # Without a window manager Wine leaves windows bare; unmanaged, it draws
     # their captions itself, close button included.
     scripts/wine-run reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null
     ln -sfn "$E2E_WORK" "$WINEPREFIX/dosdevices/t:"
     for name in "$@"; do
-        echo "=== $name"
+        echo "=== $name$E2E_SUFFIX"
+        began=$(date +%s)
         bash "tests/e2e/$name.sh"
         status=$?
         if [ $status -ne 0 ]; then
             echo "FAIL - $name ended early with status $status"
-            echo "fail $name ran to its end" >>"$E2E_RESULTS"
+            echo "fail $name$E2E_SUFFIX ran to its end" >>"$E2E_RESULTS"
         fi
+        echo "=== $name$E2E_SUFFIX: $(($(date +%s) - began)) s"
     done
     timeout 30 wineserver -k
 ' e2e "${scripts[@]}"
 session=$?
 if [ $session -ne 0 ]; then
     echo "FAIL - the test session ended with status $session"
-    echo "fail session" >>"$E2E_RESULTS"
+    echo "fail session$E2E_SUFFIX" >>"$E2E_RESULTS"
 fi
 
 passed=$(grep -c '^pass ' "$E2E_RESULTS")
 failed=$(grep -c '^fail ' "$E2E_RESULTS")
 echo
-echo "e2e: $(($(date +%s) - started)) s, screenshots in build/screenshots/"
+echo "e2e $arch: $(($(date +%s) - started)) s, screenshots in build/screenshots/"
 if [ "$failed" -ne 0 ]; then
     echo "Failed:"
     grep '^fail ' "$E2E_RESULTS" | sed 's/^fail /  /'

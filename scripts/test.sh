@@ -1,7 +1,9 @@
 #!/bin/bash
 # Runs every test: the native unit tests, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, a bounded fuzzing run, the Windows builds (the
-# 64-bit one's unit tests under Wine) and the end-to-end tests under Wine.
+# UndefinedBehaviorSanitizer, a bounded fuzzing run, both Windows builds with
+# their unit tests under Wine (the 32-bit ones through qemu), and the
+# end-to-end tests under Wine of the 64-bit and then the shipped 32-bit
+# Setup.exe. Each stage's time is printed after it.
 # Prints one closing line "N passed, M failed" and exits non-zero on any
 # failure.
 set -uo pipefail
@@ -24,8 +26,10 @@ stage() {
     shift 2
     local log="$log_dir/$name.log"
     echo "=== $name"
+    local began=$SECONDS
     "$@" 2>&1 | tee "$log"
     local status=${PIPESTATUS[0]}
+    echo "=== $name: $((SECONDS - began)) s"
     if ! $counter "$log" && [ "$status" -ne 0 ]; then
         failed=$((failed + 1))
     fi
@@ -51,12 +55,16 @@ stage sanitize count_ctest build_and_ctest sanitize
 if [ -x scripts/fuzz.sh ]; then
     stage fuzz count_summary scripts/fuzz.sh --bounded
 fi
-stage mingw-i686 count_summary bash -c 'cmake --preset mingw-i686 >/dev/null && cmake --build build/mingw-i686 -j2 && scripts/check-pe.sh build/mingw-i686/Setup.exe'
 stage mingw-x64 count_gtest build_and_ctest mingw-x64 -V
+stage mingw-i686 count_gtest build_and_ctest mingw-i686 -V
+stage check-pe count_summary scripts/check-pe.sh build/mingw-i686/Setup.exe
+stage package count_summary tests/package/package_test.sh
 if [ -x scripts/e2e-tests.sh ]; then
     # The programs the earlier stages built are the ones under test.
-    stage e2e count_summary env E2E_X64_BUILD=build/mingw-x64 E2E_NATIVE_BUILD=build/native \
-        E2E_SKIP_BUILD=1 scripts/e2e-tests.sh
+    stage e2e count_summary env E2E_ARCH=x64 E2E_WIN_BUILD=build/mingw-x64 \
+        E2E_NATIVE_BUILD=build/native E2E_SKIP_BUILD=1 scripts/e2e-tests.sh
+    stage e2e-i686 count_summary env E2E_ARCH=i686 E2E_WIN_BUILD=build/mingw-i686 \
+        E2E_NATIVE_BUILD=build/native E2E_SKIP_BUILD=1 scripts/e2e-tests.sh
 fi
 
 echo

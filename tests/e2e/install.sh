@@ -47,7 +47,7 @@ start_setup()
 {
     wine_run "$E2E_SETUP_EXE" &
     setup_pid=$!
-    drive wait "$welcome" 30000 && return 0
+    drive wait "$welcome" $((30000 * slow)) && return 0
     fail "the welcome page opens"
     kill "$setup_pid" 2>/dev/null
     wait "$setup_pid"
@@ -149,7 +149,7 @@ run_uninstall()
 {
     local dir tries=0
     dir=$(from_win "$1")
-    (cd "$dir" && wine_run cmd /c "$1\\uninst.bat" >/dev/null 2>&1)
+    (cd "$dir" && wine_run "${E2E_CMD:-cmd}" /c "$1\\uninst.bat" >/dev/null 2>&1)
     while [ -n "${2:-}" ] && [ -e "$dir" ] && [ $tries -lt 50 ]; do
         sleep 0.2
         tries=$((tries + 1))
@@ -183,7 +183,7 @@ install='C:\Games\Tremlok'
 before=$(snapshot)
 if start_setup; then
     refuses_to_close "$welcome"
-    drive click "$welcome" $id_browse -- wait "$browser" 10000
+    drive click "$welcome" $id_browse -- wait "$browser" $((10000 * slow))
     expect_status "Browse opens the folder browser" 0 $?
     statuses=""
     for folder in "C:\\" "$fits" "$too_long"; do
@@ -194,18 +194,18 @@ if start_setup; then
         "$(printf '%s\n' 'C:\Tremlok' "$fits\\Tremlok" \
             "This folder's path is too long to install into.")" "${statuses%$'\n'}"
     screenshot folder-browser
-    drive click "$browser" 1 -- gone "$browser" 5000
+    drive click "$browser" 1 -- gone "$browser" $((5000 * slow))
     expect_eq "OK on a refused folder keeps the install folder" 'C:\Program Files\Tremlok' \
         "$(drive text "$welcome" $id_folder)"
-    drive click "$welcome" $id_browse -- wait "$browser" 10000 -- browse "$browser" 'C:\Games' \
-        -- click "$browser" 1 -- gone "$browser" 5000
+    drive click "$welcome" $id_browse -- wait "$browser" $((10000 * slow)) -- browse "$browser" 'C:\Games' \
+        -- click "$browser" 1 -- gone "$browser" $((5000 * slow))
     expect_eq "OK in the browser sets the install folder" "$install" \
         "$(drive text "$welcome" $id_folder)"
 
     # The watcher runs in the process that clicks, so that it sees the
     # progress page before its first timer tick.
     trace=$(drive check "$welcome" $id_desktop 1 -- click "$welcome" $id_main -- \
-        watch "$progress" 60000)
+        watch "$progress" $((60000 * slow)))
     expect_status "the progress page runs to its end" 0 $?
     expect_eq "the progress page opens at 1 with Next disabled" \
         "pos=1 next=0 label=Current file :" "$(head -n 1 <<<"$trace")"
@@ -226,7 +226,7 @@ if start_setup; then
         "$(drive watch "$progress" 0)"
     refuses_to_close "$progress"
 
-    drive click "$progress" $id_main -- wait "$complete" 10000
+    drive click "$progress" $id_main -- wait "$complete" $((10000 * slow))
     expect_status "Next opens the completion page" 0 $?
     drive checked "$complete" $id_readme
     expect_status "the readme box starts clear" 1 $?
@@ -235,7 +235,7 @@ if start_setup; then
     drive check "$complete" $id_readme 1 -- check "$complete" $id_readme 0 -- \
         click "$complete" $id_main
     finish_setup "Finish with the readme box cleared again ends with status 1" 1
-    drive wait "Readme.txt - Notepad" 3000 2>/dev/null
+    drive wait "Readme.txt - Notepad" $((3000 * slow)) 2>/dev/null
     expect_status "and opens no Notepad" 1 $?
     check_install "$install" 1 1
 
@@ -281,25 +281,25 @@ install='C:\Program Files\Tremlok'
 installed=$(from_win "$install")
 before=$(snapshot)
 if start_setup; then
-    drive click "$welcome" $id_main -- watch "$progress" 60000 -- \
-        click "$progress" $id_main -- wait "$complete" 10000 -- \
+    drive click "$welcome" $id_main -- watch "$progress" $((60000 * slow)) -- \
+        click "$progress" $id_main -- wait "$complete" $((10000 * slow)) -- \
         check "$complete" $id_readme 1 -- click "$complete" $id_main >/dev/null
     expect_status "the default install runs through the pages" 0 $?
     finish_setup "Finish with the readme ends with status 0" 0
-    if drive wait "Readme.txt - Notepad" 20000; then
+    if drive wait "Readme.txt - Notepad" $((20000 * slow)); then
         check "uninst.bat is written before Notepad opens" test -s "$installed/uninst.bat"
         expect_eq "Notepad shows the installed readme" "$(tr -d '\r' <"$game/Readme.txt")" \
             "$(drive text "Readme.txt - Notepad" class:Edit | tr -d '\r')"
         screenshot notepad-readme
-        drive close "Readme.txt - Notepad" -- gone "Readme.txt - Notepad" 10000
+        drive close "Readme.txt - Notepad" -- gone "Readme.txt - Notepad" $((10000 * slow))
     else
         fail "Notepad opens the readme"
     fi
     check_install "$install" 1 0
 
     if start_setup; then
-        drive click "$welcome" $id_main -- watch "$progress" 60000 -- \
-            click "$progress" $id_main -- wait "$complete" 10000 -- \
+        drive click "$welcome" $id_main -- watch "$progress" $((60000 * slow)) -- \
+            click "$progress" $id_main -- wait "$complete" $((10000 * slow)) -- \
             click "$complete" $id_main >/dev/null
         finish_setup "a second install runs through and ends with status 1" 1
         check_install "$install" 0 0

@@ -2,8 +2,13 @@
 # Helpers shared by the end-to-end test scripts; sourced, not run. The
 # runner (scripts/e2e-tests.sh) exports:
 #   REPO            the source tree
-#   E2E_SETUP_EXE   the x86_64 Setup.exe, with the sample game embedded
-#   E2E_DRIVER_EXE  the window driver (tests/e2e/driver.cpp)
+#   E2E_SETUP_EXE   the Setup.exe under test, with the sample game embedded
+#   E2E_DRIVER_EXE  the window driver (tests/e2e/driver.cpp) of the same build
+#   E2E_CMD         the cmd that runs uninst.bat: the 32-bit one for i686
+#   E2E_SUFFIX      "" for x86_64, "-i686" for the 32-bit run: added to every
+#                   screenshot name, and as " (i686)" to every result
+#   E2E_SLOW        factor on the scripts' window waits: qemu runs the
+#                   32-bit programs about ten times slower
 #   E2E_NATIVE      the native tool
 #   E2E_WORK        a scratch folder for this run, drive T: in Wine
 #   E2E_RESULTS     file that collects one "pass NAME" or "fail NAME" a line
@@ -13,18 +18,21 @@
 
 # Seconds any one Wine program may run before it is killed.
 export WINE_TIMEOUT=${WINE_TIMEOUT:-90}
+slow=${E2E_SLOW:-1}
+# " (i686)" after the results of the 32-bit run.
+tag=${E2E_SUFFIX:+ (${E2E_SUFFIX#-})}
 
 pass()
 {
-    echo "ok   - $1"
-    echo "pass $1" >>"$E2E_RESULTS"
+    echo "ok   - $1$tag"
+    echo "pass $1$tag" >>"$E2E_RESULTS"
 }
 
 # fail NAME [WHY...]
 fail()
 {
-    echo "FAIL - $1${2:+: ${*:2}}"
-    echo "fail $1" >>"$E2E_RESULTS"
+    echo "FAIL - $1$tag${2:+: ${*:2}}"
+    echo "fail $1$tag" >>"$E2E_RESULTS"
 }
 
 # check NAME COMMAND...: passes when the command succeeds.
@@ -94,5 +102,6 @@ from_win()
 # screenshot NAME: the whole screen as $E2E_SHOTS/NAME.png.
 screenshot()
 {
-    import -window root "$E2E_SHOTS/$1.png" 2>/dev/null || echo "note: screenshot $1 failed"
+    local name=$1${E2E_SUFFIX:-}
+    import -window root "$E2E_SHOTS/$name.png" 2>/dev/null || echo "note: screenshot $name failed"
 }

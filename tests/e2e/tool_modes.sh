@@ -59,7 +59,7 @@ done
 # The help box: its text, and status 0 once OK is pressed.
 wine_run "$E2E_SETUP_EXE" "/?" &
 pid=$!
-if drive wait "Install Tremlok" 20000; then
+if drive wait "Install Tremlok" $((20000 * slow)); then
     # The message is the box's only static with text; Wine gives it id -1.
     text=$(drive text "Install Tremlok" 65535)
     check "the help names the utility" grep -q '^Tremlok Setup utility' <<<"$text"
