@@ -30,8 +30,8 @@ struct LzwEntry
 // Table size for an input of n bytes: one string at most per byte.
 uint32_t LzwTableBits(int32_t n)
 {
-    const uint32_t strings =
-        n < (int32_t)kDictionaryStrings ? (uint32_t)(n > 0 ? n : 0) : kDictionaryStrings;
+    const uint32_t strings = n < (int32_t)kDictionaryStrings ? (uint32_t)(n > 0 ? n : 0)
+                                                             : kDictionaryStrings;
     uint32_t bits = 6;
     while (bits < kLargestTableBits && (1u << bits) < 2 * strings)
         ++bits;
@@ -173,7 +173,8 @@ uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
         fits = LzwWriteCode(writer, current, false);
         current = input[i];
     }
-    fits = fits && LzwWriteCode(writer, current, false) && LzwWriteCode(writer, kLzwEndCode, true);
+    fits = fits && LzwWriteCode(writer, current, false) &&
+           LzwWriteCode(writer, kLzwEndCode, true);
     free(table);
     return fits ? (uint32_t)(writer.position - output) : kCoderFailed;
 }
