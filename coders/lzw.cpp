@@ -1,10 +1,11 @@
 // Method 'L': LZW with fixed 14-bit codes packed most significant bit first.
 //
-// All state of one coding (bit accumulators, dictionary, decode stack) lives
-// in records owned by the call, so separate calls never share anything.
+// All state of one coding (bit accumulators, dictionary) lives in records
+// owned by the call, so separate calls never share anything.
 #include "coders/lzw.h"
 
 #include "coders/coder.h"
+#include "coders/lzw_writer.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -12,24 +13,30 @@
 namespace
 {
 
-const int32_t kCodeBits = 14;
-const uint32_t kFirstDictionaryCode = 256;
-const uint32_t kLastDictionaryCode = 16382;
-const uint32_t kEndCode = 16383;
-const int32_t kHashSlots = 18041; // prime, and above the 16,127 dictionary strings
-const uint32_t kHashShift = 6;
-// Each dictionary code stands for at most one byte more than the code before
-// it, so code 16,382 stands for at most 16,128 bytes: the longest string.
-const uint32_t kDecodeStackSize = kLastDictionaryCode - kFirstDictionaryCode + 2;
+// Codes are assigned in order to each new string until the last dictionary
+// code, so the code a string gets depends on the input alone, not on how the
+// dictionary finds it. The encoder's table is a power-of-two open-addressing
+// hash, never more than half full, keyed by prefix code << 8 | byte.
+const uint32_t kFreeKey = 0xFFFFFFFF; // above every key: prefix codes have 14 bits
+const uint32_t kDictionaryStrings = kLzwLastDictionaryCode - kLzwFirstDictionaryCode + 1;
+const uint32_t kLargestTableBits = 15; // 32,768 slots for the 16,127 strings
 
-// Bit writer: the pending bits sit at the top of the accumulator.
-struct LzwWriter
+struct LzwEntry
 {
-    unsigned char* position;
-    unsigned char* end;
-    uint32_t accumulator;
-    int32_t count; // pending bits
+    uint32_t key;
+    uint32_t code;
 };
+
+// Table size for an input of n bytes: one string at most per byte.
+uint32_t LzwTableBits(int32_t n)
+{
+    const uint32_t strings = n < (int32_t)kDictionaryStrings ? (uint32_t)(n > 0 ? n : 0)
+                                                             : kDictionaryStrings;
+    uint32_t bits = 6;
+    while (bits < kLargestTableBits && (1u << bits) < 2 * strings)
+        ++bits;
+    return bits;
+}
 
 // Bit reader: the bits held sit at the top of the accumulator.
 struct LzwReader
@@ -40,46 +47,9 @@ struct LzwReader
     int32_t count; // bits held
 };
 
-// One slot of the encoder's hash table: the code of the string stored there
-// (-1 for a free slot) and the string as its prefix code shifted left by 8
-// OR its last byte.
-struct LzwSlot
-{
-    int32_t code;
-    uint32_t string;
-};
-
-// The decoder's dictionary: entry k is string k as prefix code << 8 | last
-// byte; entries 256 to 16,382 are used. The stack holds one string, last byte
-// at position 0.
-struct LzwDecoder
-{
-    LzwReader reader;
-    uint32_t* strings;
-    unsigned char* stack;
-};
-
-// Appends a code; with flush, also every pending bit, padded with zero bits to
-// a whole byte. False when the output buffer is full.
-bool LzwWriteCode(LzwWriter& writer, uint32_t code, bool flush)
-{
-    writer.accumulator |= code << (32 - kCodeBits - writer.count);
-    writer.count += kCodeBits;
-    const int32_t limit = flush ? 0 : 7;
-    while (writer.count > limit)
-    {
-        if (writer.position == writer.end)
-            return false;
-        *writer.position++ = (unsigned char)(writer.accumulator >> 24);
-        writer.accumulator <<= 8;
-        writer.count -= 8;
-    }
-    return true;
-}
-
 uint32_t TopCode(const LzwReader& reader)
 {
-    return reader.count >= kCodeBits ? reader.accumulator >> (32 - kCodeBits) : 0;
+    return reader.count >= kLzwCodeBits ? reader.accumulator >> (32 - kLzwCodeBits) : 0;
 }
 
 // Takes the next code. The reader holds at least 25 bits before it hands one
@@ -88,104 +58,86 @@ uint32_t TopCode(const LzwReader& reader)
 // the input it hands out a code while 14 bits are held; false when fewer are.
 bool LzwReadCode(LzwReader& reader, uint32_t& code)
 {
-    while (reader.count <= 24 && TopCode(reader) != kEndCode && reader.position != reader.end)
+    while (reader.count <= 24 && TopCode(reader) != kLzwEndCode && reader.position != reader.end)
     {
         reader.accumulator |= (uint32_t)*reader.position++ << (24 - reader.count);
         reader.count += 8;
     }
-    if (reader.count < kCodeBits)
+    if (reader.count < kLzwCodeBits)
         return false;
-    code = reader.accumulator >> (32 - kCodeBits);
-    reader.accumulator <<= kCodeBits;
-    reader.count -= kCodeBits;
+    code = reader.accumulator >> (32 - kLzwCodeBits);
+    reader.accumulator <<= kLzwCodeBits;
+    reader.count -= kLzwCodeBits;
     return true;
 }
 
-// The slot that holds the string prefix + byte, or the free slot where it
-// belongs. Open addressing with a second hash; the table is never full.
-int32_t LzwFindSlot(const LzwSlot* slots, uint32_t prefix, unsigned char byte)
+// The decoder's dictionary. A string is always the string written before it
+// followed by the first byte written after that, so it stands in the output
+// already: entry k gives where code k's string starts there and its length.
+struct LzwString
 {
-    int32_t slot = (int32_t)(((uint32_t)byte << kHashShift) ^ prefix);
-    const int32_t step = slot == 0 ? 1 : kHashSlots - slot;
-    const uint32_t string = prefix << 8 | byte;
-    while (slots[slot].code != -1 && slots[slot].string != string)
-    {
-        slot -= step;
-        if (slot < 0)
-            slot += kHashSlots;
-    }
-    return slot;
-}
-
-// Lays down the string of code in the stack from position upward, last byte
-// first, and returns the position of its first byte; -1 when the string
-// would reach position limit.
-int32_t LzwDecodeString(LzwDecoder& decoder, uint32_t position, uint32_t code, uint32_t limit)
-{
-    for (;;)
-    {
-        if (position >= limit)
-            return -1;
-        if (code < kFirstDictionaryCode)
-        {
-            decoder.stack[position] = (unsigned char)code;
-            return (int32_t)position;
-        }
-        const uint32_t string = decoder.strings[code];
-        decoder.stack[position++] = (unsigned char)string;
-        code = string >> 8;
-    }
-}
+    uint32_t start;
+    uint32_t length;
+};
 
 // Decodes codes until the end code. False for a damaged stream: it runs out,
 // uses a code not yet defined, or stands for more or fewer than size bytes.
-bool LzwDecodeCodes(LzwDecoder& decoder, unsigned char* output, uint32_t size)
+bool LzwDecodeCodes(LzwReader& reader, LzwString* strings, unsigned char* output, uint32_t size)
 {
     uint32_t old;
-    if (!LzwReadCode(decoder.reader, old) || old >= kFirstDictionaryCode)
+    if (!LzwReadCode(reader, old) || old >= kLzwFirstDictionaryCode)
         return false;
     if (size == 0)
     {
         // An empty input codes as code 0 and the end code; code 0 alone
         // stands for one byte, so any other stream is damaged here.
         uint32_t end;
-        return old == 0 && LzwReadCode(decoder.reader, end) && end == kEndCode;
+        return old == 0 && LzwReadCode(reader, end) && end == kLzwEndCode;
     }
     output[0] = (unsigned char)old;
     uint32_t written = 1;
-    unsigned char firstByte = (unsigned char)old; // of the string written last
-    uint32_t nextCode = kFirstDictionaryCode;
+    LzwString last = {0, 1}; // the string written last
+    uint32_t nextCode = kLzwFirstDictionaryCode;
     uint32_t code;
     for (;;)
     {
-        if (!LzwReadCode(decoder.reader, code))
+        if (!LzwReadCode(reader, code))
             return false;
-        if (code == kEndCode)
+        if (code == kLzwEndCode)
             return written == size;
         if (code > nextCode)
             return false;
         const uint32_t room = size - written;
-        const uint32_t limit = room < kDecodeStackSize ? room : kDecodeStackSize;
-        int32_t first;
-        if (code == nextCode)
+        unsigned char* to = output + written;
+        uint32_t length = 1;
+        if (code < kLzwFirstDictionaryCode)
         {
-            // The code this very step defines: the string written last
-            // followed by its own first byte.
-            decoder.stack[0] = firstByte;
-            first = LzwDecodeString(decoder, 1, old, limit);
+            if (room == 0)
+                return false;
+            *to = (unsigned char)code;
+        }
+        else if (code < nextCode)
+        {
+            // Written in full before this string begins: no overlap.
+            length = strings[code].length;
+            if (length > room)
+                return false;
+            memcpy(to, output + strings[code].start, length);
         }
         else
         {
-            first = LzwDecodeString(decoder, 0, code, limit);
+            // The code this very step defines: the string written last,
+            // which ends right here, followed by its own first byte.
+            length = last.length + 1;
+            if (length > room)
+                return false;
+            memcpy(to, output + last.start, last.length);
+            to[last.length] = output[last.start];
         }
-        if (first < 0)
-            return false;
-        firstByte = decoder.stack[first];
-        for (int32_t k = first; k >= 0; --k)
-            output[written++] = decoder.stack[k];
-        if (nextCode <= kLastDictionaryCode)
-            decoder.strings[nextCode++] = old << 8 | firstByte;
-        old = code;
+        if (nextCode <= kLzwLastDictionaryCode)
+            strings[nextCode++] = {last.start, last.length + 1};
+        last = {written, length};
+        written += length;
     }
 }
 
@@ -194,47 +146,47 @@ bool LzwDecodeCodes(LzwDecoder& decoder, unsigned char* output, uint32_t size)
 uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
                    uint32_t outputCapacity)
 {
-    LzwSlot* slots = (LzwSlot*)malloc(kHashSlots * sizeof(LzwSlot));
-    if (slots == NULL)
+    const uint32_t bits = LzwTableBits(n);
+    const uint32_t mask = (1u << bits) - 1;
+    LzwEntry* table = (LzwEntry*)malloc(((size_t)mask + 1) * sizeof(LzwEntry));
+    if (table == NULL)
         return kCoderFailed;
-    memset(slots, 0xFF, kHashSlots * sizeof(LzwSlot)); // every code -1: all slots free
+    memset(table, 0xFF, ((size_t)mask + 1) * sizeof(LzwEntry)); // every key kFreeKey
 
     LzwWriter writer = {output, output + outputCapacity, 0, 0};
-    uint32_t nextCode = kFirstDictionaryCode;
+    uint32_t nextCode = kLzwFirstDictionaryCode;
     uint32_t current = n > 0 ? input[0] : 0; // an empty input still gives a first code
     bool fits = true;
     for (int32_t i = 1; i < n && fits; ++i)
     {
-        const unsigned char byte = input[i];
-        const int32_t slot = LzwFindSlot(slots, current, byte);
-        if (slots[slot].code != -1)
+        const uint32_t key = current << 8 | input[i];
+        uint32_t slot = (key * 0x9E3779B1u) >> (32 - bits);
+        while (table[slot].key != key && table[slot].key != kFreeKey)
+            slot = (slot + 1) & mask;
+        if (table[slot].key == key)
         {
-            current = (uint32_t)slots[slot].code;
+            current = table[slot].code;
             continue;
         }
-        if (nextCode <= kLastDictionaryCode)
-        {
-            slots[slot].code = (int32_t)nextCode++;
-            slots[slot].string = current << 8 | byte;
-        }
+        if (nextCode <= kLzwLastDictionaryCode)
+            table[slot] = {key, nextCode++};
         fits = LzwWriteCode(writer, current, false);
-        current = byte;
+        current = input[i];
     }
-    fits = fits && LzwWriteCode(writer, current, false) && LzwWriteCode(writer, kEndCode, true);
-    free(slots);
+    fits = fits && LzwWriteCode(writer, current, false) &&
+           LzwWriteCode(writer, kLzwEndCode, true);
+    free(table);
     return fits ? (uint32_t)(writer.position - output) : kCoderFailed;
 }
 
 uint32_t LzwDecode(const unsigned char* input, uint32_t inputLength, unsigned char* output,
                    uint32_t size)
 {
-    LzwDecoder decoder = {{input, input + inputLength, 0, 0}, NULL, NULL};
-    decoder.strings = (uint32_t*)malloc(kEndCode * sizeof(uint32_t));
-    decoder.stack = (unsigned char*)malloc(kDecodeStackSize);
+    LzwReader reader = {input, input + inputLength, 0, 0};
+    LzwString* strings = (LzwString*)malloc(kLzwEndCode * sizeof(LzwString));
     uint32_t consumed = kCoderFailed;
-    if (decoder.strings != NULL && decoder.stack != NULL && LzwDecodeCodes(decoder, output, size))
-        consumed = (uint32_t)(decoder.reader.position - input);
-    free(decoder.stack);
-    free(decoder.strings);
+    if (strings != NULL && LzwDecodeCodes(reader, strings, output, size))
+        consumed = (uint32_t)(reader.position - input);
+    free(strings);
     return consumed;
 }

@@ -2,6 +2,7 @@
 // themselves, and damaged streams refused (the sanitizer build checks that
 // neither decoder steps outside its buffers on the way; the damaged-archive
 // suite and the fuzz targets change coded payloads at random).
+#include "coders/lzw_defined.h"
 #include "tests/unit/coder_samples.h"
 #include "tests/unit/scratch_folder.h"
 
@@ -61,14 +62,18 @@ Bytes Pack(const std::vector<uint32_t>& codes)
     return stream;
 }
 
-// Encodes within the worst case, decodes back with other bytes after the
-// stream (whose own length the decoder reports), and fails rather than
-// overrun an output one byte too small.
+// Encodes within the worst case (LZW: to the bytes of the defined encoder),
+// decodes back with other bytes after the stream (whose own length the
+// decoder reports), and fails rather than overrun an output one byte too small.
 Bytes ExpectRoundTrip(const Coder& coder, const Bytes& input, const std::string& label)
 {
     const Bytes stream = Encode(coder, input);
     const size_t n = input.size();
     const std::string what = std::string(coder.name) + " " + label;
+    if (coder.encode == LzwEncode)
+    {
+        EXPECT_TRUE(stream == Encode({"", LzwEncodeDefined, LzwDecode}, input)) << what;
+    }
     EXPECT_LE(stream.size(), coder.encode == LzwEncode ? (n ? (14 * n + 21) / 8 : 4) : 2 * n + 1)
         << what;
     for (unsigned char filler : {0x00, 0xFF})
@@ -128,13 +133,20 @@ TEST(CoderTest, KnownStreams)
 
 TEST(CoderTest, RoundTrips)
 {
-    for (const Coder* coder : {&kLzw, &kDelta})
-        for (size_t n : {0, 1, 2, 5, 6, 7, 8, 127, 128, 129, 1000, 65536})
-            for (const Bytes& input : {RandomBytes(n, (uint32_t)n), TextBytes(n, (uint32_t)n),
-                                       SmoothBytes(n, (uint32_t)n), Bytes(n, 0x33)})
+    for (size_t n : {0, 1, 2, 5, 6, 7, 8, 127, 128, 129, 1000, 65536})
+        for (const Bytes& input :
+             {RandomBytes(n, (uint32_t)n), TextBytes(n, (uint32_t)n), SmoothBytes(n, (uint32_t)n),
+              CodeBytes(n, (uint32_t)n), PcmBytes(n, (uint32_t)n), BitmapBytes(n, (uint32_t)n, 1),
+              BitmapBytes(n, (uint32_t)n, 3), Bytes(n, 0x33)})
+            for (const Coder* coder : {&kLzw, &kDelta})
                 ExpectRoundTrip(*coder, input, std::to_string(n) + " bytes");
-    // 200 KB of noise assigns all 16,127 LZW codes and codes on well after.
+    // Noise assigns all 16,127 LZW codes and codes on well after; so does
+    // every kind of data in turn, which keeps finding strings it knows.
     EXPECT_GT(ExpectRoundTrip(kLzw, RandomBytes(200000, 42), "noise").size() * 8 / 14, 3 * 16127u);
+    ExpectRoundTrip(kLzw,
+                    TextBytes(300000, 5) + CodeBytes(300000, 6) + PcmBytes(300000, 7) +
+                        BitmapBytes(300000, 8, 3) + TextBytes(300000, 9),
+                    "every kind");
     // A run builds strings of 1, 2, 3, ... bytes: 13 MB reaches 5,100.
     ExpectRoundTrip(kLzw, Bytes(13000000, 0xA5), "long run");
 }
