@@ -86,7 +86,7 @@ expected_script()
     local install=$1 root="$work/order/Tremlok" verb path link holders=""
     mkdir -p "$root"
     [ "$2" == 1 ] && rm -rf "$root"
-    strace -qq -o "$work/trace" -e trace=mkdir,openat -e status=successful "$E2E_NATIVE" -e "$root"
+    strace -qq -o "$work/trace" -e trace=mkdir,openat -e status=successful "$E2E_NATIVE" -q -e "$root"
     printf 'REM This will uninstall Tremlok\r\n\r\n'
     while read -r verb path; do
         path=${path#"$root"}
@@ -95,7 +95,8 @@ expected_script()
         else
             script_line "$verb" "$install${path//\//\\}"
         fi
-    done < <(sed -nE 's/^mkdir\("([^"]*)".*/rmdir \1/p; s/^openat\(AT_FDCWD, "([^"]*)", O_WRONLY.*/del \1/p' \
+    # The tool writes each file under a temporary name beside it first.
+    done < <(sed -nE 's/^mkdir\("([^"]*)".*/rmdir \1/p; s/^openat\(AT_FDCWD, "([^"]*)", O_WRONLY.*/del \1/; T; s/\.tremlok~$//p' \
         "$work/trace" | tac)
     printf '\r\n'
     for link in Tremlok.lnk "Tremlok Help.lnk" "Tremlok Uninstall.pif"; do
