@@ -61,7 +61,10 @@ int ScanArchive(const char* path, bool list)
     int read = FileReadWhole(path, &image, &length);
     if (read != 0)
     {
-        ReportError("%s: %s", path, read == -2 ? "4 GiB or larger" : "cannot be opened or read");
+        ReportError("%s: %s", path,
+                    read == -2   ? "4 GiB or larger"
+                    : read == -3 ? "not enough memory to read it"
+                                 : "cannot be opened or read");
         return 1;
     }
     int result = 1;

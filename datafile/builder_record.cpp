@@ -147,9 +147,13 @@ int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize
     // The record is written only once the whole file is in hand, so a file
     // that cannot be read never leaves a record without its payload.
     BuildJob* job = output->pending == &output->jobs[0] ? &output->jobs[1] : &output->jobs[0];
-    if (FileReadWhole(path, &job->data, &job->n) != 0)
+    int read = FileReadWhole(path, &job->data, &job->n);
+    if (read != 0)
     {
-        ReportError("%s: cannot be read", path);
+        if (read == -3)
+            ReportError("%s: not enough memory to read its %u bytes", path, (unsigned)listedSize);
+        else
+            ReportError("%s: cannot be read", path);
         return 1;
     }
     if (job->n != listedSize)

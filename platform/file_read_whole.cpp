@@ -21,15 +21,21 @@ int FileReadWhole(const char* path, unsigned char** data, uint32_t* length)
         FileClose(fd);
         return -2;
     }
+    // A 32-bit program may not find a few hundred MB in one piece.
     unsigned char* buffer = (unsigned char*)malloc(size ? (size_t)size : 1);
+    if (!buffer)
+    {
+        FileClose(fd);
+        return -3;
+    }
     uint32_t done = 0;
     int64_t got = 1;
-    while (buffer && done < size && (got = FileRead(fd, buffer + done, (uint32_t)size - done)) > 0)
+    while (done < size && (got = FileRead(fd, buffer + done, (uint32_t)size - done)) > 0)
         done += (uint32_t)got;
     // One byte more must meet the end: a file that grew while it was read is
     // not taken as whole.
     unsigned char extra;
-    bool whole = buffer && done == size && FileRead(fd, &extra, 1) == 0;
+    bool whole = done == size && FileRead(fd, &extra, 1) == 0;
     FileClose(fd);
     if (!whole)
     {

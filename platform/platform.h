@@ -62,7 +62,8 @@ int FileSeek(int fd, uint32_t offset);
 int FileLength(int fd, uint64_t* length);
 
 // Reads a whole file into a new heap buffer (free with free()). Returns 0 on
-// success, -1 when it cannot be opened or read, -2 when it is 4 GiB or more.
+// success, -1 when it cannot be opened or read, -2 when it is 4 GiB or more,
+// -3 when there is no memory for it.
 int FileReadWhole(const char* path, unsigned char** data, uint32_t* length);
 
 // Creates one folder. Returns 0 when it was created, -1 when not (it exists

@@ -47,6 +47,14 @@ cd "$work/refuse" || exit 1
 fails_both "without a folder" m
 fails_both "without a folder" e
 fails_both "of a missing folder" m "$work/no-such-folder"
+# A file larger than the memory left: a clear refusal, not "cannot be read".
+if [ -z "$E2E_SUFFIX" ]; then
+    mkdir -p "$work/huge" && truncate -s 256M "$work/huge/big.dat"
+    why=$( (ulimit -v 150000 && "$E2E_NATIVE" -m "$work/huge") 2>&1)
+    expect_eq "native -m names a file too large for memory" \
+        "setup: $work/huge/big.dat: not enough memory to read its 268435456 bytes" "$why"
+    rm -rf "$work/huge"
+fi
 check "failed builds leave no data.bin or data.cpp" test ! -e data.bin -a ! -e data.cpp
 fails_both "without data.bin" e "$work/out-none"
 # Cut inside a coded payload, and just before the end marker.
