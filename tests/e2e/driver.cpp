@@ -9,6 +9,7 @@
 // first that does not return 0, and the program exits with its code. Clicks
 // and keys are posted, not sent: a button that opens a modal loop (Browse)
 // would otherwise keep the driver waiting until that loop ends.
+// "e2e_driver serve" takes chains from standard input instead (see Serve).
 #include <windows.h>
 #include <commctrl.h>
 #include <fcntl.h>
@@ -334,12 +335,10 @@ static int RunOne(int argc, char** argv)
     return kMissing;
 }
 
-int main(int argc, char** argv)
+// Runs subcommands chained with "--"; the status of the first that fails.
+static int RunChain(int argc, char** argv)
 {
-    // The tests compare the output byte for byte; no CR before each LF.
-    _setmode(_fileno(stdout), _O_BINARY);
-    setvbuf(stdout, NULL, _IONBF, 0);
-    int start = 1;
+    int start = 0;
     while (start < argc)
     {
         int end = start;
@@ -350,5 +349,49 @@ int main(int argc, char** argv)
             return status;
         start = end + 1;
     }
-    return start > 1 ? kOk : kMissing;
+    return start > 0 ? kOk : kMissing;
+}
+
+// "serve": one chain a line from standard input, its words split by tabs,
+// until an empty line; after each, its output ends with the byte 0x1E, the
+// status and a line end. The end is a line, not the end of the input: Wine's
+// server may hold the pipe open.
+// Under qemu each start of a 32-bit Wine program costs half a minute, so a
+// test session starts the driver once.
+static int Serve()
+{
+    static char raw[8192], line[8192];
+    static WCHAR wide[8192];
+    while (fgets(raw, sizeof raw, stdin) != NULL)
+    {
+        raw[strcspn(raw, "\r\n")] = 0;
+        // The shell writes UTF-8; Wine hands a command line over in the ANSI
+        // code page, and so must this.
+        if (MultiByteToWideChar(CP_UTF8, 0, raw, -1, wide, 8192) == 0 ||
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, NULL, NULL) == 0)
+            line[0] = 0;
+        if (line[0] == 0)
+            break;
+        char* words[64];
+        int count = 0;
+        for (char* word = line; word != NULL && count < 64; count++)
+        {
+            words[count] = word;
+            word = strchr(word, '\t');
+            if (word != NULL)
+                *word++ = 0;
+        }
+        printf("\x1e%d\n", RunChain(count, words));
+    }
+    return kOk;
+}
+
+int main(int argc, char** argv)
+{
+    // The tests compare the output byte for byte; no CR before each LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+    setvbuf(stdout, NULL, _IONBF, 0);
+    if (argc == 2 && strcmp(argv[1], "serve") == 0)
+        return Serve();
+    return RunChain(argc - 1, argv + 1);
 }

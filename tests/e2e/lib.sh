@@ -70,14 +70,40 @@ expect_status()
 
 wine_run()
 {
-    "$REPO/scripts/wine-run" "$@"
+    "$REPO/scripts/wine-run" "$@" 7>&- 8<&-
 }
 
-# drive SUBCOMMAND ARGS... [-- SUBCOMMAND ARGS...]: the window driver.
+# drive SUBCOMMAND ARGS... [-- SUBCOMMAND ARGS...]: the window driver, one
+# driver process for the whole script (start_driver), its output and status
+# those of the chain.
 drive()
 {
-    "$REPO/scripts/wine-run" "$E2E_DRIVER_EXE" "$@"
+    local line out=""
+    (IFS=$'\t' && printf '%s\n' "$*") >&7 || return 125
+    while IFS= read -r -t "$WINE_TIMEOUT" line <&8; do
+        if [[ "$line" == *$'\x1e'* ]]; then
+            printf '%s' "$out${line%%$'\x1e'*}"
+            return "${line##*$'\x1e'}"
+        fi
+        out+=$line$'\n'
+    done
+    echo "e2e: the driver gave no answer to: $*" >&2
+    return 124
 }
+
+# Starts the driver once for the script that sources this file and ends it
+# with the script: fds 7 and 8 stay open in every subshell.
+start_driver()
+{
+    local fifos
+    fifos=$(mktemp -d "$E2E_WORK/driver.XXXXXX")
+    mkfifo "$fifos/in" "$fifos/out"
+    WINE_TIMEOUT=${E2E_TIMEOUT:-3600} "$REPO/scripts/wine-run" "$E2E_DRIVER_EXE" serve \
+        <"$fifos/in" >"$fifos/out" &
+    exec 7>"$fifos/in" 8<"$fifos/out"
+    trap 'echo >&7; exec 7>&- 8<&-; wait' EXIT
+}
+start_driver
 
 # The Windows path of a Unix path: through drive T: under the scratch
 # folder, which keeps command-line folders short, elsewhere through Z:.
