@@ -15,7 +15,8 @@ int main(int argc, char** argv)
     {
         fputs(kHelpText, stdout);
         fputs(" --list [FILE]  List data.bin, or FILE: size, method, coded size, name\n"
-              " --test [FILE]  Decode every entry of data.bin, or FILE, writing nothing\n",
+              " --test [FILE]  Decode every entry of data.bin, or FILE, writing nothing\n"
+              " -q             No summary line after /m or /e\n",
               stdout);
         if (action == kActionInstall)
             fputs("\nThis build packages and extracts only; install on Windows.\n", stdout);
