@@ -30,6 +30,9 @@ enum
     kRefused
 };
 
+// The folder browser's status line (Wine's shell32 gives it this id).
+const int kBrowserStatusId = 14147;
+
 // Gives up after a few seconds on a window that stopped answering.
 static bool SendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                         DWORD_PTR* result = NULL)
@@ -267,6 +270,19 @@ static int CommandBrowse(char** argv)
     HWND browser = RequireWindow(argv[0]);
     if (browser == NULL)
         return kMissing;
+    // Under qemu the browser fills its tree after it shows and then selects
+    // its root, which sets the status line and would undo a selection made
+    // earlier. The 64-bit browser is ready at once and leaves the line empty,
+    // so the wait is bounded: two seconds times E2E_SLOW.
+    char slow[8] = "1", status[MAX_PATH] = "";
+    GetEnvironmentVariableA("E2E_SLOW", slow, sizeof slow);
+    const DWORD ready = 2000 * (DWORD)atoi(slow);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ready; Sleep(100))
+    {
+        HWND line = GetDlgItem(browser, kBrowserStatusId);
+        if (line != NULL && ReadWindowText(line, status, sizeof status) && status[0] != 0)
+            break;
+    }
     SIZE_T size = strlen(argv[1]) + 1, written = 0;
     DWORD processId = 0;
     GetWindowThreadProcessId(browser, &processId);
