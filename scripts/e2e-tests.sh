@@ -26,13 +26,13 @@ case $arch in
 x64)
     toolchain=cmake/mingw-x86_64.cmake
     win=$repo/${E2E_WIN_BUILD:-${E2E_X64_BUILD:-build/e2e-x64}}
-    export E2E_SUFFIX="" E2E_SLOW=1 E2E_CMD=cmd
+    export E2E_SUFFIX="" E2E_SLOW=1 E2E_CMD=cmd E2E_BROWSE=1
     session_timeout=${E2E_TIMEOUT:-900}
     ;;
 i686)
     toolchain=cmake/mingw-i686.cmake
     win=$repo/${E2E_WIN_BUILD:-build/e2e-i686}
-    export E2E_SUFFIX="-i686" E2E_SLOW=${E2E_SLOW:-6}
+    export E2E_SUFFIX="-i686" E2E_SLOW=${E2E_SLOW:-6} E2E_BROWSE=0
     export WINE_TIMEOUT=${WINE_TIMEOUT:-600}
     session_timeout=${E2E_TIMEOUT:-3600}
     ;;

@@ -181,9 +181,15 @@ fits="C:\\$(printf 'f%.0s' $(seq 244))"
 too_long="${fits}f"
 mkdir -p "$(from_win "$fits")" "$(from_win "$too_long")"
 install='C:\Games\Tremlok'
+# The 32-bit folder browser under qemu ignores BFFM_SETSELECTION (the driver
+# cannot select a folder in it), so the 32-bit run installs this one into the
+# default folder and leaves the browser's own checks to the 64-bit run.
+[ "${E2E_BROWSE:-1}" == 1 ] || install='C:\Program Files\Tremlok'
 before=$(snapshot)
 if start_setup; then
     refuses_to_close "$welcome"
+fi
+if [ "${E2E_BROWSE:-1}" == 1 ] && [ -n "$(drive text "$welcome" $id_folder 2>/dev/null)" ]; then
     drive click "$welcome" $id_browse -- wait "$browser" $((10000 * slow))
     expect_status "Browse opens the folder browser" 0 $?
     statuses=""
@@ -202,6 +208,8 @@ if start_setup; then
         -- click "$browser" 1 -- gone "$browser" $((5000 * slow))
     expect_eq "OK in the browser sets the install folder" "$install" \
         "$(drive text "$welcome" $id_folder)"
+fi
+if [ -n "$(drive text "$welcome" $id_folder 2>/dev/null)" ]; then
 
     # The watcher runs in the process that clicks, so that it sees the
     # progress page before its first timer tick.
@@ -258,7 +266,7 @@ install="$parent\\Tremlok"
 mkdir -p "$(from_win "$parent")"
 echo "not the installer's" >"$(from_win "$parent")/keep.txt"
 before=$(snapshot)
-if start_setup; then
+if [ "${E2E_BROWSE:-1}" == 1 ] && start_setup; then
     drive click "$welcome" $id_browse -- wait "$browser" 10000 -- browse "$browser" "$parent" \
         -- click "$browser" 1 -- gone "$browser" 5000 -- click "$welcome" $id_main -- \
         watch "$progress" 60000 -- click "$progress" $id_main -- wait "$complete" 10000 -- \
