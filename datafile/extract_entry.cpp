@@ -138,6 +138,14 @@ EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, bool logFile, Ent
     result->size = record.size;
     if (!record.nameTooLong && !IsSafeEntryName(record.name))
         return Fail(result, "entry name would leave the destination folder");
+    // A stored payload is written from the image as it stands: the head
+    // checked that it is there whole.
+    if (record.method == kMethodStored)
+    {
+        const unsigned char* payload = span->cursor;
+        span->cursor += record.size;
+        return WriteEntry(root, record, payload, logFile, result);
+    }
     unsigned char* data = (unsigned char*)malloc(record.size ? record.size : 1);
     if (!data)
         return Fail(result, "out of memory");
