@@ -39,6 +39,8 @@ static bool WriteWhole(const char* path, const unsigned char* data, uint32_t siz
     bool written = FileWriteAll(fd, data, size) == 0;
     if (commit)
         written = FileCommit(fd) == 0 && written;
+    else
+        FileStartFlush(fd);
     written = FileClose(fd) == 0 && written;
     if (!written)
         FileRemove(path);
