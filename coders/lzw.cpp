@@ -152,10 +152,13 @@ const int32_t kBoundCheckBytes = 4096;
 bool LzwCannotFit(const LzwWriter& writer, const unsigned char* output, uint32_t outputCapacity,
                   uint32_t length, int32_t n, int32_t i, uint32_t longest)
 {
-    const uint64_t codes = ((uint64_t)length + (uint64_t)(n - i) + longest - 1) / longest + 1;
+    // Below 2^32 throughout: n is below 2^31 and a string at most 16,128
+    // bytes. A 32-bit division keeps a 32-bit build off the 64-bit helper.
+    const uint32_t rest = length + (uint32_t)(n - i);
+    const uint64_t codes = (rest + (longest - 1)) / longest + 1;
     const uint64_t bits =
         (uint64_t)(writer.position - output) * 8 + (uint64_t)writer.count + codes * kLzwCodeBits;
-    return (bits + 7) / 8 > outputCapacity;
+    return (bits + 7) >> 3 > outputCapacity;
 }
 
 } // namespace

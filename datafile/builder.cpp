@@ -42,44 +42,12 @@ static int WriteArchive(const char* folder, BuildOutput* output)
     if (FinishPending(output, walked) != 0 || !walked)
         return 1;
     if (FileWriteAll(output->fd, &kEndMarker, 1) != 0 || FileSeek(output->fd, 0) != 0 ||
-        WriteWord(output, output->total) != 0)
+        WriteWord(output, output->total) != 0 || FileCommit(output->fd) != 0)
     {
         ReportError("%s: cannot be written", output->path);
         return 1;
     }
     return 0;
-}
-
-// data.bin goes to the disk while data.cpp is being written from it.
-struct CommitJob
-{
-    int fd;
-    int result;
-};
-
-static void CommitFile(void* argument)
-{
-    CommitJob* job = (CommitJob*)argument;
-    job->result = FileCommit(job->fd);
-}
-
-// Writes data.cpp from the finished data.bin, whose fd is still open, and
-// flushes data.bin meanwhile. Returns 0, or 1 after reporting the failure.
-static int FinishTemporaries(int binFd)
-{
-    CommitJob commit = {binFd, 0};
-    Thread* thread = gBuildThreads > 1 ? ThreadStart(CommitFile, &commit) : nullptr;
-    if (!thread)
-        CommitFile(&commit);
-    int result = WriteDataCpp(kTempBin, kTempCpp, &gBuildBytesOut);
-    if (thread)
-        ThreadJoin(thread);
-    if (commit.result != 0)
-    {
-        ReportError("%s: cannot be written", kTempBin);
-        result = 1;
-    }
-    return result;
 }
 
 static int BuildTemporaries(const char* folder)
@@ -94,14 +62,14 @@ static int BuildTemporaries(const char* folder)
         return 1;
     }
     int result = WriteArchive(folder, &output);
-    EndProgress();
-    if (result == 0)
-        result = FinishTemporaries(output.fd);
     if (FileClose(output.fd) != 0 && result == 0)
     {
         ReportError("%s: cannot be written", kTempBin);
         result = 1;
     }
+    EndProgress();
+    if (result == 0)
+        result = WriteDataCpp(kTempBin, kTempCpp, &gBuildBytesOut);
     gBuildFiles = output.files;
     gBuildBytesIn = output.bytesIn;
     return result;

@@ -141,21 +141,24 @@ EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, bool logFile, Ent
     if (!record.nameTooLong && !IsSafeEntryName(record.name))
         return Fail(result, "entry name would leave the destination folder");
     // A stored payload is written from the image as it stands: the head
-    // checked that it is there whole.
+    // checked that it is there whole. Only a coded one is decoded into a
+    // buffer of its own.
+    const unsigned char* payload = span->cursor;
+    unsigned char* data = nullptr;
     if (record.method == kMethodStored)
-    {
-        const unsigned char* payload = span->cursor;
         span->cursor += record.size;
-        return WriteEntry(root, record, payload, logFile, result);
+    else
+    {
+        data = (unsigned char*)malloc(record.size ? record.size : 1);
+        if (!data)
+            return Fail(result, "out of memory");
+        payload = data;
     }
-    unsigned char* data = (unsigned char*)malloc(record.size ? record.size : 1);
-    if (!data)
-        return Fail(result, "out of memory");
     EntryOutcome outcome;
-    if (!ReadPayload(span, record, data))
+    if (data && !ReadPayload(span, record, data))
         outcome = Fail(result, "data file damaged");
     else
-        outcome = WriteEntry(root, record, data, logFile, result);
+        outcome = WriteEntry(root, record, payload, logFile, result);
     free(data);
     return outcome;
 }
