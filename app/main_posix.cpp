@@ -6,10 +6,17 @@
 #include "app/tool_summary.h"
 #include "datafile/archive_scan.h"
 
+#include <malloc.h>
 #include <stdio.h>
 
 int main(int argc, char** argv)
 {
+    // Each file of /m and /e gets buffers of its own size, freed before the
+    // next. Kept in the heap instead of mapped and unmapped each time, they
+    // are reused without faulting their pages in again, which costs a
+    // virtual machine a third of the tool's system time.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
     CommandAction action = ScanArguments(argc, argv);
     if (action == kActionHelp || action == kActionInstall)
     {

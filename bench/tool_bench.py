@@ -1,93 +1,162 @@
 #!/usr/bin/env python3
-"""Times the packager's tool on a generated game tree and reports throughput,
-compression and peak memory. Figures only: nothing here passes or fails.
+"""Times the packager's tool against the yardsticks a packager would use on
+the same bytes, on a generated game tree. Figures only: nothing here passes
+or fails, except that the tool's outputs must be right.
 
-    bench/tool_bench.py <path to native setup> [megabytes, default 48]
+    bench/tool_bench.py SETUP MAKE_GAME_TREE [megabytes, default 100] [--against OTHER_SETUP]
+
+Each round runs every command once, in turn (paired runs); each figure is
+the median of the rounds. setup -m is paired with compress -c and gzip -1 -c
+over the tar of the tree, setup -e with uncompress -c, gzip -dc and cp -r of
+the plain tree. A ratio is the tool's throughput over the yardstick's (above
+1: the tool is faster). --against runs a second setup in the same rounds
+(say, the one on main) and checks that it writes the same data.bin and data.cpp.
 """
+import filecmp
+import hashlib
 import os
-import random
-import resource
 import shutil
+import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
-
-def make_tree(root, megabytes):
-    """A deterministic tree of the kinds of file a game carries: text and
-    maps (LZW), smooth 8-bit audio and gradients (delta), and packed data
-    that no coder shrinks (stored)."""
-    rng = random.Random(1998)
-    words = [b"tremlok", b"level", b"sprite", b"water", b"ocean", b"enemy", b"door", b"key"]
-    per_kind = megabytes * 1024 * 1024 // 3
-    largest = 0
-    for i in range(4):
-        folder = os.path.join(root, "Data", "Level%d" % i)
-        os.makedirs(folder, exist_ok=True)
-        text = b" ".join(rng.choice(words) for _ in range(per_kind // 4 // 6))[: per_kind // 4]
-        audio = bytearray(per_kind // 4)
-        value = 128
-        for k in range(len(audio)):
-            value = (value + rng.randint(-6, 6)) & 0xFF
-            audio[k] = value
-        packed = rng.randbytes(per_kind // 4)
-        for name, data in (("map.txt", text), ("sound.wav", audio), ("pack.dat", packed)):
-            with open(os.path.join(folder, name), "wb") as f:
-                f.write(data)
-            largest = max(largest, len(data))
-    return largest
+ROUNDS = 3
 
 
-def tree_bytes(root):
-    return sum(os.path.getsize(os.path.join(d, f)) for d, _, fs in os.walk(root) for f in fs)
+def run(command, cwd, stdin=None, stdout=None):
+    """Runs command; returns wall seconds and its peak resident KB (GNU time,
+    so that this interpreter's own size is not counted)."""
+    with tempfile.NamedTemporaryFile("r") as report:
+        fin = open(stdin, "rb") if stdin else subprocess.DEVNULL
+        fout = open(stdout, "wb") if stdout else subprocess.DEVNULL
+        start = time.perf_counter()
+        result = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report.name] + command,
+                                cwd=cwd, stdin=fin, stdout=fout, stderr=subprocess.PIPE)
+        seconds = time.perf_counter() - start
+        for f in (fin, fout):
+            if f is not subprocess.DEVNULL:
+                f.close()
+        if result.returncode != 0:
+            sys.exit("%s failed: %s" % (" ".join(command), result.stderr.decode()))
+        return seconds, int(report.read().split()[-1])
 
 
-def run(command, cwd):
-    """Runs command; returns wall seconds and its own peak resident KB. GNU
-    time measures the peak: a child forked from this Python process would
-    count the interpreter's own peak as its."""
-    start = time.perf_counter()
-    result = subprocess.run(["/usr/bin/time", "-f", "%M"] + command, cwd=cwd,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-    seconds = time.perf_counter() - start
-    if result.returncode != 0:
-        sys.exit("%s failed: %s" % (" ".join(command), result.stderr))
-    return seconds, int(result.stderr.split()[-1])
+def digest(path):
+    h = hashlib.sha256()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(1 << 20), b""):
+            h.update(block)
+    return h.hexdigest()
+
+
+def same_tree(a, b):
+    """True when folders a and b hold the same files with the same bytes."""
+    compared = filecmp.dircmp(a, b)
+    if compared.left_only or compared.right_only or compared.funny_files:
+        return False
+    _, mismatch, errors = filecmp.cmpfiles(a, b, compared.common_files, shallow=False)
+    return not mismatch and not errors and all(
+        same_tree(os.path.join(a, d), os.path.join(b, d)) for d in compared.common_dirs)
+
+
+def tree_files(root):
+    return [os.path.join(d, f) for d, _, fs in os.walk(root) for f in fs]
 
 
 def main():
-    if len(sys.argv) < 2:
+    args = sys.argv[1:]
+    against = None
+    if "--against" in args:
+        at = args.index("--against")
+        against = os.path.abspath(args[at + 1])
+        del args[at:at + 2]
+    if len(args) < 2:
         sys.exit(__doc__)
-    if sys.argv[1] == "--make-tree":
-        make_tree(sys.argv[2], int(sys.argv[3]))
-        return
-    tool = os.path.abspath(sys.argv[1])
-    megabytes = int(sys.argv[2]) if len(sys.argv) > 2 else 48
-    work = tempfile.mkdtemp(prefix="tremlok-bench-")
+    tool = os.path.abspath(args[0])
+    maker = os.path.abspath(args[1])
+    megabytes = int(args[2]) if len(args) > 2 else 100
+    # On the disk, beside the build, not in a memory file system.
+    base = os.path.join(os.path.dirname(tool), "bench-work")
+    os.makedirs(base, exist_ok=True)
+    work = tempfile.mkdtemp(prefix="tool-", dir=base)
     try:
         tree = os.path.join(work, "game")
-        # Made in a child of its own, so that this process stays small.
-        subprocess.run([sys.executable, __file__, "--make-tree", tree, str(megabytes)], check=True)
-        largest = max(os.path.getsize(os.path.join(d, f))
-                      for d, _, fs in os.walk(tree) for f in fs)
-        total = tree_bytes(tree)
-        make_s, make_kb = run([tool, "-m", tree], work)
-        archive = os.path.getsize(os.path.join(work, "data.bin"))
-        source = os.path.getsize(os.path.join(work, "data.cpp"))
-        extract_s, extract_kb = run([tool, "-e", os.path.join(work, "out")], work)
-        mb = total / 1e6
-        print("tree            %10.1f MB in %d files (largest %.1f MB)"
-              % (mb, sum(len(f) for _, _, f in os.walk(tree)), largest / 1e6))
-        print("archive         %10.1f MB  ratio %.3f of the tree" % (archive / 1e6, archive / total))
-        print("data.cpp        %10.1f MB  %.2f characters per archive byte"
-              % (source / 1e6, source / archive))
-        # /m holds one file and both codings of it, then the whole archive
-        # while it writes data.cpp.
-        print("/m              %10.2f s   %7.1f MB/s   peak %6.1f MB  (%.1f x archive)"
-              % (make_s, mb / make_s, make_kb / 1024, make_kb * 1024 / archive))
-        print("/e              %10.2f s   %7.1f MB/s   peak %6.1f MB  (%.1f x archive)"
-              % (extract_s, mb / extract_s, extract_kb / 1024, extract_kb * 1024 / archive))
+        subprocess.run([maker, tree, str(megabytes)], check=True)
+        files = tree_files(tree)
+        total = sum(os.path.getsize(f) for f in files)
+        tar = os.path.join(work, "game.tar")
+        subprocess.run(["tar", "--sort=name", "-cf", tar, "-C", work, "game"], check=True)
+        tar_bytes = os.path.getsize(tar)
+        tools = [("setup", tool)] + ([("against", against)] if against else [])
+        for name, _ in tools:
+            os.makedirs(os.path.join(work, name))
+        times = {}
+
+        def timed(key, *a, **k):
+            # The tool flushes what it wrote, and a flush may have to write
+            # what the runs before left in the cache: each run starts clean.
+            os.sync()
+            seconds, kb = run(*a, **k)
+            times.setdefault(key, []).append((seconds, kb))
+
+        digests = {}
+        for _ in range(ROUNDS):
+            for name, program in tools:
+                place = os.path.join(work, name)
+                timed(name + " -m", [program, "-m", tree], place)
+                key = (digest(os.path.join(place, "data.bin")),
+                       digest(os.path.join(place, "data.cpp")))
+                digests.setdefault(name, set()).add(key)
+            timed("compress -c", ["compress", "-c"], work, tar, tar + ".Z")
+            timed("gzip -1 -c", ["gzip", "-1", "-c"], work, tar, tar + ".gz")
+            for name, program in tools:
+                place = os.path.join(work, name)
+                shutil.rmtree(os.path.join(place, "out"), ignore_errors=True)
+                timed(name + " -e", [program, "-e", "out"], place)
+            timed("uncompress -c", ["uncompress", "-c"], work, tar + ".Z", tar + ".out")
+            timed("gzip -dc", ["gzip", "-dc"], work, tar + ".gz", tar + ".out")
+            shutil.rmtree(os.path.join(work, "copy"), ignore_errors=True)
+            timed("cp -r", ["cp", "-r", tree, os.path.join(work, "copy")], work)
+
+        problems = []
+        for name, _ in tools:
+            if len(digests[name]) != 1:
+                problems.append("%s -m wrote different outputs in different runs" % name)
+            if not same_tree(tree, os.path.join(work, name, "out")):
+                problems.append("%s -e did not give back the tree" % name)
+        if against and digests["setup"] != digests["against"]:
+            problems.append("setup and the --against setup wrote different outputs")
+
+        archive = os.path.getsize(os.path.join(work, "setup", "data.bin"))
+        source = os.path.getsize(os.path.join(work, "setup", "data.cpp"))
+        largest = max(os.path.getsize(f) for f in files)
+        print("tree       %8.1f MB in %d files, largest %.1f MB; tar %.1f MB"
+              % (total / 1e6, len(files), largest / 1e6, tar_bytes / 1e6))
+        print("data.bin   %8.1f MB (%.3f of the tree); data.cpp %.1f MB; compress %.3f, gzip -1 %.3f"
+              % (archive / 1e6, archive / total, source / 1e6,
+                 os.path.getsize(tar + ".Z") / tar_bytes, os.path.getsize(tar + ".gz") / tar_bytes))
+        print("%-14s %8s %9s %9s %10s   (median of %d paired rounds; MB/s of uncoded bytes)"
+              % ("", "seconds", "MB/s", "peak MB", "peak/largest", ROUNDS))
+        rates = {}
+        for key, runs in times.items():
+            seconds = statistics.median(s for s, _ in runs)
+            kb = statistics.median(k for _, k in runs)
+            size = total if key.startswith(("setup", "against", "cp")) else tar_bytes
+            rates[key] = size / seconds / 1e6
+            print("%-14s %8.2f %9.1f %9.1f %10.2f"
+                  % (key, seconds, rates[key], kb / 1024, kb * 1024 / largest))
+        print("ratios (tool MB/s / yardstick MB/s; targets: -m 2x compress, -e 3x uncompress)")
+        for name, _ in tools:
+            for mode, yardsticks in (("-m", ("compress -c", "gzip -1 -c")),
+                                     ("-e", ("uncompress -c", "gzip -dc", "cp -r"))):
+                print("  %-10s %s" % (name + " " + mode, "   ".join(
+                    "%s %.2fx" % (y, rates[name + " " + mode] / rates[y]) for y in yardsticks)))
+        for problem in problems:
+            print("FAULT: " + problem)
+        if problems:
+            sys.exit(1)
     finally:
         shutil.rmtree(work)
 

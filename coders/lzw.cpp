@@ -30,8 +30,8 @@ struct LzwEntry
 // Table size for an input of n bytes: one string at most per byte.
 uint32_t LzwTableBits(int32_t n)
 {
-    const uint32_t strings = n < (int32_t)kDictionaryStrings ? (uint32_t)(n > 0 ? n : 0)
-                                                             : kDictionaryStrings;
+    const uint32_t strings =
+        n < (int32_t)kDictionaryStrings ? (uint32_t)(n > 0 ? n : 0) : kDictionaryStrings;
     uint32_t bits = 6;
     while (bits < kLargestTableBits && (1u << bits) < 2 * strings)
         ++bits;
@@ -141,10 +141,30 @@ bool LzwDecodeCodes(LzwReader& reader, LzwString* strings, unsigned char* output
     }
 }
 
+// Once the dictionary is full no string grows past the longest one in it,
+// so the codes still to come cover the rest of the input at most that many
+// bytes apiece: a bound on the output's final length that the encoder checks
+// this often, to give up early on input that will not fit.
+const int32_t kBoundCheckBytes = 4096;
+
+// True when the codes for the current string of length bytes and the n - i
+// bytes after it, then the end code, cannot fit in the output.
+bool LzwCannotFit(const LzwWriter& writer, const unsigned char* output, uint32_t outputCapacity,
+                  uint32_t length, int32_t n, int32_t i, uint32_t longest)
+{
+    // Below 2^32 throughout: n is below 2^31 and a string at most 16,128
+    // bytes. A 32-bit division keeps a 32-bit build off the 64-bit helper.
+    const uint32_t rest = length + (uint32_t)(n - i);
+    const uint64_t codes = (rest + (longest - 1)) / longest + 1;
+    const uint64_t bits =
+        (uint64_t)(writer.position - output) * 8 + (uint64_t)writer.count + codes * kLzwCodeBits;
+    return (bits + 7) >> 3 > outputCapacity;
+}
+
 } // namespace
 
-uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
-                   uint32_t outputCapacity)
+uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* output,
+                          uint32_t outputCapacity)
 {
     const uint32_t bits = LzwTableBits(n);
     const uint32_t mask = (1u << bits) - 1;
@@ -156,6 +176,9 @@ uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
     LzwWriter writer = {output, output + outputCapacity, 0, 0};
     uint32_t nextCode = kLzwFirstDictionaryCode;
     uint32_t current = n > 0 ? input[0] : 0; // an empty input still gives a first code
+    uint32_t length = 1;                     // bytes of the current string
+    uint32_t longest = 1;                    // the longest string in the dictionary
+    int32_t nextCheck = kBoundCheckBytes;
     bool fits = true;
     for (int32_t i = 1; i < n && fits; ++i)
     {
@@ -166,17 +189,36 @@ uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
         if (table[slot].key == key)
         {
             current = table[slot].code;
+            ++length;
             continue;
         }
         if (nextCode <= kLzwLastDictionaryCode)
+        {
             table[slot] = {key, nextCode++};
+            if (length + 1 > longest)
+                longest = length + 1;
+        }
+        else if (i >= nextCheck)
+        {
+            nextCheck = i + kBoundCheckBytes;
+            fits = !LzwCannotFit(writer, output, outputCapacity, length, n, i, longest);
+            if (!fits)
+                break;
+        }
         fits = LzwWriteCode(writer, current, false);
         current = input[i];
+        length = 1;
     }
-    fits = fits && LzwWriteCode(writer, current, false) &&
-           LzwWriteCode(writer, kLzwEndCode, true);
+    fits = fits && LzwWriteCode(writer, current, false) && LzwWriteCode(writer, kLzwEndCode, true);
     free(table);
-    return fits ? (uint32_t)(writer.position - output) : kCoderFailed;
+    return fits ? (uint32_t)(writer.position - output) : kCoderTooLong;
+}
+
+uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
+                   uint32_t outputCapacity)
+{
+    const uint32_t length = LzwEncodeBounded(input, n, output, outputCapacity);
+    return length == kCoderTooLong ? kCoderFailed : length;
 }
 
 uint32_t LzwDecode(const unsigned char* input, uint32_t inputLength, unsigned char* output,

@@ -11,6 +11,13 @@
 uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
                    uint32_t outputCapacity);
 
+// As LzwEncode, except that it returns kCoderTooLong when the coding would
+// take more than outputCapacity bytes, and kCoderFailed only when the tables
+// cannot be allocated. It gives up as soon as the output cannot fit, which
+// may be long before the output is full.
+uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* output,
+                          uint32_t outputCapacity);
+
 // Decodes one stream from input[0..inputLength) into exactly size bytes of
 // output. Returns the number of input bytes the stream occupies, end code
 // included; returns kCoderFailed when the stream is damaged: it runs past

@@ -37,7 +37,7 @@ static int WriteArchive(const char* folder, BuildOutput* output)
         ReportError("%s: cannot be written", output->path);
         return 1;
     }
-    // The file met last is still pending when the walk ends or fails.
+    // The files met last are still in flight when the walk ends or fails.
     bool walked = AddFolder(folder, "", output) == 0;
     if (FinishPending(output, walked) != 0 || !walked)
         return 1;

@@ -16,9 +16,10 @@
 // when complete.
 int MakeDataBin(const char* folder);
 
-// How many files are coded at once: 1 codes each file on the walking
-// thread, 2 (the default) codes two side by side. The data file is the same
-// byte for byte either way. Owned by builder.cpp.
+// 1 codes each file on the walking thread; above 1 (2, the default) files
+// are coded side by side on threads of their own, up to kBuildWindow at
+// once. The data file is the same byte for byte either way. Owned by
+// builder.cpp.
 extern int gBuildThreads;
 
 // What the last successful MakeDataBin wrote, for its summary. Owned by
@@ -47,8 +48,13 @@ struct BuildJob
     Thread* thread;   // null when coded on the walking thread
 };
 
-// The data file being written by one run. Records go out in walk order; the
-// file met last waits in pending while the next one is being coded.
+// How many files may be in flight (read, being coded or waiting to be
+// written) at once, and how many of their bytes.
+const int kBuildWindow = 8;
+const uint64_t kBuildWindowBytes = 32u << 20;
+
+// The data file being written by one run. Records go out in walk order;
+// the files in flight wait in jobs, oldest at first, in a ring.
 struct BuildOutput
 {
     int fd;
@@ -56,8 +62,10 @@ struct BuildOutput
     uint32_t total;   // sum of the sizes written, modulo 2^32
     uint32_t files;
     uint64_t bytesIn;
-    BuildJob jobs[2];
-    BuildJob* pending; // one of jobs, or null
+    BuildJob jobs[kBuildWindow];
+    int first;    // the oldest file in flight
+    int inFlight; // files in flight
+    uint64_t bytesInFlight;
 };
 
 // Writes the records of every file under folderPath, depth-first in listing
@@ -70,13 +78,15 @@ int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* ou
 int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntry& entry,
              BuildOutput* output);
 
-// Reads the file at path whole and starts coding it; writes the record of
-// the file met before it. Returns 0, or 1 after reporting the failure.
+// Reads the file at path whole and starts coding it, first writing the
+// records of the oldest files in flight as far as needed to make room.
+// Returns 0, or 1 after reporting the failure.
 int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize,
                   BuildOutput* output);
 
-// Waits for the pending file, writes its record when write is set, and
-// releases it. Returns 0, or 1 after reporting the failure.
+// Waits for every file in flight, writes their records in order when write
+// is set (up to the first that fails), and releases them. Returns 0, or 1
+// after reporting the failure.
 int FinishPending(BuildOutput* output, bool write);
 
 // The method byte for a file of n bytes whose LZW and delta codings take

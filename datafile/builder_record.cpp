@@ -1,6 +1,6 @@
 // One file's entry record: read whole, coded both ways, the shortest kept.
-// A file is coded while the record of the one before it is still to be
-// written, on a thread of its own when it is large enough to pay for one.
+// Files are coded while the records of those before them are still to be
+// written, each on a thread of its own when it is large enough to pay for one.
 #include "datafile/builder.h"
 
 #include "coders/coder.h"
@@ -25,24 +25,57 @@ unsigned char ChooseMethod(uint32_t lzwLength, uint32_t deltaLength, uint32_t n)
     return kMethodStored;
 }
 
+// A coding is kept only when it is shorter than the file, and the LZW one
+// only when shorter than the delta one too; so each coder gets just that
+// much room, and a coder that runs out of it may stop: the method chosen is
+// the one ChooseMethod gives on the full lengths. Delta goes first, being
+// the faster, so that LZW's room is the smaller.
+static unsigned char CodeWithin(BuildJob* job, unsigned char** lzw, unsigned char** delta,
+                                uint32_t* lzwLength, uint32_t* deltaLength)
+{
+    const uint32_t n = job->n;
+    if (n == 0)
+        return kMethodStored; // nothing is shorter than no bytes
+    *delta = (unsigned char*)malloc(n - 1 ? n - 1 : 1);
+    if (!*delta)
+    {
+        job->outOfMemory = true;
+        return kMethodStored;
+    }
+    // Delta fails only for want of room: then it takes n bytes or more.
+    *deltaLength = DeltaEncode(job->data, (int32_t)n, *delta, n - 1);
+    if (*deltaLength == kCoderFailed)
+        *deltaLength = n;
+    const uint32_t room = *deltaLength < n ? *deltaLength : n - 1;
+    *lzw = (unsigned char*)malloc(room ? room : 1);
+    if (!*lzw)
+    {
+        job->outOfMemory = true;
+        return kMethodStored;
+    }
+    *lzwLength = LzwEncodeBounded(job->data, (int32_t)n, *lzw, room);
+    if (*lzwLength == kCoderFailed)
+    {
+        job->outOfMemory = true;
+        return kMethodStored;
+    }
+    if (*lzwLength == kCoderTooLong)
+        *lzwLength = room + 1;
+    return ChooseMethod(*lzwLength, *deltaLength, n);
+}
+
 // Runs on any thread: touches the job alone. Only the chosen payload is
-// kept, so a job waiting to be written holds the file and at most one
-// coding of it.
+// kept, and the file's bytes only when stored, so a job waiting to be
+// written holds one copy of the file's contents.
 static void CodeJob(void* argument)
 {
     BuildJob* job = (BuildJob*)argument;
-    uint32_t bound = CoderOutputBound(job->n);
-    unsigned char* lzw = (unsigned char*)malloc(bound);
-    unsigned char* delta = (unsigned char*)malloc(bound);
-    uint32_t lzwLength = lzw ? LzwEncode(job->data, (int32_t)job->n, lzw, bound) : kCoderFailed;
-    uint32_t deltaLength =
-        delta ? DeltaEncode(job->data, (int32_t)job->n, delta, bound) : kCoderFailed;
-    // A 32-bit process runs out of address space for the two buffers of up
-    // to 2n + 4 bytes from a few hundred MB on: say so rather than "cannot
-    // be coded".
-    job->outOfMemory = !lzw || !delta;
-    job->coded = lzwLength != kCoderFailed && deltaLength != kCoderFailed;
-    job->method = ChooseMethod(lzwLength, deltaLength, job->n);
+    unsigned char* lzw = nullptr;
+    unsigned char* delta = nullptr;
+    uint32_t lzwLength = 0, deltaLength = 0;
+    job->outOfMemory = false;
+    job->method = CodeWithin(job, &lzw, &delta, &lzwLength, &deltaLength);
+    job->coded = !job->outOfMemory;
     job->payload = job->data;
     job->payloadLength = job->n;
     if (job->coded && job->method == kMethodLzw)
@@ -56,6 +89,11 @@ static void CodeJob(void* argument)
         job->payload = delta;
         job->payloadLength = deltaLength;
         delta = nullptr;
+    }
+    if (job->payload != job->data)
+    {
+        free(job->data);
+        job->data = nullptr;
     }
     free(lzw);
     free(delta);
@@ -100,12 +138,14 @@ static void ShowBuildProgress(const BuildOutput* output)
         ShowProgress(line);
 }
 
-int FinishPending(BuildOutput* output, bool write)
+// Waits for the oldest file in flight, writes its record when write is
+// set, and releases it. Returns 0, or 1 after reporting the failure.
+static int FinishOldest(BuildOutput* output, bool write)
 {
-    BuildJob* job = output->pending;
-    if (!job)
-        return 0;
-    output->pending = nullptr;
+    BuildJob* job = &output->jobs[output->first];
+    output->first = (output->first + 1) % kBuildWindow;
+    output->inFlight -= 1;
+    output->bytesInFlight -= job->n;
     if (job->thread)
         ThreadJoin(job->thread);
     int result = 0;
@@ -129,6 +169,27 @@ int FinishPending(BuildOutput* output, bool write)
     return result;
 }
 
+int FinishPending(BuildOutput* output, bool write)
+{
+    int result = 0;
+    while (output->inFlight > 0)
+        result |= FinishOldest(output, write && result == 0);
+    return result;
+}
+
+// Files are coded side by side, up to kBuildWindow of them and, past the
+// first, while the files in flight hold at most kBuildWindowBytes or twice
+// the new file's size: memory stays a small multiple of the largest file
+// however big the tree. Records still go out in walk order.
+static bool WindowHasRoom(const BuildOutput* output, uint64_t size)
+{
+    const int window = gBuildThreads > 1 ? kBuildWindow : 1;
+    if (output->inFlight == 0)
+        return true;
+    const uint64_t budget = kBuildWindowBytes > 2 * size ? kBuildWindowBytes : 2 * size;
+    return output->inFlight < window && output->bytesInFlight + size <= budget;
+}
+
 int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize,
                   BuildOutput* output)
 {
@@ -144,9 +205,14 @@ int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize
         ReportError("%s: 2 GiB or larger, too large for the archive", path);
         return 1;
     }
+    while (!WindowHasRoom(output, listedSize))
+    {
+        if (FinishOldest(output, true) != 0)
+            return 1;
+    }
     // The record is written only once the whole file is in hand, so a file
     // that cannot be read never leaves a record without its payload.
-    BuildJob* job = output->pending == &output->jobs[0] ? &output->jobs[1] : &output->jobs[0];
+    BuildJob* job = &output->jobs[(output->first + output->inFlight) % kBuildWindow];
     int read = FileReadWhole(path, &job->data, &job->n);
     if (read != 0)
     {
@@ -165,8 +231,8 @@ int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize
     // Both fit: the walk checked them against kSourcePathSize.
     memcpy(job->path, path, strlen(path) + 1);
     memcpy(job->name, archiveName, strlen(archiveName) + 1);
+    output->inFlight += 1;
+    output->bytesInFlight += job->n;
     StartCoding(job);
-    int result = FinishPending(output, true);
-    output->pending = job;
-    return result;
+    return 0;
 }

@@ -29,6 +29,10 @@ struct ArchiveWindow
     size_t end;   // end of the bytes read
 };
 
+// The buffer holds at least this much, so that bytes already read are moved
+// to its start only once in a while rather than on every read.
+static const size_t kLeastWindow = 4 * kReadBytes;
+
 // Makes at least need bytes from start available, or all that remain of
 // data.bin. Returns false when it cannot be read or memory runs out.
 static bool Fill(ArchiveWindow* w, uint64_t need)
@@ -36,24 +40,31 @@ static bool Fill(ArchiveWindow* w, uint64_t need)
     size_t held = w->end - w->start;
     if (held >= need || w->unread == 0)
         return true;
-    if (held > 0) // the buffer is null before the first read
-        memmove(w->buffer, w->buffer + w->start, held);
-    w->start = 0;
-    w->end = held;
     uint64_t want = held + (w->unread < kReadBytes ? w->unread : kReadBytes);
     if (want < need)
         want = need < held + w->unread ? need : held + w->unread;
-    if (want > w->capacity)
+    if (w->start + want > w->capacity)
     {
-        unsigned char* grown = (unsigned char*)realloc(w->buffer, (size_t)want);
-        if (!grown)
-            return false;
-        w->buffer = grown;
-        w->capacity = (size_t)want;
+        if (want > w->capacity || !w->buffer)
+        {
+            size_t capacity = want > kLeastWindow ? (size_t)want : kLeastWindow;
+            unsigned char* grown = (unsigned char*)malloc(capacity);
+            if (!grown)
+                return false;
+            if (held > 0)
+                memcpy(grown, w->buffer + w->start, held);
+            free(w->buffer);
+            w->buffer = grown;
+            w->capacity = capacity;
+        }
+        else if (held > 0)
+            memmove(w->buffer, w->buffer + w->start, held);
+        w->start = 0;
+        w->end = held;
     }
-    while (w->end < want)
+    while (w->end - w->start < want)
     {
-        int64_t got = FileRead(w->fd, w->buffer + w->end, (uint32_t)(want - w->end));
+        int64_t got = FileRead(w->fd, w->buffer + w->end, (uint32_t)(want - (w->end - w->start)));
         if (got <= 0)
             return false; // shorter than its length said, or a read error
         w->end += (size_t)got;
@@ -63,7 +74,8 @@ static bool Fill(ArchiveWindow* w, uint64_t need)
 }
 
 // Brings the whole next record into the window: its name, size and method
-// byte, and as many payload bytes as any coding of that size can take.
+// byte, and its payload: size bytes when stored, else as many as any coding
+// of that size can take.
 static bool FillRecord(ArchiveWindow* w)
 {
     size_t scanned = 0;
@@ -83,7 +95,8 @@ static bool FillRecord(ArchiveWindow* w)
     if (w->end - w->start < head)
         return true;
     uint32_t size = ReadLe32(w->buffer + w->start + head - 5);
-    return Fill(w, head + 2 * (uint64_t)size + 4);
+    bool stored = w->buffer[w->start + head - 1] == kMethodStored;
+    return Fill(w, head + (stored ? (uint64_t)size : 2 * (uint64_t)size + 4));
 }
 
 static void ShowExtractProgress()

@@ -39,6 +39,8 @@ static bool WriteWhole(const char* path, const unsigned char* data, uint32_t siz
     bool written = FileWriteAll(fd, data, size) == 0;
     if (commit)
         written = FileCommit(fd) == 0 && written;
+    else
+        FileStartFlush(fd);
     written = FileClose(fd) == 0 && written;
     if (!written)
         FileRemove(path);
@@ -138,14 +140,25 @@ EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, bool logFile, Ent
     result->size = record.size;
     if (!record.nameTooLong && !IsSafeEntryName(record.name))
         return Fail(result, "entry name would leave the destination folder");
-    unsigned char* data = (unsigned char*)malloc(record.size ? record.size : 1);
-    if (!data)
-        return Fail(result, "out of memory");
+    // A stored payload is written from the image as it stands: the head
+    // checked that it is there whole. Only a coded one is decoded into a
+    // buffer of its own.
+    const unsigned char* payload = span->cursor;
+    unsigned char* data = nullptr;
+    if (record.method == kMethodStored)
+        span->cursor += record.size;
+    else
+    {
+        data = (unsigned char*)malloc(record.size ? record.size : 1);
+        if (!data)
+            return Fail(result, "out of memory");
+        payload = data;
+    }
     EntryOutcome outcome;
-    if (!ReadPayload(span, record, data))
+    if (data && !ReadPayload(span, record, data))
         outcome = Fail(result, "data file damaged");
     else
-        outcome = WriteEntry(root, record, data, logFile, result);
+        outcome = WriteEntry(root, record, payload, logFile, result);
     free(data);
     return outcome;
 }

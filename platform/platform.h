@@ -55,6 +55,11 @@ int FileWriteAll(int fd, const void* buffer, uint32_t count);
 // Flushes the file's data to the disk. Returns 0 on success.
 int FileCommit(int fd);
 
+// Starts writing fd's data to the disk without waiting for it, so that a
+// flush at the end of the run finds less to do. Nothing on Windows, where
+// each file is committed as it is written.
+void FileStartFlush(int fd);
+
 // Moves the descriptor to an absolute offset. Returns 0 on success.
 int FileSeek(int fd, uint32_t offset);
 

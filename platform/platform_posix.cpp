@@ -157,6 +157,12 @@ int FileCommit(int fd)
     return fsync(fd) == 0 ? 0 : -1;
 }
 
+void FileStartFlush(int fd)
+{
+    // Only a hint: an error shows again at the flush that is checked.
+    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 int FileSeek(int fd, uint32_t offset)
 {
     return lseek(fd, (off_t)offset, SEEK_SET) == (off_t)offset ? 0 : -1;

@@ -100,6 +100,11 @@ int FileWriteAll(int fd, const void* buffer, uint32_t count)
     return 0;
 }
 
+void FileStartFlush(int fd)
+{
+    (void)fd;
+}
+
 int FileCommit(int fd)
 {
     return _commit(fd) == 0 ? 0 : -1;

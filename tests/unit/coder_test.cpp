@@ -73,6 +73,11 @@ Bytes ExpectRoundTrip(const Coder& coder, const Bytes& input, const std::string&
     if (coder.encode == LzwEncode)
     {
         EXPECT_TRUE(stream == Encode({"", LzwEncodeDefined, LzwDecode}, input)) << what;
+        // The builder's bounded coding gives up early only when it cannot fit.
+        Bytes exact(stream.size());
+        EXPECT_EQ(LzwEncodeBounded(input.data(), (int32_t)n, exact.data(), (uint32_t)exact.size()),
+                  stream.size())
+            << what;
     }
     EXPECT_LE(stream.size(), coder.encode == LzwEncode ? (n ? (14 * n + 21) / 8 : 4) : 2 * n + 1)
         << what;
