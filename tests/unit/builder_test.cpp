@@ -4,8 +4,10 @@
 #include "app/command_line.h"
 #include "app/tool_summary.h"
 #include "datafile/builder.h"
+#include "datafile/datacpp_writer.h"
 #include "tests/unit/scratch_folder.h"
 
+#include <numeric>
 #include <random>
 #include <set>
 
@@ -56,6 +58,29 @@ std::string SourceText(const Bytes& bin)
         text += (o % 32 == 0 ? "    " : "") + std::string(item) + (o % 32 == 28 ? end : "");
     }
     return text + end + "};" + end;
+}
+
+// The exact text for every length mod 4, the empty archive among them, a row
+// of eight items that ends the list and one followed by more, and a word
+// with no zero digit; the reference above is pinned to one literal text.
+TEST_F(BuilderTest, DataCppText)
+{
+    const std::string e = kPathSeparator == '\\' ? "\r\n" : "\n";
+    Bytes counting(33);
+    std::iota(counting.begin(), counting.end(), 1);
+    EXPECT_EQ(SourceText(counting),
+              "unsigned int gSizeDatfile = 33;" + e + "unsigned int gDatfile[9] = " + e + "{" + e +
+                  "    0x4030201, 0x8070605, 0xc0b0a09, 0x100f0e0d, 0x14131211, 0x18171615, "
+                  "0x1c1b1a19, 0x201f1e1d, " +
+                  e + "    0x21, " + e + "};" + e);
+    for (const Bytes& bin :
+         {Bytes(5, 0), Bytes(counting.begin(), counting.end() - 2),
+          Bytes(counting.begin(), counting.end() - 1), counting, Bytes(10, 0xFF)})
+    {
+        ASSERT_TRUE(WriteBytes("data.bin", bin));
+        EXPECT_EQ(WriteDataCpp("data.bin", "data.cpp"), 0);
+        EXPECT_EQ(ReadText("data.cpp"), SourceText(bin)) << bin.size() << " bytes";
+    }
 }
 
 // An empty root gives the 5-byte data file. Then: records in listing order,
@@ -172,30 +197,5 @@ TEST_F(BuilderTest, FailuresLeaveNoData)
         EXPECT_EQ(ReadText("data.bin"), "OLD") << c.label;
     }
 }
-
-#ifndef _WIN32
-// -q keeps standard output quiet wherever it stands, but not as a folder.
-TEST(ScanArgumentsTest, QuietFlag)
-{
-    const struct
-    {
-        std::vector<const char*> argv;
-        CommandAction action;
-        const char* folder;
-        bool quiet;
-    } cases[] = {
-        {{"setup", "-m", "game"}, kActionMake, "game", false},
-        {{"setup", "-q", "-m", "game"}, kActionMake, "game", true},
-        {{"setup", "-egame", "-q"}, kActionExtract, "game", true},
-        {{"setup", "-m", "-q"}, kActionMake, "-q", false},
-    };
-    for (const auto& c : cases)
-    {
-        EXPECT_EQ(ScanArguments((int)c.argv.size(), c.argv.data()), c.action) << c.argv[1];
-        EXPECT_STREQ(gFolderArg, c.folder);
-        EXPECT_EQ(gQuiet, c.quiet) << c.argv[1];
-    }
-}
-#endif
 
 } // namespace
