@@ -12,7 +12,7 @@ typedef ScratchTest DataCppExtractTest;
 
 TEST_F(DataCppExtractTest, CompiledInArchiveInstallsTheTree)
 {
-    const Bytes dataBin = ReadBytes(DATACPP_BIN);
+    const Bytes dataBin = ReadFile<Bytes>(DATACPP_BIN);
     ASSERT_EQ(gSizeDatfile, dataBin.size());
     EXPECT_EQ(memcmp(gDatfile, dataBin.data(), dataBin.size()), 0);
     const std::string root = Path("Tremlok");

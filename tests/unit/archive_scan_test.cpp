@@ -56,7 +56,7 @@ TEST_F(ArchiveScanTest, ListsOrNamesTheFirstDamagedRecord)
         std::filesystem::remove("x.bin");
         if (row.file)
         {
-            ASSERT_TRUE(WriteBytes("x.bin", *row.file));
+            ASSERT_TRUE(WriteFile("x.bin", *row.file));
         }
         for (bool list : {true, false})
         {

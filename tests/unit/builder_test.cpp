@@ -4,8 +4,10 @@
 #include "app/command_line.h"
 #include "app/tool_summary.h"
 #include "datafile/builder.h"
+#include "datafile/datacpp_writer.h"
 #include "tests/unit/scratch_folder.h"
 
+#include <numeric>
 #include <random>
 #include <set>
 
@@ -24,7 +26,7 @@ struct BuilderTest : ScratchTest
     void File(const std::string& name, const std::string& content)
     {
         fs::create_directories(fs::path(Under("tree", name)).parent_path());
-        ASSERT_TRUE(WriteText(Under("tree", name), content)) << name;
+        ASSERT_TRUE(WriteFile(Under("tree", name), content)) << name;
     }
 };
 
@@ -58,6 +60,29 @@ std::string SourceText(const Bytes& bin)
     return text + end + "};" + end;
 }
 
+// The exact text for every length mod 4, the empty archive among them, a row
+// of eight items that ends the list and one followed by more, and a word
+// with no zero digit; the reference above is pinned to one literal text.
+TEST_F(BuilderTest, DataCppText)
+{
+    const std::string e = kPathSeparator == '\\' ? "\r\n" : "\n";
+    Bytes counting(33);
+    std::iota(counting.begin(), counting.end(), 1);
+    EXPECT_EQ(SourceText(counting),
+              "unsigned int gSizeDatfile = 33;" + e + "unsigned int gDatfile[9] = " + e + "{" + e +
+                  "    0x4030201, 0x8070605, 0xc0b0a09, 0x100f0e0d, 0x14131211, 0x18171615, "
+                  "0x1c1b1a19, 0x201f1e1d, " +
+                  e + "    0x21, " + e + "};" + e);
+    for (const Bytes& bin :
+         {Bytes(5, 0), Bytes(counting.begin(), counting.end() - 2),
+          Bytes(counting.begin(), counting.end() - 1), counting, Bytes(10, 0xFF)})
+    {
+        ASSERT_TRUE(WriteFile("data.bin", bin));
+        EXPECT_EQ(WriteDataCpp("data.bin", "data.cpp"), 0);
+        EXPECT_EQ(ReadFile("data.cpp"), SourceText(bin)) << bin.size() << " bytes";
+    }
+}
+
 // An empty root gives the 5-byte data file. Then: records in listing order,
 // a sub-folder's where it is listed, whether coded one at a time or side by
 // side; folders named with a dot skipped, files so named kept; each file
@@ -67,8 +92,8 @@ TEST_F(BuilderTest, RecordsNamesAndCodings)
 {
     fs::create_directories("tree");
     EXPECT_EQ(MakeDataBin("tree"), 0);
-    EXPECT_EQ(ReadBytes("data.bin"), Bytes(5, 0));
-    EXPECT_TRUE(Exists("data.cpp"));
+    EXPECT_EQ(ReadFile<Bytes>("data.bin"), Bytes(5, 0));
+    EXPECT_TRUE(std::filesystem::exists("data.cpp"));
     std::string text, ramp;
     for (int i = 0; text.size() < 900; ++i)
         text += "the quick brown fox " + std::to_string(i % 7) + " jumps. ";
@@ -100,10 +125,10 @@ TEST_F(BuilderTest, RecordsNamesAndCodings)
         {
             gBuildThreads = threads;
             ASSERT_EQ(MakeDataBin(root.c_str()), 0);
-            EXPECT_TRUE(ReadBytes("data.bin") == expected) << root << " " << threads;
+            EXPECT_TRUE(ReadFile<Bytes>("data.bin") == expected) << root << " " << threads;
         }
     gBuildThreads = 2;
-    EXPECT_TRUE(ReadText("data.cpp") == SourceText(expected));
+    EXPECT_TRUE(ReadFile("data.cpp") == SourceText(expected));
 #ifndef _WIN32
     size_t in = 0;
     for (const RecordLayout& r : records)
@@ -124,12 +149,12 @@ TEST_F(BuilderTest, OwnOutputsStayOut)
     const std::vector<RecordLayout> records = {{"\\a.txt", "a", kMethodStored},
                                                {"\\sub\\data.bin", "b", kMethodStored}};
     File("\\sub\\data.bin", "b");
-    ASSERT_TRUE(WriteText("tree/a.txt", "a") && WriteText("tree/data.cpp.tmp", "stale"));
+    ASSERT_TRUE(WriteFile("tree/a.txt", "a") && WriteFile("tree/data.cpp.tmp", "stale"));
     fs::current_path("tree");
     for (const char* root : {".", "../tree"})
     {
         EXPECT_EQ(MakeDataBin(root), 0);
-        EXPECT_EQ(ReadBytes("data.bin"), ArchiveBytes(records)) << root;
+        EXPECT_EQ(ReadFile<Bytes>("data.bin"), ArchiveBytes(records)) << root;
     }
     fs::current_path("..");
 }
@@ -150,8 +175,8 @@ TEST_F(BuilderTest, FailuresLeaveNoData)
 #ifndef _WIN32
         {"FIFO", "tree", [] { return mkfifo("tree/pipe", 0666) == 0; }},
         {"link loop", "tree", [] { return symlink("loop", "tree/loop") == 0; }},
-        {"backslash in a name", "tree", [] { return WriteText("tree/a\\b.txt", "x"); }},
-        {"non-ASCII name", "tree", [] { return WriteText("tree/caf\xc3\xa9.txt", "x"); }},
+        {"backslash in a name", "tree", [] { return WriteFile("tree/a\\b.txt", "x"); }},
+        {"non-ASCII name", "tree", [] { return WriteFile("tree/caf\xc3\xa9.txt", "x"); }},
 #endif
     };
     auto names = []
@@ -165,37 +190,12 @@ TEST_F(BuilderTest, FailuresLeaveNoData)
     {
         fs::remove_all("tree");
         File("\\good.txt", "a file the builder can read");
-        ASSERT_TRUE(c.prepare() && WriteText("data.bin", "OLD")) << c.label;
+        ASSERT_TRUE(c.prepare() && WriteFile("data.bin", "OLD")) << c.label;
         const std::set<std::string> before = names();
         EXPECT_EQ(MakeDataBin(c.root), 1) << c.label;
         EXPECT_EQ(names(), before) << c.label;
-        EXPECT_EQ(ReadText("data.bin"), "OLD") << c.label;
+        EXPECT_EQ(ReadFile("data.bin"), "OLD") << c.label;
     }
 }
-
-#ifndef _WIN32
-// -q keeps standard output quiet wherever it stands, but not as a folder.
-TEST(ScanArgumentsTest, QuietFlag)
-{
-    const struct
-    {
-        std::vector<const char*> argv;
-        CommandAction action;
-        const char* folder;
-        bool quiet;
-    } cases[] = {
-        {{"setup", "-m", "game"}, kActionMake, "game", false},
-        {{"setup", "-q", "-m", "game"}, kActionMake, "game", true},
-        {{"setup", "-egame", "-q"}, kActionExtract, "game", true},
-        {{"setup", "-m", "-q"}, kActionMake, "-q", false},
-    };
-    for (const auto& c : cases)
-    {
-        EXPECT_EQ(ScanArguments((int)c.argv.size(), c.argv.data()), c.action) << c.argv[1];
-        EXPECT_STREQ(gFolderArg, c.folder);
-        EXPECT_EQ(gQuiet, c.quiet) << c.argv[1];
-    }
-}
-#endif
 
 } // namespace

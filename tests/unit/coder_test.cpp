@@ -17,7 +17,6 @@ struct Coder
 };
 const Coder kLzw = {"LZW", LzwEncode, LzwDecode};
 const Coder kDelta = {"delta", DeltaEncode, DeltaDecode};
-const uint32_t kEnd = 16383;
 
 Bytes Encode(const Coder& coder, const Bytes& input)
 {
@@ -46,20 +45,6 @@ Bytes operator+(Bytes a, const Bytes& b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
-}
-
-// 14-bit codes packed most significant bit first, the last byte zero-padded.
-Bytes Pack(const std::vector<uint32_t>& codes)
-{
-    Bytes stream;
-    uint64_t bits = 0;
-    int held = 0;
-    for (uint32_t code : codes)
-        for (bits = bits << 14 | code, held += 14; held >= 8; held -= 8)
-            stream.push_back((unsigned char)(bits >> (held - 8)));
-    if (held > 0)
-        stream.push_back((unsigned char)(bits << (8 - held)));
-    return stream;
 }
 
 // Encodes within the worst case (LZW: to the bytes of the defined encoder),
@@ -165,15 +150,18 @@ TEST(CoderTest, DamagedStreamsFail)
         Bytes stream;
         size_t size; // asked for
     };
+    // The LZW rows are 14-bit codes packed most significant bit first, the end
+    // code 16383 last: FF FC is it alone, 04 03 FF F0 is 256 and end, 01 84 10 1F
+    // FF C0 is 97, 257 and end, 01 84 06 2F A0 3F FF is 97, 98, 16000 and end.
     std::vector<Case> cases = {
         {"no input", kLzw, {}, 1},
-        {"end code alone", kLzw, Pack({kEnd}), 0},
-        {"end code alone, size 1", kLzw, Pack({kEnd}), 1},
-        {"one byte for size 0", kLzw, Pack({97, kEnd}), 0},
-        {"dictionary code first", kLzw, Pack({256, kEnd}), 2},
-        {"code above next free", kLzw, Pack({97, 257, kEnd}), 3},
-        {"code far above next free", kLzw, Pack({97, 98, 16000, kEnd}), 4},
-        {"no end code", kLzw, Pack({97, 98}), 2},
+        {"end code alone", kLzw, Hex("FF FC"), 0},
+        {"end code alone, size 1", kLzw, Hex("FF FC"), 1},
+        {"one byte for size 0", kLzw, Hex("01 87 FF F0"), 0},
+        {"dictionary code first", kLzw, Hex("04 03 FF F0"), 2},
+        {"code above next free", kLzw, Hex("01 84 10 1F FF C0"), 3},
+        {"code far above next free", kLzw, Hex("01 84 06 2F A0 3F FF"), 4},
+        {"no end code", kLzw, Hex("01 84 06 20"), 2},
         {"no input", kDelta, {}, 0},
         {"no terminator", kDelta, Hex("81 03"), 1},
         {"delta payload cut", kDelta, Hex("85 11 11"), 5},

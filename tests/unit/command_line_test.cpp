@@ -17,38 +17,42 @@ TEST(CommandLineTest, ActionAndFolder)
     const std::string fits(kFolderArgSize - 2, 'x');
     // posix: an argument vector, its words split at '|'; the folder for
     // make, extract, list and test.
-    const std::tuple<bool, std::string, CommandAction, std::string> cases[] = {
-        {false, "", kActionInstall, ""},
-        {false, "/?", kActionHelp, ""},
-        {false, "?", kActionHelp, ""},
-        {false, "/x /?", kActionHelp, ""},
-        {false, "/?x", kActionInstall, ""},
-        {false, "/", kActionInstall, ""},
-        {false, "/MC:\\DATA", kActionMake, "c:\\data"},
-        {false, "-eC:\\x", kActionExtract, "c:\\x"},
-        {false, "mygame", kActionMake, "ygame"},
-        {false, "/ec:\\a-b", kActionExtract, "c:\\a-b"},
-        {false, "/eC:\\Program Files\\x", kActionExtract, "c:\\program"},
-        {false, "/x /ec:\\y", kActionExtract, "c:\\y"},
-        {false, "/ec:\\y /x /mc:\\z", kActionExtract, "c:\\y"},
-        {false, "   /x\t/ec:\\y", kActionExtract, "c:\\y"},
-        {false, "/" + std::string(5000, 'q') + " /ec:\\y", kActionExtract, "c:\\y"},
-        {false, "/e" + fits, kActionExtract, fits},
+    const std::tuple<bool, std::string, CommandAction, std::string, bool> cases[] = {
+        {false, "", kActionInstall, "", false},
+        {false, "/?", kActionHelp, "", false},
+        {false, "?", kActionHelp, "", false},
+        {false, "/x /?", kActionHelp, "", false},
+        {false, "/?x", kActionInstall, "", false},
+        {false, "/", kActionInstall, "", false},
+        {false, "/MC:\\DATA", kActionMake, "c:\\data", false},
+        {false, "-eC:\\x", kActionExtract, "c:\\x", false},
+        {false, "mygame", kActionMake, "ygame", false},
+        {false, "/ec:\\a-b", kActionExtract, "c:\\a-b", false},
+        {false, "/eC:\\Program Files\\x", kActionExtract, "c:\\program", false},
+        {false, "/x /ec:\\y", kActionExtract, "c:\\y", false},
+        {false, "/ec:\\y /x /mc:\\z", kActionExtract, "c:\\y", false},
+        {false, "   /x\t/ec:\\y", kActionExtract, "c:\\y", false},
+        {false, "/" + std::string(5000, 'q') + " /ec:\\y", kActionExtract, "c:\\y", false},
+        {false, "/e" + fits, kActionExtract, fits, false},
         // A tool switch without its folder, or with one too long to hold.
-        {false, "/e", kActionRefused, ""},
-        {false, "/e c:\\x", kActionRefused, ""},
-        {false, "/e" + fits + "x", kActionRefused, ""},
-        {true, "", kActionInstall, ""},
-        {true, "--help", kActionHelp, ""},
-        {true, "-m|Game/My-Dir", kActionMake, "Game/My-Dir"},
-        {true, "-mGame/Dir", kActionMake, "Game/Dir"},
-        {true, "-e|/tmp/Out Folder", kActionExtract, "/tmp/Out Folder"},
-        {true, "-e|", kActionRefused, ""},
-        {true, "--list", kActionList, "data.bin"},
-        {true, "--test|other.bin", kActionTest, "other.bin"},
-        {false, "--list", kActionInstall, ""}, // Windows keeps its command line
+        {false, "/e", kActionRefused, "", false},
+        {false, "/e c:\\x", kActionRefused, "", false},
+        {false, "/e" + fits + "x", kActionRefused, "", false},
+        {true, "", kActionInstall, "", false},
+        {true, "--help", kActionHelp, "", false},
+        {true, "-m|Game/My-Dir", kActionMake, "Game/My-Dir", false},
+        {true, "-mGame/Dir", kActionMake, "Game/Dir", false},
+        {true, "-e|/tmp/Out Folder", kActionExtract, "/tmp/Out Folder", false},
+        {true, "-e|", kActionRefused, "", false},
+        {true, "--list", kActionList, "data.bin", false},
+        {true, "--test|other.bin", kActionTest, "other.bin", false},
+        // -q keeps standard output quiet wherever it stands, but not as a folder.
+        {true, "-q|-m|game", kActionMake, "game", true},
+        {true, "-egame|-q", kActionExtract, "game", true},
+        {true, "-m|-q", kActionMake, "-q", false},
+        {false, "--list", kActionInstall, "", false}, // Windows keeps its command line
     };
-    for (const auto& [posix, arguments, expected, folder] : cases)
+    for (const auto& [posix, arguments, expected, folder, quiet] : cases)
     {
         strcpy(gFolderArg, "stale");
         std::vector<std::string> words = {"setup"};
@@ -64,6 +68,7 @@ TEST(CommandLineTest, ActionAndFolder)
         const bool takesFolder = action == kActionMake || action == kActionExtract ||
                                  action == kActionList || action == kActionTest;
         EXPECT_EQ(takesFolder ? gFolderArg : "", folder) << arguments;
+        EXPECT_EQ(posix && gQuiet, quiet) << arguments;
     }
 }
 

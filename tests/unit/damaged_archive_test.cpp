@@ -138,7 +138,7 @@ std::vector<Case> Cases()
 // Runs both drivers over c.bytes and checks what they did.
 void Check(const Case& c)
 {
-    ASSERT_TRUE(WriteBytes("data.bin", c.bytes));
+    ASSERT_TRUE(WriteFile("data.bin", c.bytes));
     const int fileResult = ExtractDataBin(kOut);
     const Bytes image(c.bytes);
     char currentFile[kCurrentFileSize];

@@ -57,13 +57,13 @@ TEST_F(ExtractTest, OneEntryPerCallThenCompleteForever)
     Bytes bytes = ArchiveBytes(kThree);
     words = ImageWords(bytes);
     EXPECT_EQ(BeginExtract(x.c_str(), words.data(), (uint32_t)bytes.size()), 1);
-    EXPECT_FALSE(Exists(x));
+    EXPECT_FALSE(std::filesystem::exists(x));
     const int percents[] = {28, 28, 99};
     for (size_t i = 0; i < kThree.size(); ++i)
     {
         EXPECT_EQ(ExtractNext(x.c_str(), currentFile), percents[i]) << i;
         EXPECT_EQ(std::string(currentFile), Under(x, kThree[i].name));
-        EXPECT_EQ(ReadText(Under(x, kThree[i].name)), kThree[i].content);
+        EXPECT_EQ(ReadFile(Under(x, kThree[i].name)), kThree[i].content);
     }
     // Then 100 and "Complete", and 100 ever after with the label left alone.
     for (const char* shown : {"Complete", "untouched"})
@@ -92,12 +92,12 @@ TEST_F(ExtractTest, OneEntryPerCallThenCompleteForever)
 // which doubles the separator in every path.
 TEST_F(ExtractTest, ThingsInTheWay)
 {
-    ASSERT_TRUE(WriteBytes("data.bin", ArchiveBytes(kThree)));
+    ASSERT_TRUE(WriteFile("data.bin", ArchiveBytes(kThree)));
     for (const char* root : {"image", "bin"})
     {
         MakePath(Under(root, "\\a.exe").c_str());
         MakePath(Under(root, "\\Data").c_str());
-        ASSERT_TRUE(WriteText(Under(root, "\\Data\\c.bin"), std::string(500, 'o')));
+        ASSERT_TRUE(WriteFile(Under(root, "\\Data\\c.bin"), std::string(500, 'o')));
     }
     ResetUninstallLog();
     EXPECT_EQ(Install(kThree, std::string("image") + kPathSeparator),
@@ -109,8 +109,8 @@ TEST_F(ExtractTest, ThingsInTheWay)
     EXPECT_EQ(gExtractBytes, 71u);
     for (const char* root : {"image", "bin"})
     {
-        EXPECT_EQ(ReadText(Under(root, "\\Data\\b.dat")), "") << root;
-        EXPECT_EQ(ReadText(Under(root, "\\Data\\c.bin")), kThree[2].content) << root;
+        EXPECT_EQ(ReadFile(Under(root, "\\Data\\b.dat")), "") << root;
+        EXPECT_EQ(ReadFile(Under(root, "\\Data\\c.bin")), kThree[2].content) << root;
     }
     // The tool's temporaries are renamed into place or removed, never left.
     for (const auto& item : std::filesystem::recursive_directory_iterator("bin"))
@@ -132,10 +132,10 @@ TEST_F(ExtractTest, LargeDataBinThroughTheWindow)
         {"\\b\\c.raw", pcm, kMethodLzw},
         {"\\d.bin", large, kMethodStored},
     };
-    ASSERT_TRUE(WriteBytes("data.bin", ArchiveBytes(records)));
+    ASSERT_TRUE(WriteFile("data.bin", ArchiveBytes(records)));
     EXPECT_EQ(ExtractDataBin("out"), 0);
     for (const RecordLayout& r : records)
-        EXPECT_TRUE(ReadText(Under("out", r.name)) == r.content) << r.name;
+        EXPECT_TRUE(ReadFile(Under("out", r.name)) == r.content) << r.name;
 #ifndef _WIN32
     char summary[100];
     strcpy(gFolderArg, "out");
@@ -149,10 +149,10 @@ TEST_F(ExtractTest, LargeDataBinThroughTheWindow)
 TEST_F(ExtractTest, NoFolderNoFiles)
 {
     const std::vector<RecordLayout> records = {{"\\tremlok-no-root.txt", "x", kMethodStored}};
-    ASSERT_TRUE(WriteBytes("data.bin", ArchiveBytes(records)));
+    ASSERT_TRUE(WriteFile("data.bin", ArchiveBytes(records)));
     EXPECT_EQ(ExtractDataBin(""), 1);
     EXPECT_EQ(Install(records, ""), std::vector<int>({1, kExtractDamaged}));
-    EXPECT_FALSE(Exists(Under("", records[0].name)));
+    EXPECT_FALSE(std::filesystem::exists(Under("", records[0].name)));
 }
 
 } // namespace

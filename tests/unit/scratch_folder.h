@@ -13,11 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <iterator>
 #include <string.h>
 #include <string>
 #include <vector>
@@ -25,15 +26,13 @@
 typedef std::vector<unsigned char> Bytes;
 
 // Where the engine puts the archive name ("\a\b.txt") under root.
-inline std::string Under(const std::string& root, const std::string& name)
+inline std::string Under(const std::string& root, std::string name)
 {
-    std::string path = root + name;
-    for (size_t i = root.size(); i < path.size(); ++i)
-        path[i] = path[i] == '\\' ? kPathSeparator : path[i];
-    return path;
+    std::replace(name.begin(), name.end(), '\\', kPathSeparator);
+    return root + name;
 }
 
-inline bool WriteText(const std::string& path, const std::string& text)
+inline bool WriteFile(const std::string& path, const std::string& text)
 {
     std::ofstream file(path, std::ios::binary);
     file << text;
@@ -41,30 +40,18 @@ inline bool WriteText(const std::string& path, const std::string& text)
     return !file.fail();
 }
 
-inline bool WriteBytes(const std::string& path, const Bytes& bytes)
+inline bool WriteFile(const std::string& path, const Bytes& bytes)
 {
-    return WriteText(path, std::string(bytes.begin(), bytes.end()));
+    return WriteFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 // The file's content, or "<missing>" so that a comparison shows it.
-inline std::string ReadText(const std::string& path)
+template <class Data = std::string> Data ReadFile(const std::string& path)
 {
+    static const char missing[] = "<missing>";
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return file ? text.str() : "<missing>";
-}
-
-inline Bytes ReadBytes(const std::string& path)
-{
-    std::string text = ReadText(path);
-    return Bytes(text.begin(), text.end());
-}
-
-inline bool Exists(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(path, error);
+    Data data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return file.is_open() ? data : Data(missing, missing + 9);
 }
 
 // Files and folders under root by relative path, '/' between levels;
@@ -76,7 +63,7 @@ inline std::map<std::string, std::string> TreeOf(const std::string& root)
     for (auto it = std::filesystem::recursive_directory_iterator(root, error);
          it != std::filesystem::recursive_directory_iterator(); it.increment(error))
         tree[std::filesystem::relative(it->path(), root).generic_string()] =
-            it->is_directory() ? "/" : ReadText(it->path().string());
+            it->is_directory() ? "/" : ReadFile(it->path().string());
     return tree;
 }
 
@@ -98,14 +85,13 @@ struct ScratchTest : ::testing::Test
     void SetUp() override
     {
         std::error_code error;
-        const std::filesystem::path base = std::filesystem::is_directory(kMemoryFolder, error)
-                                               ? kMemoryFolder
-                                               : std::filesystem::temp_directory_path();
-        scratch =
-            (base / (std::string("tremlok-") +
-                     testing::UnitTest::GetInstance()->current_test_info()->name() +
-                     std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())))
-                .string();
+        scratch = ((std::filesystem::is_directory(kMemoryFolder, error)
+                        ? std::filesystem::path(kMemoryFolder)
+                        : std::filesystem::temp_directory_path()) /
+                   ("tremlok-" +
+                    std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                    std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())))
+                      .string();
         std::filesystem::create_directories(scratch);
         previous = std::filesystem::current_path();
         std::filesystem::current_path(scratch);
@@ -139,31 +125,29 @@ struct RecordLayout
 inline Bytes ArchiveBytes(const std::vector<RecordLayout>& records,
                           std::vector<size_t>* starts = nullptr)
 {
-    std::string bytes(4, '\0');
+    std::vector<size_t> own;
+    starts = starts ? starts : &own;
+    Bytes bytes(4, 0);
     uint32_t total = 0;
     for (const RecordLayout& r : records)
     {
-        if (starts)
-            starts->push_back(bytes.size());
+        starts->push_back(bytes.size());
         const uint32_t n = (uint32_t)r.content.size();
-        std::string head = r.name + '\0' + "size" + (char)r.method, payload(CoderOutputBound(n), 0);
-        WriteLe32((unsigned char*)&head[r.name.size() + 1], n);
-        const unsigned char* in = (const unsigned char*)r.content.data();
-        unsigned char* out = (unsigned char*)&payload[0];
-        if (r.method == kMethodLzw)
-            payload.resize(LzwEncode(in, (int32_t)n, out, (uint32_t)payload.size()));
-        else if (r.method == kMethodDelta)
-            payload.resize(DeltaEncode(in, (int32_t)n, out, (uint32_t)payload.size()));
-        else
-            payload = r.content;
-        bytes += head + payload;
+        Bytes payload(r.content.begin(), r.content.end()), coded(CoderOutputBound(n));
+        auto* encode = r.method == kMethodLzw ? LzwEncode : DeltaEncode;
+        if (r.method == kMethodLzw || r.method == kMethodDelta)
+            coded.resize(encode(payload.data(), (int32_t)n, coded.data(), (uint32_t)coded.size()));
+        bytes.insert(bytes.end(), r.name.c_str(), r.name.c_str() + r.name.size() + 1);
+        bytes.resize(bytes.size() + 5, r.method);
+        WriteLe32(&bytes[bytes.size() - 5], n);
+        const Bytes& out = r.method == kMethodLzw || r.method == kMethodDelta ? coded : payload;
+        bytes.insert(bytes.end(), out.begin(), out.end());
         total += n;
     }
-    if (starts)
-        starts->push_back(bytes.size());
-    bytes += '\0';
-    WriteLe32((unsigned char*)&bytes[0], total);
-    return Bytes(bytes.begin(), bytes.end());
+    starts->push_back(bytes.size());
+    bytes.push_back(0);
+    WriteLe32(&bytes[0], total);
+    return bytes;
 }
 
 // The bytes as gDatfile holds them: whole words, zero-padded.

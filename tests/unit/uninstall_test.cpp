@@ -37,7 +37,7 @@ TEST_F(UninstallTest, TwoReversedRunsWithoutTheMarkLine)
     for (const Row& row : rows)
     {
         ResetUninstallLog();
-        ASSERT_TRUE(WriteText("P\\X\\uninst.bat", std::string(5000, 'o'))); // older, longer
+        ASSERT_TRUE(WriteFile("P\\X\\uninst.bat", std::string(5000, 'o'))); // older, longer
         for (const char* line : row.extraction)
             AddUninstallLine(line);
         AddUninstallLine("");
@@ -46,7 +46,7 @@ TEST_F(UninstallTest, TwoReversedRunsWithoutTheMarkLine)
         for (const char* line : {"", "del \"P\\X\\uninst.bat\"", "", "del \"M\\Tremlok.lnk\"", ""})
             AddUninstallLine(line);
         ASSERT_EQ(WriteUninstallScript("P\\X\\uninst.bat"), 0) << row.name;
-        EXPECT_EQ(ReadText("P\\X\\uninst.bat"), row.script) << row.name;
+        EXPECT_EQ(ReadFile("P\\X\\uninst.bat"), row.script) << row.name;
     }
 }
 
@@ -77,18 +77,18 @@ TEST_F(UninstallTest, LongLogsAndLongLinesAreKeptWhole)
         expected += lines[i] + "\r\n";
     for (int i = 299; i > 150; --i)
         expected += lines[i] + "\r\n";
-    EXPECT_TRUE(ReadText("uninst.bat") == expected);
+    EXPECT_TRUE(ReadFile("uninst.bat") == expected);
 }
 
 // A lost line would leave its file behind and could move the mark off its
 // separator: no script then, and an earlier one stays.
 TEST_F(UninstallTest, LostLineWritesNoScript)
 {
-    ASSERT_TRUE(WriteText("uninst.bat", "earlier\r\n"));
+    ASSERT_TRUE(WriteFile("uninst.bat", "earlier\r\n"));
     AddUninstallLine("del \"a\"");
     gUninstallLineLost = 1; // as a failed allocation leaves it
     EXPECT_EQ(WriteUninstallScript("uninst.bat"), -1);
-    EXPECT_EQ(ReadText("uninst.bat"), "earlier\r\n");
+    EXPECT_EQ(ReadFile("uninst.bat"), "earlier\r\n");
 }
 
 } // namespace

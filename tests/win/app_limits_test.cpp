@@ -69,7 +69,7 @@ TEST_F(ReportErrorTest, WritesALongMessageWholeToStandardError)
     SetStdHandle(STD_ERROR_HANDLE, saved);
     CloseHandle(file);
     EXPECT_EQ("setup: " + path + "\\a.txt: path longer than 511 characters\r\n",
-              ReadText("stderr.txt"));
+              ReadFile("stderr.txt"));
 }
 
 } // namespace

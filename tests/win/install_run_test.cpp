@@ -79,11 +79,11 @@ TEST_F(InstallRunTest, ADamagedImageEndsTheRunAfterTheProgressPage)
     EXPECT_EQ((std::vector<std::string>{"Install Tremlok 0.63", "Installing Tremlok"}), gCaptions);
     EXPECT_EQ(kDamagedText, gLabel);
     EXPECT_NE(100, gBar);
-    EXPECT_EQ("fine", ReadText(Path("good.txt")));
-    EXPECT_FALSE(Exists(Path("bad.txt")));
+    EXPECT_EQ("fine", ReadFile(Path("good.txt")));
+    EXPECT_FALSE(std::filesystem::exists(Path("bad.txt")));
     EXPECT_EQ("REM This will uninstall Tremlok\r\n\r\ndel \"" + Path("good.txt") +
                   "\"\r\n\r\n\r\ndel \"" + Path("uninst.bat") + "\"\r\n",
-              ReadText(Path("uninst.bat")));
+              ReadFile(Path("uninst.bat")));
     // Removed when found, so that one faulty run does not fail the next.
     char programs[kShellPathSize] = "", desktop[kShellPathSize] = "";
     GetSpecialFolderPath(CSIDL_PROGRAMS, programs, sizeof programs);
@@ -91,7 +91,7 @@ TEST_F(InstallRunTest, ADamagedImageEndsTheRunAfterTheProgressPage)
     for (std::string shortcut :
          {programs + std::string("Tremlok"), desktop + std::string("Tremlok.lnk")})
     {
-        EXPECT_FALSE(Exists(shortcut)) << shortcut;
+        EXPECT_FALSE(std::filesystem::exists(shortcut)) << shortcut;
         std::error_code error;
         std::filesystem::remove_all(shortcut, error);
     }

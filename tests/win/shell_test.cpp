@@ -61,7 +61,7 @@ typedef ScratchTest ShortcutTest;
 TEST_F(ShortcutTest, HoldsWhatItsMaskSelectsUnderTheNameGiven)
 {
     const std::string game = Path("game.exe");
-    ASSERT_TRUE(WriteText(game, "MZ"));
+    ASSERT_TRUE(WriteFile(game, "MZ"));
     // A link path of exactly n characters in the scratch folder.
     auto ofLength = [&](size_t n) { return std::string(n - scratch.size() - 5, 'a') + ".lnk"; };
     std::string low = game;
