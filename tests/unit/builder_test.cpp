@@ -8,6 +8,7 @@
 #include "tests/unit/scratch_folder.h"
 
 #include <numeric>
+#include <stdlib.h>
 #include <random>
 #include <set>
 
@@ -120,7 +121,11 @@ TEST_F(BuilderTest, RecordsNamesAndCodings)
     File("\\.cache\\x", "x");
     fs::create_directories(Under("tree", "\\empty\\deeper"));
     const Bytes expected = ArchiveBytes(records);
-    for (int threads : {1, 2})
+    // Coded side by side too, except where the 32-bit Wine is emulated:
+    // there threads that exit together kill the process (scripts/wine-run).
+    const std::vector<int> threadCounts =
+        getenv("TREMLOK_EMULATED") ? std::vector<int>{1} : std::vector<int>{1, 2};
+    for (int threads : threadCounts)
         for (const std::string& root : {std::string("tree"), std::string("tree") + kPathSeparator})
         {
             gBuildThreads = threads;

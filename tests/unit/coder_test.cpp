@@ -2,8 +2,8 @@
 // themselves, and damaged streams refused (the sanitizer build checks that
 // neither decoder steps outside its buffers on the way; the damaged-archive
 // suite and the fuzz targets change coded payloads at random).
+#include "bench/bench_inputs.h"
 #include "coders/lzw_defined.h"
-#include "tests/unit/coder_samples.h"
 #include "tests/unit/scratch_folder.h"
 
 namespace
@@ -124,18 +124,20 @@ TEST(CoderTest, KnownStreams)
 TEST(CoderTest, RoundTrips)
 {
     for (size_t n : {0, 1, 2, 5, 6, 7, 8, 127, 128, 129, 1000, 65536})
-        for (const Bytes& input :
-             {RandomBytes(n, (uint32_t)n), TextBytes(n, (uint32_t)n), SmoothBytes(n, (uint32_t)n),
-              CodeBytes(n, (uint32_t)n), PcmBytes(n, (uint32_t)n), BitmapBytes(n, (uint32_t)n, 1),
-              BitmapBytes(n, (uint32_t)n, 3), Bytes(n, 0x33)})
+        for (int kind = 0; kind <= kInputKinds; ++kind)
+        {
+            // Past the game's kinds, one byte over and over.
+            const Bytes input =
+                kind < kInputKinds ? MakeInput(kind, n, (uint32_t)n) : Bytes(n, 0x33);
             for (const Coder* coder : {&kLzw, &kDelta})
                 ExpectRoundTrip(*coder, input, std::to_string(n) + " bytes");
+        }
     // Noise assigns all 16,127 LZW codes and codes on well after; so does
     // every kind of data in turn, which keeps finding strings it knows.
     EXPECT_GT(ExpectRoundTrip(kLzw, RandomBytes(200000, 42), "noise").size() * 8 / 14, 3 * 16127u);
     ExpectRoundTrip(kLzw,
-                    TextBytes(300000, 5) + CodeBytes(300000, 6) + PcmBytes(300000, 7) +
-                        BitmapBytes(300000, 8, 3) + TextBytes(300000, 9),
+                    EnglishText(300000, 5) + X86Code(300000, 6) + Pcm16Audio(300000, 7) +
+                        BmpImage(300000, 8, 24) + EnglishText(300000, 9),
                     "every kind");
     // A run builds strings of 1, 2, 3, ... bytes: 13 MB reaches 5,100.
     ExpectRoundTrip(kLzw, Bytes(13000000, 0xA5), "long run");
@@ -169,7 +171,7 @@ TEST(CoderTest, DamagedStreamsFail)
         {"terminator alone, size 1", kDelta, Hex("00"), 1},
     };
     for (const Coder* coder : {&kLzw, &kDelta})
-        for (const Bytes& input : {TextBytes(2000, 3), SmoothBytes(300, 4), Bytes(1, 0x61)})
+        for (const Bytes& input : {EnglishText(2000, 3), Pcm16Audio(300, 4), Bytes(1, 0x61)})
         {
             const Bytes stream = Encode(*coder, input);
             cases.push_back({"size one short", *coder, stream, input.size() - 1});
