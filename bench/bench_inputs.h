@@ -175,7 +175,8 @@ inline Bytes BmpImage(size_t n, uint32_t seed, int bitsPerPixel)
         header[55 + 4 * c] = (unsigned char)(255 - c);
         header[56 + 4 * c] = (unsigned char)(c / 2);
     }
-    memcpy(bytes.data(), header, n < headerBytes ? n : headerBytes);
+    if (n > 0) // an empty vector's data() may be null
+        memcpy(bytes.data(), header, n < headerBytes ? n : headerBytes);
     for (size_t i = headerBytes; i < n; ++i)
     {
         const size_t pixel = (i - headerBytes) / depth;
