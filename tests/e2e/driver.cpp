@@ -1,20 +1,21 @@
 // A console program that works another program's windows the way a user
-// would, for the end-to-end tests under Wine. Subcommands chained with "--"
-// run back to back in one process, without a Wine start-up between them:
+// would, for the end-to-end tests under Wine. "e2e_driver serve" reads one
+// chain of subcommands a line, its words split by tabs and its subcommands
+// by "--", until an empty line (see Serve):
 //
-//   e2e_driver click "Install Tremlok 0.63" 1036 -- watch "Installing Tremlok" 60000
+//   click	Install Tremlok 0.63	1036	--	watch	Installing Tremlok	60000
 //
 // Each returns 0 done or true, 1 false or timed out, 2 no such window or
-// control, 3 a control a user could not operate now. The chain stops at the
-// first that does not return 0, and the program exits with its code. Clicks
-// and keys are posted, not sent: a button that opens a modal loop (Browse)
-// would otherwise keep the driver waiting until that loop ends.
-// "e2e_driver serve" takes chains from standard input instead (see Serve).
+// control, 3 a control a user could not operate now; a chain stops at the
+// first that does not return 0. Clicks and keys are posted, not sent: a
+// button that opens a modal loop (Browse) would otherwise keep the driver
+// waiting until that loop ends.
 #include <windows.h>
 #include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
 #include <shlobj.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -22,16 +23,7 @@
 #include "res/resource_ids.h"
 #include "tests/win/read_link.h"
 
-enum
-{
-    kOk,
-    kFalse,
-    kMissing,
-    kRefused
-};
-
-// The folder browser's status line (Wine's shell32 gives it this id).
-const int kBrowserStatusId = 14147;
+const int kOk = 0, kFalse = 1, kMissing = 2, kRefused = 3; // see the top
 
 // Gives up after a few seconds on a window that stopped answering.
 static bool SendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -53,43 +45,41 @@ static bool ReadWindowText(HWND window, char* text, int size)
     return true;
 }
 
-struct FoundWindow
+// Reports why a subcommand gave status on standard error; status.
+static int Complain(int status, const char* format, ...)
 {
-    const char* caption;
-    HWND window;
-};
-
-static BOOL CALLBACK VisitTopWindow(HWND window, LPARAM data)
-{
-    FoundWindow* found = (FoundWindow*)data;
-    char caption[512];
-    if (!IsWindowVisible(window) || !ReadWindowText(window, caption, sizeof caption) ||
-        strcmp(caption, found->caption) != 0)
-        return TRUE;
-    found->window = window;
-    return FALSE;
+    va_list arguments;
+    va_start(arguments, format);
+    fputs("e2e_driver: ", stderr);
+    vfprintf(stderr, format, arguments);
+    fputc('\n', stderr);
+    va_end(arguments);
+    return status;
 }
 
-// The first visible top-level window captioned exactly caption, polled for
-// up to ms milliseconds; null when none came.
-static HWND WaitWindow(const char* caption, DWORD ms)
+static int PrintLine(const char* text)
 {
-    DWORD start = GetTickCount();
-    FoundWindow found = {caption, NULL};
-    for (;;)
-    {
-        EnumWindows(VisitTopWindow, (LPARAM)&found);
-        if (found.window != NULL || GetTickCount() - start >= ms)
-            return found.window;
-        Sleep(2);
-    }
+    printf("%s\n", text);
+    return kOk;
+}
+
+// The first visible top-level window captioned exactly caption, or null.
+// FindWindowEx compares without regard to case, so the match is checked.
+static HWND FindCaption(const char* caption)
+{
+    char text[512];
+    for (HWND window = NULL; (window = FindWindowExA(NULL, window, NULL, caption)) != NULL;)
+        if (IsWindowVisible(window) && GetWindowTextA(window, text, sizeof text) &&
+            strcmp(text, caption) == 0)
+            return window;
+    return NULL;
 }
 
 static HWND RequireWindow(const char* caption)
 {
-    HWND window = WaitWindow(caption, 0);
+    HWND window = FindCaption(caption);
     if (window == NULL)
-        fprintf(stderr, "e2e_driver: no window \"%s\"\n", caption);
+        Complain(kMissing, "no window \"%s\"", caption);
     return window;
 }
 
@@ -103,32 +93,18 @@ static HWND RequireControl(const char* caption, const char* selector)
                        ? FindWindowExA(window, NULL, selector + 6, NULL)
                        : GetDlgItem(window, atoi(selector));
     if (control == NULL)
-        fprintf(stderr, "e2e_driver: \"%s\" has no control %s\n", caption, selector);
+        Complain(kMissing, "\"%s\" has no control %s", caption, selector);
     return control;
 }
 
-// wait CAPTION MS
-static int CommandWait(char** argv)
+// Polls for up to MS milliseconds until a window captioned CAPTION is open
+// (wait CAPTION MS) or none is (gone CAPTION MS).
+static int WaitFor(char** argv, bool open)
 {
-    if (WaitWindow(argv[0], (DWORD)atol(argv[1])) != NULL)
-        return kOk;
-    fprintf(stderr, "e2e_driver: no window \"%s\" after %s ms\n", argv[0], argv[1]);
-    return kFalse;
-}
-
-// gone CAPTION MS
-static int CommandGone(char** argv)
-{
-    DWORD start = GetTickCount();
-    while (WaitWindow(argv[0], 0) != NULL)
-    {
+    for (DWORD start = GetTickCount(); (FindCaption(argv[0]) != NULL) != open; Sleep(5))
         if (GetTickCount() - start >= (DWORD)atol(argv[1]))
-        {
-            fprintf(stderr, "e2e_driver: \"%s\" still open after %s ms\n", argv[0], argv[1]);
-            return kFalse;
-        }
-        Sleep(10);
-    }
+            return Complain(kFalse, "\"%s\" %s after %s ms", argv[0],
+                            open ? "not open" : "still open", argv[1]);
     return kOk;
 }
 
@@ -141,15 +117,13 @@ static int CommandClick(char** argv)
         return kMissing;
     HWND page = GetParent(button);
     if (!IsWindowVisible(button) || !IsWindowEnabled(button) || !IsWindowEnabled(page))
-    {
-        fprintf(stderr, "e2e_driver: %s of \"%s\" cannot be pressed now\n", argv[1], argv[0]);
-        return kRefused;
-    }
+        return Complain(kRefused, "%s of \"%s\" cannot be pressed now", argv[1], argv[0]);
     PostMessageA(page, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), (LPARAM)button);
     return kOk;
 }
 
-// check CAPTION ID 0|1, and checked CAPTION ID (0 checked, 1 clear).
+// check CAPTION ID 0|1 sets a box and reads it back; checked CAPTION ID is 0
+// when the box is checked, 1 when it is clear.
 static int CheckBox(char** argv, int set)
 {
     HWND box = RequireControl(argv[0], argv[1]);
@@ -162,16 +136,6 @@ static int CheckBox(char** argv, int set)
     return (int)state == (set >= 0 ? set : BST_CHECKED) ? kOk : kFalse;
 }
 
-static int CommandCheck(char** argv)
-{
-    return CheckBox(argv, atoi(argv[2]) ? 1 : 0);
-}
-
-static int CommandChecked(char** argv)
-{
-    return CheckBox(argv, -1);
-}
-
 // text CAPTION CONTROL
 static int CommandText(char** argv)
 {
@@ -179,110 +143,83 @@ static int CommandText(char** argv)
     HWND control = RequireControl(argv[0], argv[1]);
     if (control == NULL)
         return kMissing;
-    if (!ReadWindowText(control, text, sizeof text))
-        return kFalse;
-    printf("%s\n", text);
-    return kOk;
+    return ReadWindowText(control, text, sizeof text) ? PrintLine(text) : kFalse;
 }
 
 // close CAPTION: the caption's close button.
 static int CommandClose(char** argv)
 {
     HWND window = RequireWindow(argv[0]);
-    if (window == NULL)
-        return kMissing;
-    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    return kOk;
+    if (window != NULL)
+        PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return window != NULL ? kOk : kMissing;
 }
 
-// try-close CAPTION: Escape through the page's dialog manager, the caption's
-// close button and a bare IDCANCEL, each followed by a look at whether the
-// same window is still open.
+// try-close CAPTION: Escape, the close button and a bare IDCANCEL, each
+// followed by a look at whether the same window is still open.
 static int CommandTryClose(char** argv)
 {
     HWND page = RequireWindow(argv[0]);
     if (page == NULL)
         return kMissing;
-    const char* ways[] = {"Escape", "the close button", "IDCANCEL"};
-    for (int way = 0; way < 3; way++)
+    const LPARAM key = 1 | (LPARAM)MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC) << 16;
+    const struct
     {
-        LPARAM scan = (LPARAM)MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC) << 16;
-        if (way == 0)
-        {
-            PostMessageA(page, WM_KEYDOWN, VK_ESCAPE, 1 | scan);
-            PostMessageA(page, WM_KEYUP, VK_ESCAPE, 1 | scan | (LPARAM)0xC0000000);
-        }
-        else if (way == 1)
-            PostMessageA(page, WM_SYSCOMMAND, SC_CLOSE, 0);
-        else
-            PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        const char* way;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } posts[] = {{NULL, WM_KEYDOWN, VK_ESCAPE, key},
+                 {"Escape", WM_KEYUP, VK_ESCAPE, key | (LPARAM)0xC0000000},
+                 {"the close button", WM_SYSCOMMAND, SC_CLOSE, 0},
+                 {"IDCANCEL", WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0}};
+    for (const auto& post : posts)
+    {
+        PostMessageA(page, post.message, post.wParam, post.lParam);
+        if (post.way == NULL)
+            continue;
         Sleep(300);
         if (!IsWindow(page) || !IsWindowVisible(page))
-        {
-            fprintf(stderr, "e2e_driver: %s closed \"%s\"\n", ways[way], argv[0]);
-            return kFalse;
-        }
+            return Complain(kFalse, "%s closed \"%s\"", post.way, argv[0]);
     }
     return kOk;
 }
 
 // watch CAPTION MS: prints "pos=P next=E label=TEXT" for the progress page
 // as it opens and at each change, until Next is enabled (0) or the page
-// closes or the time runs out (1). Next's state is read before the bar's
-// position: the page answers the position only between its handlers, so a
-// page that enabled Next before moving the bar in one handler could
-// otherwise be caught half way.
+// closes or the time runs out (1). Next is read first: the bar answers only
+// between the page's handlers, so the reverse could catch one half way.
 static int CommandWatch(char** argv)
 {
     DWORD start = GetTickCount(), ms = (DWORD)atol(argv[1]);
-    HWND page = WaitWindow(argv[0], ms);
-    if (page == NULL)
+    if (WaitFor(argv, true) != kOk)
         return kFalse;
+    HWND page = FindCaption(argv[0]);
     HWND bar = GetDlgItem(page, IDC_PROGRESS_BAR), next = GetDlgItem(page, IDC_NEXT);
     char line[400], last[400] = "", label[300];
-    for (;;)
+    for (;; Sleep(1))
     {
         int enabled = IsWindowEnabled(next) ? 1 : 0;
         DWORD_PTR position = 0;
         if (!SendAndWait(bar, PBM_GETPOS, 0, 0, &position) ||
             !ReadWindowText(GetDlgItem(page, IDC_CURRENT_FILE), label, sizeof label))
-        {
-            fprintf(stderr, "e2e_driver: \"%s\" closed while watched\n", argv[0]);
-            return kFalse;
-        }
+            return Complain(kFalse, "\"%s\" closed while watched", argv[0]);
         snprintf(line, sizeof line, "pos=%d next=%d label=%s", (int)position, enabled, label);
         if (strcmp(line, last) != 0)
             printf("%s\n", strcpy(last, line));
-        if (enabled)
-            return kOk;
-        if (GetTickCount() - start >= ms)
-            return kFalse;
-        Sleep(1);
+        if (enabled || GetTickCount() - start >= ms)
+            return enabled ? kOk : kFalse;
     }
 }
 
 // browse CAPTION PATH: BFFM_SETSELECTIONA takes a path in the browser's own
-// address space, so the path is copied there first. The selection goes
-// through the same notification as a click, so the owner's status callback
-// runs as it would for a user.
+// address space, so it is copied there first. The selection notifies the
+// owner's status callback as a click would.
 static int CommandBrowse(char** argv)
 {
     HWND browser = RequireWindow(argv[0]);
     if (browser == NULL)
         return kMissing;
-    // Under qemu the browser fills its tree after it shows and then selects
-    // its root, which sets the status line and would undo a selection made
-    // earlier. The 64-bit browser is ready at once and leaves the line empty,
-    // so the wait is bounded: two seconds times E2E_SLOW.
-    char slow[8] = "1", status[MAX_PATH] = "";
-    GetEnvironmentVariableA("E2E_SLOW", slow, sizeof slow);
-    const DWORD ready = 2000 * (DWORD)atoi(slow);
-    for (DWORD start = GetTickCount(); GetTickCount() - start < ready; Sleep(100))
-    {
-        HWND line = GetDlgItem(browser, kBrowserStatusId);
-        if (line != NULL && ReadWindowText(line, status, sizeof status) && status[0] != 0)
-            break;
-    }
     SIZE_T size = strlen(argv[1]) + 1, written = 0;
     DWORD processId = 0;
     GetWindowThreadProcessId(browser, &processId);
@@ -295,7 +232,7 @@ static int CommandBrowse(char** argv)
         remote != NULL && WriteProcessMemory(process, remote, argv[1], size, &written) &&
         written == size && SendAndWait(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)remote);
     if (!selected)
-        fprintf(stderr, "e2e_driver: could not select %s in \"%s\"\n", argv[1], argv[0]);
+        Complain(kFalse, "could not select %s in \"%s\"", argv[1], argv[0]);
     if (remote != NULL)
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     if (process != NULL)
@@ -308,11 +245,8 @@ static int CommandReadLink(char** argv)
 {
     char text[6 * MAX_PATH + 64];
     if (!ReadLinkText(argv[0], text, sizeof text))
-    {
-        fprintf(stderr, "e2e_driver: cannot load %s as a shortcut\n", argv[0]);
-        return kFalse;
-    }
-    printf("%s", text);
+        return Complain(kFalse, "cannot load %s as a shortcut", argv[0]);
+    fputs(text, stdout);
     return kOk;
 }
 
@@ -320,10 +254,7 @@ static int CommandReadLink(char** argv)
 static int CommandSpecialFolder(char** argv)
 {
     char path[MAX_PATH];
-    if (!SHGetSpecialFolderPathA(NULL, path, atoi(argv[0]), FALSE))
-        return kFalse;
-    printf("%s\n", path);
-    return kOk;
+    return SHGetSpecialFolderPathA(NULL, path, atoi(argv[0]), FALSE) ? PrintLine(path) : kFalse;
 }
 
 struct DriverCommand
@@ -334,12 +265,18 @@ struct DriverCommand
 };
 
 static const DriverCommand kCommands[] = {
-    {"wait", 2, CommandWait},          {"gone", 2, CommandGone},
-    {"click", 2, CommandClick},        {"check", 3, CommandCheck},
-    {"checked", 2, CommandChecked},    {"text", 2, CommandText},
-    {"close", 1, CommandClose},        {"try-close", 1, CommandTryClose},
-    {"watch", 2, CommandWatch},        {"browse", 2, CommandBrowse},
-    {"read-link", 1, CommandReadLink}, {"special-folder", 1, CommandSpecialFolder},
+    {"wait", 2, [](char** argv) { return WaitFor(argv, true); }},
+    {"gone", 2, [](char** argv) { return WaitFor(argv, false); }},
+    {"check", 3, [](char** argv) { return CheckBox(argv, atoi(argv[2]) ? 1 : 0); }},
+    {"checked", 2, [](char** argv) { return CheckBox(argv, -1); }},
+    {"click", 2, CommandClick},
+    {"text", 2, CommandText},
+    {"close", 1, CommandClose},
+    {"try-close", 1, CommandTryClose},
+    {"watch", 2, CommandWatch},
+    {"browse", 2, CommandBrowse},
+    {"read-link", 1, CommandReadLink},
+    {"special-folder", 1, CommandSpecialFolder},
 };
 
 static int RunOne(int argc, char** argv)
@@ -347,11 +284,11 @@ static int RunOne(int argc, char** argv)
     for (const DriverCommand& command : kCommands)
         if (strcmp(argv[0], command.name) == 0 && argc - 1 == command.words)
             return command.run(argv + 1);
-    fprintf(stderr, "e2e_driver: unknown subcommand or wrong word count: %s\n", argv[0]);
-    return kMissing;
+    return Complain(kMissing, "unknown subcommand or wrong word count: %s", argv[0]);
 }
 
-// Runs subcommands chained with "--"; the status of the first that fails.
+// Runs the words of one line, subcommands split by "--"; the status of the
+// first that fails.
 static int RunChain(int argc, char** argv)
 {
     int start = 0;
@@ -368,12 +305,10 @@ static int RunChain(int argc, char** argv)
     return start > 0 ? kOk : kMissing;
 }
 
-// "serve": one chain a line from standard input, its words split by tabs,
-// until an empty line; after each, its output ends with the byte 0x1E, the
-// status and a line end. The end is a line, not the end of the input: Wine's
-// server may hold the pipe open.
-// Under qemu each start of a 32-bit Wine program costs half a minute, so a
-// test session starts the driver once.
+// After each chain its output ends with the byte 0x1E, the status and a line
+// end. The input ends at an empty line, not at its end: Wine's server may
+// hold the pipe open. One driver serves a whole test script because under
+// qemu each start of a 32-bit Wine program costs half a minute.
 static int Serve()
 {
     static char raw[8192], line[8192];
@@ -384,9 +319,8 @@ static int Serve()
         // The shell writes UTF-8; Wine hands a command line over in the ANSI
         // code page, and so must this.
         if (MultiByteToWideChar(CP_UTF8, 0, raw, -1, wide, 8192) == 0 ||
-            WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, NULL, NULL) == 0)
-            line[0] = 0;
-        if (line[0] == 0)
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, NULL, NULL) == 0 ||
+            line[0] == 0)
             break;
         char* words[64];
         int count = 0;
@@ -409,5 +343,5 @@ int main(int argc, char** argv)
     setvbuf(stdout, NULL, _IONBF, 0);
     if (argc == 2 && strcmp(argv[1], "serve") == 0)
         return Serve();
-    return RunChain(argc - 1, argv + 1);
+    return Complain(kMissing, "usage: e2e_driver serve");
 }

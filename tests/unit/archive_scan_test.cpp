@@ -11,27 +11,18 @@ namespace
 
 typedef ScratchTest ArchiveScanTest;
 
-const std::string kWave(300, 'w');
-
 TEST_F(ArchiveScanTest, ListsOrNamesTheFirstDamagedRecord)
 {
     std::vector<size_t> at;
     Bytes whole = ArchiveBytes({{"\\s.txt", "abc", kMethodStored},
-                                {"\\a\\l.txt", kWave, kMethodLzw},
-                                {"\\d.pcm", kWave, kMethodDelta},
+                                {"\\a\\l.txt", std::string(300, 'w'), kMethodLzw},
+                                {"\\d.pcm", std::string(300, 'w'), kMethodDelta},
                                 {"\\e", "", kMethodStored}},
                                &at);
-    std::string lines[4];
-    const char* names[] = {"\\s.txt", "\\a\\l.txt", "\\d.pcm", "\\e"};
-    const char* methods[] = {"stored", "lzw   ", "delta ", "stored"};
-    unsigned sizes[] = {3, 300, 300, 0};
-    for (int i = 0; i < 4; ++i)
-    {
-        char line[128];
-        snprintf(line, sizeof line, "%10u %s %10u %s\n", sizes[i], methods[i],
-                 (unsigned)(at[i + 1] - at[i] - strlen(names[i]) - 6), names[i]);
-        lines[i] = line;
-    }
+    // size, method and coded size as tar -tv would show them.
+    const std::string lines[] = {
+        "         3 stored          3 \\s.txt\n", "       300 lzw            44 \\a\\l.txt\n",
+        "       300 delta         157 \\d.pcm\n", "         0 stored          0 \\e\n"};
     Bytes cut(whole.begin(), whole.begin() + (long)at[2] - 3); // in l.txt's payload
     Bytes empty = ArchiveBytes({}), tooShort(4, 0), badMethod = whole;
     badMethod[at[2] + 7 + 4] = 'X'; // \d.pcm's method byte

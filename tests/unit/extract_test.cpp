@@ -1,47 +1,18 @@
 // The extraction engine on sound data files: one entry per call with the
-// progress page's percentages, files replaced whole, and the uninstall log
-// in the order the script relies on. Damaged files: damaged_archive_test.
+// progress page's percentages (29 of 100 bytes is 28%: truncated in double
+// precision, which the x87 unit once got wrong), and files replaced whole.
+// The uninstall log's order: the end-to-end install's scripts. Damaged
+// files: damaged_archive_test.
 #include "app/command_line.h"
 #include "app/tool_summary.h"
-#include "datafile/extract.h"
 #include "tests/unit/scratch_folder.h"
 
 namespace
 {
 
-// Done of total, truncated in double precision: 0.29 * 100 is below 29.
-TEST(ExtractPercentTest, TruncatedInDoublePrecisionAndClamped)
-{
-    // The last two are negative as signed 32-bit numbers.
-    const uint32_t cases[][3] = {
-        {29, 100, 28}, {50, 100, 50},  {1, 1000, 1},          {0, 0, 1},
-        {5, 0, 1},     {100, 100, 99}, {0x80000000u, 100, 1}, {100, 0xFFFFFFFFu, 1}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ExtractPercent(c[0], c[1]), (int)c[2]) << c[0] << " of " << c[1];
-}
-
-std::string Line(const char* command, const std::string& path)
-{
-    return command + (" \"" + path + "\"\r\n");
-}
-
 struct ExtractTest : ScratchTest
 {
-    std::vector<unsigned int> words;
     char currentFile[kCurrentFileSize] = "";
-
-    // Runs BeginExtract and then ExtractNext until it returns 100 or fails.
-    std::vector<int> Install(const std::vector<RecordLayout>& records, const std::string& root)
-    {
-        Bytes bytes = ArchiveBytes(records);
-        words = ImageWords(bytes);
-        std::vector<int> results = {
-            BeginExtract(root.c_str(), words.data(), (uint32_t)bytes.size())};
-        while (results.size() < records.size() + 3 && results.back() != 100 &&
-               results.back() != kExtractDamaged)
-            results.push_back(ExtractNext(root.c_str(), currentFile));
-        return results;
-    }
 };
 
 // 29 + 0 + 71 bytes: k entries take k + 1 calls.
@@ -54,9 +25,9 @@ const std::vector<RecordLayout> kThree = {
 TEST_F(ExtractTest, OneEntryPerCallThenCompleteForever)
 {
     const std::string x = Path("X");
-    Bytes bytes = ArchiveBytes(kThree);
-    words = ImageWords(bytes);
-    EXPECT_EQ(BeginExtract(x.c_str(), words.data(), (uint32_t)bytes.size()), 1);
+    const Bytes bytes = ArchiveBytes(kThree);
+    EXPECT_EQ(BeginExtract(x.c_str(), (const unsigned int*)bytes.data(), (uint32_t)bytes.size()),
+              1);
     EXPECT_FALSE(std::filesystem::exists(x));
     const int percents[] = {28, 28, 99};
     for (size_t i = 0; i < kThree.size(); ++i)
@@ -73,17 +44,6 @@ TEST_F(ExtractTest, OneEntryPerCallThenCompleteForever)
         strcpy(currentFile, "untouched");
     }
     EXPECT_EQ(gExtractSkipped, 0);
-    // Each new folder before the first file in it; the empty file logged too.
-    std::vector<std::string> files;
-    for (const RecordLayout& r : kThree)
-        files.push_back(Line("del", Under(x, r.name)));
-    EXPECT_EQ(LoggedLines(),
-              std::vector<std::string>({Line("rmdir", x), files[0],
-                                        Line("rmdir", Under(x, "\\Data")), files[1], files[2]}));
-    // Only folders the install itself made: a second install logs files alone.
-    ResetUninstallLog();
-    Install(kThree, x);
-    EXPECT_EQ(LoggedLines(), files);
 }
 
 // Whatever is in the way: a longer file is replaced whole; a folder where a
@@ -100,8 +60,9 @@ TEST_F(ExtractTest, ThingsInTheWay)
         ASSERT_TRUE(WriteFile(Under(root, "\\Data\\c.bin"), std::string(500, 'o')));
     }
     ResetUninstallLog();
-    EXPECT_EQ(Install(kThree, std::string("image") + kPathSeparator),
-              std::vector<int>({1, 28, 28, 99, 100}));
+    EXPECT_EQ(
+        ExtractImage(std::string("image") + kPathSeparator, ArchiveBytes(kThree), currentFile),
+        std::vector<int>({1, 28, 28, 99, 100}));
     EXPECT_EQ(gExtractSkipped, 1);
     EXPECT_EQ(LoggedLines().size(), 2u); // b.dat and c.bin
     EXPECT_EQ(ExtractDataBin((std::string("bin") + kPathSeparator).c_str()), 1);
@@ -151,7 +112,8 @@ TEST_F(ExtractTest, NoFolderNoFiles)
     const std::vector<RecordLayout> records = {{"\\tremlok-no-root.txt", "x", kMethodStored}};
     ASSERT_TRUE(WriteFile("data.bin", ArchiveBytes(records)));
     EXPECT_EQ(ExtractDataBin(""), 1);
-    EXPECT_EQ(Install(records, ""), std::vector<int>({1, kExtractDamaged}));
+    EXPECT_EQ(ExtractImage("", ArchiveBytes(records), currentFile),
+              std::vector<int>({1, kExtractDamaged}));
     EXPECT_FALSE(std::filesystem::exists(Under("", records[0].name)));
 }
 

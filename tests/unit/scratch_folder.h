@@ -7,6 +7,7 @@
 #include "coders/coder.h"
 #include "coders/delta.h"
 #include "coders/lzw.h"
+#include "datafile/extract.h"
 #include "datafile/format.h"
 #include "platform/platform.h"
 #include "uninstall/uninstall_log.h"
@@ -17,10 +18,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <iterator>
+#include <map>
 #include <string.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 typedef std::vector<unsigned char> Bytes;
@@ -32,17 +34,18 @@ inline std::string Under(const std::string& root, std::string name)
     return root + name;
 }
 
-inline bool WriteFile(const std::string& path, const std::string& text)
+// False when the file is not written whole.
+inline bool WriteFile(const std::string& path, std::string_view data)
 {
     std::ofstream file(path, std::ios::binary);
-    file << text;
+    file.write(data.data(), (std::streamsize)data.size());
     file.close();
     return !file.fail();
 }
 
 inline bool WriteFile(const std::string& path, const Bytes& bytes)
 {
-    return WriteFile(path, std::string(bytes.begin(), bytes.end()));
+    return WriteFile(path, std::string_view((const char*)bytes.data(), bytes.size()));
 }
 
 // The file's content, or "<missing>" so that a comparison shows it.
@@ -75,8 +78,6 @@ inline std::vector<std::string> LoggedLines()
 // Every test runs in its own empty folder, with an empty uninstall log. The
 // folders go to a memory file system where there is one (natively and under
 // Wine), since the engine flushes every file it writes to the disk.
-const char* const kMemoryFolder = kPathSeparator == '\\' ? "Z:\\dev\\shm" : "/dev/shm";
-
 struct ScratchTest : ::testing::Test
 {
     std::filesystem::path previous;
@@ -84,17 +85,17 @@ struct ScratchTest : ::testing::Test
 
     void SetUp() override
     {
+        namespace fs = std::filesystem;
+        const fs::path memory = kPathSeparator == '\\' ? "Z:\\dev\\shm" : "/dev/shm";
         std::error_code error;
-        scratch = ((std::filesystem::is_directory(kMemoryFolder, error)
-                        ? std::filesystem::path(kMemoryFolder)
-                        : std::filesystem::temp_directory_path()) /
+        scratch = ((fs::is_directory(memory, error) ? memory : fs::temp_directory_path()) /
                    ("tremlok-" +
                     std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
                     std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())))
                       .string();
-        std::filesystem::create_directories(scratch);
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(scratch);
+        fs::create_directories(scratch);
+        previous = fs::current_path();
+        fs::current_path(scratch);
         ResetUninstallLog();
     }
 
@@ -125,38 +126,46 @@ struct RecordLayout
 inline Bytes ArchiveBytes(const std::vector<RecordLayout>& records,
                           std::vector<size_t>* starts = nullptr)
 {
-    std::vector<size_t> own;
-    starts = starts ? starts : &own;
     Bytes bytes(4, 0);
     uint32_t total = 0;
     for (const RecordLayout& r : records)
     {
-        starts->push_back(bytes.size());
+        if (starts)
+            starts->push_back(bytes.size());
         const uint32_t n = (uint32_t)r.content.size();
-        Bytes payload(r.content.begin(), r.content.end()), coded(CoderOutputBound(n));
-        auto* encode = r.method == kMethodLzw ? LzwEncode : DeltaEncode;
+        Bytes out(r.content.begin(), r.content.end()), coded(CoderOutputBound(n));
         if (r.method == kMethodLzw || r.method == kMethodDelta)
-            coded.resize(encode(payload.data(), (int32_t)n, coded.data(), (uint32_t)coded.size()));
+        {
+            auto* encode = r.method == kMethodLzw ? LzwEncode : DeltaEncode;
+            coded.resize(encode(out.data(), (int32_t)n, coded.data(), (uint32_t)coded.size()));
+            out.swap(coded);
+        }
         bytes.insert(bytes.end(), r.name.c_str(), r.name.c_str() + r.name.size() + 1);
         bytes.resize(bytes.size() + 5, r.method);
         WriteLe32(&bytes[bytes.size() - 5], n);
-        const Bytes& out = r.method == kMethodLzw || r.method == kMethodDelta ? coded : payload;
         bytes.insert(bytes.end(), out.begin(), out.end());
         total += n;
     }
-    starts->push_back(bytes.size());
+    if (starts)
+        starts->push_back(bytes.size());
     bytes.push_back(0);
     WriteLe32(&bytes[0], total);
     return bytes;
 }
 
-// The bytes as gDatfile holds them: whole words, zero-padded.
-inline std::vector<unsigned int> ImageWords(const Bytes& bytes)
+// BeginExtract on an image of exactly bytes' length (the sanitizer build
+// catches a read past it), then ExtractNext until it returns 100 or fails:
+// every result in turn. currentFile gets the last label.
+inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes, char* currentFile)
 {
-    std::vector<unsigned int> words(bytes.size() / 4 + 1, 0);
-    if (!bytes.empty())
-        memcpy(words.data(), bytes.data(), bytes.size());
-    return words;
+    static Bytes image; // the engine reads it until the next BeginExtract
+    image = bytes;
+    std::vector<int> results = {
+        BeginExtract(root.c_str(), (const unsigned int*)image.data(), (uint32_t)image.size())};
+    while (results.back() != 100 && results.back() != kExtractDamaged &&
+           results.size() <= image.size() + 2)
+        results.push_back(ExtractNext(root.c_str(), currentFile));
+    return results;
 }
 
 #endif

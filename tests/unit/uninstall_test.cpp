@@ -8,46 +8,28 @@ namespace
 typedef ScratchTest UninstallTest;
 
 // The install run's order: extraction, comment and mark, then shortcuts.
-// The folders that hold uninst.bat go on its own last line, innermost first.
+// The folders that hold uninst.bat go on its own last line, innermost
+// first; a subfolder and a look-alike stay in place. (One folder made, or
+// none: the end-to-end install's scripts.)
 TEST_F(UninstallTest, TwoReversedRunsWithoutTheMarkLine)
 {
-    const std::string head = "REM This will uninstall Tremlok\r\n\r\n";
-    const std::string links = "\r\ndel \"M\\Tremlok.lnk\"\r\n\r\n";
-    const std::string last =
-        "cd \\ & del \"P\\X\\uninst.bat\" & start \"\" /b cmd /c for /l %%i in (1,1,300) do ";
-    struct Row
-    {
-        const char* name;
-        std::vector<const char*> extraction;
-        std::string script;
-    } rows[] = {
-        {"folder existed",
-         {"del \"P\\X\\a\""},
-         head + "del \"P\\X\\a\"\r\n" + links + "del \"P\\X\\uninst.bat\"\r\n"},
-        {"folder made",
-         {"rmdir \"P\\X\"", "del \"P\\X\\a\""},
-         head + "del \"P\\X\\a\"\r\n" + links + last + "rmdir \"P\\X\" 2^>nul\r\n"},
-        {"two levels made; a subfolder and a look-alike stay in place",
-         {"rmdir \"P\"", "rmdir \"P\\X\"", "rmdir \"P\\X\\X\"", "rmdir \"P\\Xy\"",
-          "del \"P\\X\\a\""},
-         head + "del \"P\\X\\a\"\r\nrmdir \"P\\Xy\"\r\nrmdir \"P\\X\\X\"\r\n" + links + last +
-             "rmdir \"P\\X\" 2^>nul ^& rmdir \"P\" 2^>nul\r\n"},
-    };
+    const char* extraction[] = {"rmdir \"P\"", "rmdir \"P\\X\"", "rmdir \"P\\X\\X\"",
+                                "rmdir \"P\\Xy\"", "del \"P\\X\\a\""};
     std::filesystem::create_directories("P/X");
-    for (const Row& row : rows)
-    {
-        ResetUninstallLog();
-        ASSERT_TRUE(WriteFile("P\\X\\uninst.bat", std::string(5000, 'o'))); // older, longer
-        for (const char* line : row.extraction)
-            AddUninstallLine(line);
-        AddUninstallLine("");
-        AddUninstallLine("REM This will uninstall Tremlok");
-        SetUninstallMark();
-        for (const char* line : {"", "del \"P\\X\\uninst.bat\"", "", "del \"M\\Tremlok.lnk\"", ""})
-            AddUninstallLine(line);
-        ASSERT_EQ(WriteUninstallScript("P\\X\\uninst.bat"), 0) << row.name;
-        EXPECT_EQ(ReadFile("P\\X\\uninst.bat"), row.script) << row.name;
-    }
+    ASSERT_TRUE(WriteFile("P\\X\\uninst.bat", std::string(5000, 'o'))); // older, longer
+    for (const char* line : extraction)
+        AddUninstallLine(line);
+    AddUninstallLine("");
+    AddUninstallLine("REM This will uninstall Tremlok");
+    SetUninstallMark();
+    for (const char* line : {"", "del \"P\\X\\uninst.bat\"", "", "del \"M\\Tremlok.lnk\"", ""})
+        AddUninstallLine(line);
+    ASSERT_EQ(WriteUninstallScript("P\\X\\uninst.bat"), 0);
+    EXPECT_EQ(ReadFile("P\\X\\uninst.bat"),
+              "REM This will uninstall Tremlok\r\n\r\ndel \"P\\X\\a\"\r\nrmdir \"P\\Xy\"\r\n"
+              "rmdir \"P\\X\\X\"\r\n\r\ndel \"M\\Tremlok.lnk\"\r\n\r\ncd \\ & del "
+              "\"P\\X\\uninst.bat\" & start \"\" /b cmd /c for /l %%i in (1,1,300) do rmdir "
+              "\"P\\X\" 2^>nul ^& rmdir \"P\" 2^>nul\r\n");
 }
 
 // cmd reads "%%" as one '%'.

@@ -1,7 +1,5 @@
-// Limits of the install run's paths, the Notepad command line, the DLL
-// search and the tool modes' error reports: what an install of the sample
-// game under Wine never reaches.
-#include "app/dll_search.h"
+// Limits of the install run's paths, the Notepad command line and the tool
+// modes' error reports: what an install of the sample game never reaches.
 #include "app/install_paths.h"
 #include "app/notepad.h"
 #include "platform/platform.h"
@@ -42,15 +40,6 @@ TEST(NotepadCommandLine, QuotesThePathOrRefusesIt)
         EXPECT_EQ(refused ? -1 : 0, NotepadCommandLine(path.c_str(), out, sizeof out));
         EXPECT_EQ(refused ? "" : "notepad \"" + path + "\"", out);
     }
-}
-
-// GetVersion() keeps the major version in the low byte, the minor in the next.
-TEST(DllSearch, IsRestrictedEverywhereButWindowsVista)
-{
-    for (auto [major, minor, restrict] : std::vector<std::tuple<unsigned, unsigned, bool>>{
-             {4, 0, true}, {5, 1, true}, {6, 0, false}, {6, 1, true}, {6, 2, true}, {10, 0, true}})
-        EXPECT_EQ(restrict, MayRestrictDllDirectories(major | (minor << 8) | (0x1DB1ul << 16)))
-            << major << "." << minor;
 }
 
 typedef ScratchTest ReportErrorTest;
