@@ -1,7 +1,7 @@
 // A console program that works another program's windows the way a user
 // would, for the end-to-end tests under Wine. "e2e_driver serve" reads one
 // chain of subcommands a line, its words split by tabs and its subcommands
-// by "--", until an empty line (see Serve):
+// by a "--" word, until an empty line (see Serve):
 //
 //   click	Install Tremlok 0.63	1036	--	watch	Installing Tremlok	60000
 //
@@ -55,12 +55,6 @@ static int Complain(int status, const char* format, ...)
     fputc('\n', stderr);
     va_end(arguments);
     return status;
-}
-
-static int PrintLine(const char* text)
-{
-    printf("%s\n", text);
-    return kOk;
 }
 
 // The first visible top-level window captioned exactly caption, or null.
@@ -143,16 +137,14 @@ static int CommandText(char** argv)
     HWND control = RequireControl(argv[0], argv[1]);
     if (control == NULL)
         return kMissing;
-    return ReadWindowText(control, text, sizeof text) ? PrintLine(text) : kFalse;
+    return ReadWindowText(control, text, sizeof text) && puts(text) >= 0 ? kOk : kFalse;
 }
 
 // close CAPTION: the caption's close button.
 static int CommandClose(char** argv)
 {
     HWND window = RequireWindow(argv[0]);
-    if (window != NULL)
-        PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    return window != NULL ? kOk : kMissing;
+    return window != NULL && PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? kOk : kMissing;
 }
 
 // try-close CAPTION: Escape, the close button and a bare IDCANCEL, each
@@ -254,7 +246,8 @@ static int CommandReadLink(char** argv)
 static int CommandSpecialFolder(char** argv)
 {
     char path[MAX_PATH];
-    return SHGetSpecialFolderPathA(NULL, path, atoi(argv[0]), FALSE) ? PrintLine(path) : kFalse;
+    return SHGetSpecialFolderPathA(NULL, path, atoi(argv[0]), FALSE) && puts(path) >= 0 ? kOk
+                                                                                        : kFalse;
 }
 
 struct DriverCommand
@@ -279,30 +272,21 @@ static const DriverCommand kCommands[] = {
     {"special-folder", 1, CommandSpecialFolder},
 };
 
-static int RunOne(int argc, char** argv)
+// Runs one subcommand, its words split at tabs in place.
+static int RunOne(char* text)
 {
+    char* argv[8];
+    int argc = 0;
+    for (char* word = text; word != NULL && argc < 8; argc++)
+    {
+        argv[argc] = word;
+        if ((word = strchr(word, '\t')) != NULL)
+            *word++ = 0;
+    }
     for (const DriverCommand& command : kCommands)
         if (strcmp(argv[0], command.name) == 0 && argc - 1 == command.words)
             return command.run(argv + 1);
     return Complain(kMissing, "unknown subcommand or wrong word count: %s", argv[0]);
-}
-
-// Runs the words of one line, subcommands split by "--"; the status of the
-// first that fails.
-static int RunChain(int argc, char** argv)
-{
-    int start = 0;
-    while (start < argc)
-    {
-        int end = start;
-        while (end < argc && strcmp(argv[end], "--") != 0)
-            end++;
-        int status = end > start ? RunOne(end - start, argv + start) : kMissing;
-        if (status != kOk)
-            return status;
-        start = end + 1;
-    }
-    return start > 0 ? kOk : kMissing;
 }
 
 // After each chain its output ends with the byte 0x1E, the status and a line
@@ -322,16 +306,16 @@ static int Serve()
             WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, NULL, NULL) == 0 ||
             line[0] == 0)
             break;
-        char* words[64];
-        int count = 0;
-        for (char* word = line; word != NULL && count < 64; count++)
+        int status = kOk;
+        for (char* part = line; part != NULL && status == kOk;)
         {
-            words[count] = word;
-            word = strchr(word, '\t');
-            if (word != NULL)
-                *word++ = 0;
+            char* next = strstr(part, "\t--\t");
+            if (next != NULL)
+                *next = 0;
+            status = RunOne(part);
+            part = next != NULL ? next + 4 : NULL;
         }
-        printf("\x1e%d\n", RunChain(count, words));
+        printf("\x1e%d\n", status);
     }
     return kOk;
 }

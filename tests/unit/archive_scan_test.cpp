@@ -26,13 +26,8 @@ TEST_F(ArchiveScanTest, ListsOrNamesTheFirstDamagedRecord)
     Bytes cut(whole.begin(), whole.begin() + (long)at[2] - 3); // in l.txt's payload
     Bytes empty = ArchiveBytes({}), tooShort(4, 0), badMethod = whole;
     badMethod[at[2] + 7 + 4] = 'X'; // \d.pcm's method byte
-    struct Row
-    {
-        const char* name;
-        const Bytes* file; // null: no file
-        int result;
-        std::string out, error;
-    } rows[] = {
+    // name, file (null: none), result, output, error
+    const std::tuple<const char*, const Bytes*, int, std::string, std::string> rows[] = {
         {"each method", &whole, 0, lines[0] + lines[1] + lines[2] + lines[3], ""},
         {"empty archive", &empty, 0, "", ""},
         {"payload cut", &cut, 1, lines[0],
@@ -42,13 +37,10 @@ TEST_F(ArchiveScanTest, ListsOrNamesTheFirstDamagedRecord)
         {"too short", &tooShort, 1, "", "setup: x.bin: too short to be a data file (4 bytes)\n"},
         {"missing file", nullptr, 1, "", "setup: x.bin: cannot be opened or read\n"},
     };
-    for (const Row& row : rows)
+    for (const auto& [name, file, status, listing, error] : rows)
     {
         std::filesystem::remove("x.bin");
-        if (row.file)
-        {
-            ASSERT_TRUE(WriteFile("x.bin", *row.file));
-        }
+        ASSERT_TRUE(file == nullptr || WriteFile("x.bin", *file)) << name;
         for (bool list : {true, false})
         {
             testing::internal::CaptureStdout();
@@ -56,9 +48,9 @@ TEST_F(ArchiveScanTest, ListsOrNamesTheFirstDamagedRecord)
             int result = ScanArchive("x.bin", list);
             fflush(stdout);
             std::string out = testing::internal::GetCapturedStdout();
-            EXPECT_EQ(testing::internal::GetCapturedStderr(), row.error) << row.name;
-            EXPECT_EQ(result, row.result) << row.name;
-            EXPECT_EQ(out, list ? row.out : "") << row.name << (list ? " listed" : " tested");
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), error) << name;
+            EXPECT_EQ(result, status) << name;
+            EXPECT_EQ(out, list ? listing : "") << name << (list ? " listed" : " tested");
         }
     }
 }

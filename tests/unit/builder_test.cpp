@@ -153,13 +153,8 @@ TEST_F(BuilderTest, OwnOutputsStayOut)
 // data.bin untouched, no data.cpp, no temporary.
 TEST_F(BuilderTest, FailuresLeaveNoData)
 {
-    struct Case
-    {
-        const char* label;
-        const char* root;
-        bool (*prepare)();
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, bool (*)()> cases[] = {
+        // label, root, prepare
         {"empty argument", "", [] { return true; }},
         {"missing root", "missing", [] { return true; }},
 #ifndef _WIN32
@@ -176,15 +171,15 @@ TEST_F(BuilderTest, FailuresLeaveNoData)
             names.insert(item.path().filename().string());
         return names;
     };
-    for (const Case& c : cases)
+    for (const auto& [label, root, prepare] : cases)
     {
         fs::remove_all("tree");
         File("\\good.txt", "a file the builder can read");
-        ASSERT_TRUE(c.prepare() && WriteFile("data.bin", "OLD")) << c.label;
+        ASSERT_TRUE(prepare() && WriteFile("data.bin", "OLD")) << label;
         const std::set<std::string> before = names();
-        EXPECT_EQ(MakeDataBin(c.root), 1) << c.label;
-        EXPECT_EQ(names(), before) << c.label;
-        EXPECT_EQ(ReadFile("data.bin"), "OLD") << c.label;
+        EXPECT_EQ(MakeDataBin(root), 1) << label;
+        EXPECT_EQ(names(), before) << label;
+        EXPECT_EQ(ReadFile("data.bin"), "OLD") << label;
     }
 }
 

@@ -84,13 +84,7 @@ TEST(CoderTest, KnownStreams)
             Bytes(fifty.begin() + (long)at, fifty.begin() + (long)std::min<size_t>(300, at + 127));
     for (int i = 0, value = 0; i < 20; value += i++ % 2 ? 1 : 100)
         alternating.push_back((unsigned char)value);
-    struct Case
-    {
-        const char* label;
-        const Coder& coder;
-        Bytes input, stream;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const Coder&, Bytes, Bytes> cases[] = {
         {"empty", kLzw, {}, Hex("00 03 FF F0")},
         {"61", kLzw, Hex("61"), Hex("01 87 FF F0")},
         {"61 62", kLzw, Hex("61 62"), Hex("01 84 06 2F FF C0")},
@@ -110,9 +104,8 @@ TEST(CoderTest, KnownStreams)
          Hex("81 00 01 64 81 01 01 C9 81 01 01 2E 81 01 01 93 81 01 01 F8 81 01 01 5D 81 01 01 C2 "
              "81 01 01 27 81 01 01 8C 81 01 01 F1 00")},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ExpectRoundTrip(c.coder, c.input, c.label), c.stream)
-            << c.coder.name << " " << c.label;
+    for (const auto& [label, coder, input, stream] : cases)
+        EXPECT_EQ(ExpectRoundTrip(coder, input, label), stream) << coder.name << " " << label;
 }
 
 TEST(CoderTest, RoundTrips)
@@ -135,46 +128,39 @@ TEST(CoderTest, RoundTrips)
 
 TEST(CoderTest, DamagedStreamsFail)
 {
-    struct Case
-    {
-        const char* label;
-        const Coder& coder;
-        Bytes stream;
-        size_t size; // asked for
-    };
     // The LZW rows are 14-bit codes packed most significant bit first, the end
     // code 16383 last: FF FC is it alone, 04 03 FF F0 is 256 and end, 01 84 10 1F
     // FF C0 is 97, 257 and end, 01 84 06 2F A0 3F FF is 97, 98, 16000 and end.
-    std::vector<Case> cases = {
-        {"no input", kLzw, {}, 1},
-        {"end code alone", kLzw, Hex("FF FC"), 0},
-        {"end code alone, size 1", kLzw, Hex("FF FC"), 1},
-        {"one byte for size 0", kLzw, Hex("01 87 FF F0"), 0},
-        {"dictionary code first", kLzw, Hex("04 03 FF F0"), 2},
-        {"code above next free", kLzw, Hex("01 84 10 1F FF C0"), 3},
-        {"code far above next free", kLzw, Hex("01 84 06 2F A0 3F FF"), 4},
-        {"no end code", kLzw, Hex("01 84 06 20"), 2},
-        {"no input", kDelta, {}, 0},
-        {"no terminator", kDelta, Hex("81 03"), 1},
-        {"delta payload cut", kDelta, Hex("85 11 11"), 5},
-        {"literal payload cut", kDelta, Hex("03 41 42"), 3},
-        {"terminator alone, size 1", kDelta, Hex("00"), 1},
+    std::vector<std::tuple<const char*, const Coder*, Bytes, size_t>> cases = {
+        // size: asked for
+        {"end code alone", &kLzw, Hex("FF FC"), 0},
+        {"end code alone, size 1", &kLzw, Hex("FF FC"), 1},
+        {"one byte for size 0", &kLzw, Hex("01 87 FF F0"), 0},
+        {"dictionary code first", &kLzw, Hex("04 03 FF F0"), 2},
+        {"code above next free", &kLzw, Hex("01 84 10 1F FF C0"), 3},
+        {"code far above next free", &kLzw, Hex("01 84 06 2F A0 3F FF"), 4},
+        {"no end code", &kLzw, Hex("01 84 06 20"), 2},
+        {"no input for size 0", &kDelta, {}, 0},
+        {"no terminator", &kDelta, Hex("81 03"), 1},
+        {"delta payload cut", &kDelta, Hex("85 11 11"), 5},
+        {"literal payload cut", &kDelta, Hex("03 41 42"), 3},
+        {"terminator alone, size 1", &kDelta, Hex("00"), 1},
     };
     for (const Coder* coder : {&kLzw, &kDelta})
         for (const Bytes& input : {EnglishText(2000, 3), Pcm16Audio(300, 4), Bytes(1, 0x61)})
         {
             const Bytes stream = Encode(*coder, input);
-            cases.push_back({"size one short", *coder, stream, input.size() - 1});
-            cases.push_back({"size one over", *coder, stream, input.size() + 1});
-            for (size_t cut = 0; cut < stream.size(); ++cut)
-                cases.push_back({"cut", *coder, Bytes(stream.begin(), stream.begin() + (long)cut),
+            cases.push_back({"size one short", coder, stream, input.size() - 1});
+            cases.push_back({"size one over", coder, stream, input.size() + 1});
+            for (size_t cut = 0; cut < stream.size(); ++cut) // no input at all first
+                cases.push_back({"cut", coder, Bytes(stream.begin(), stream.begin() + (long)cut),
                                  input.size()});
         }
-    for (const Case& c : cases)
+    for (const auto& [label, coder, stream, size] : cases)
     {
         Bytes output;
-        EXPECT_EQ(Decode(c.coder, c.stream, &output, c.size), kCoderFailed)
-            << c.coder.name << " " << c.label << " (" << c.stream.size() << " bytes)";
+        EXPECT_EQ(Decode(*coder, stream, &output, size), kCoderFailed)
+            << coder->name << " " << label << " (" << stream.size() << " bytes)";
     }
 }
 

@@ -23,6 +23,7 @@
 #include <string.h>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 typedef std::vector<unsigned char> Bytes;
@@ -68,11 +69,6 @@ inline std::map<std::string, std::string> TreeOf(const std::string& root)
         tree[std::filesystem::relative(it->path(), root).generic_string()] =
             it->is_directory() ? "/" : ReadFile(it->path().string());
     return tree;
-}
-
-inline std::vector<std::string> LoggedLines()
-{
-    return std::vector<std::string>(gUninstallLines, gUninstallLines + gUninstallCount);
 }
 
 // Every test runs in its own empty folder, with an empty uninstall log. The

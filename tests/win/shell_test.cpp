@@ -13,20 +13,13 @@ namespace
 // refuses.
 std::string PathOf(const char* folder, size_t size)
 {
-    IShellFolder* desktop = NULL;
-    LPITEMIDLIST idList = NULL;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, folder, -1, wide, MAX_PATH);
-    if (FAILED(SHGetDesktopFolder(&desktop)))
-        return "<no desktop>";
-    HRESULT parsed = desktop->ParseDisplayName(NULL, NULL, wide, NULL, &idList, NULL);
-    desktop->Release();
-    if (FAILED(parsed))
+    LPITEMIDLIST idList = ILCreateFromPathA(folder);
+    if (idList == NULL)
         return "<no id list>";
     char path[kShellPathSize];
     memset(path, 'x', sizeof path);
     HRESULT result = PathFromIdList(idList, path, size);
-    CoTaskMemFree(idList);
+    ILFree(idList);
     EXPECT_EQ(SUCCEEDED(result), path[0] != 0) << folder;
     EXPECT_EQ('x', path[size]) << "written past " << size << " bytes";
     return path;
@@ -42,6 +35,8 @@ TEST(ShellPath, RefusesAShortBufferAndLeavesAnUnknownFolderUntouched)
     EXPECT_STREQ("unchanged", untouched);
 }
 
+typedef ScratchTest ShortcutTest;
+
 // Fields whose mask bit is clear carry values that must not be applied; a
 // path one past the limit, or in a missing folder, writes nothing (no cut
 // name, no ".pif.lnk", no folder).
@@ -51,33 +46,29 @@ TEST_F(ShortcutTest, HoldsWhatItsMaskSelectsUnderTheNameGiven)
     ASSERT_TRUE(WriteFile(game, std::string("MZ")));
     // A link path of exactly n characters in the scratch folder.
     auto ofLength = [&](size_t n) { return std::string(n - scratch.size() - 5, 'a') + ".lnk"; };
-    const struct
-    {
-        std::string name;
-        unsigned mask;
-        std::string icon; // "-" when refused
-    } cases[] = {
+    // name, mask, the icon read back or "-" when refused
+    const std::tuple<std::string, unsigned, std::string> cases[] = {
         {"Tremlok Uninstall.pif", SHORTCUT_WORKDIR, ",0"},
         {ofLength(kMaxLinkPathLength), SHORTCUT_ICON | SHORTCUT_WORKDIR, game + ",0"},
         {ofLength(kMaxLinkPathLength + 1), SHORTCUT_WORKDIR, "-"},
         {"missing\\game.lnk", SHORTCUT_WORKDIR, "-"},
     };
-    for (const auto& c : cases)
+    for (const auto& [name, mask, icon] : cases)
     {
-        const std::string linkPath = Path(c.name);
+        const std::string linkPath = Path(name);
         ShortcutInfo info = {};
         info.target = info.iconPath = game.c_str();
-        info.mask = c.mask;
+        info.mask = mask;
         info.description = "not applied";
         info.arguments = "/not-applied";
         info.workingDirectory = "C:\\windows";
-        EXPECT_EQ(c.icon != "-", SUCCEEDED(CreateShortcut(linkPath.c_str(), &info)))
+        EXPECT_EQ(icon != "-", SUCCEEDED(CreateShortcut(linkPath.c_str(), &info)))
             << linkPath.size();
         char text[6 * MAX_PATH + 64] = "";
         ReadLinkText(linkPath.c_str(), text, sizeof text);
-        const std::string read = "target=" + game + "\nworkdir=C:\\windows\nicon=" + c.icon +
+        const std::string read = "target=" + game + "\nworkdir=C:\\windows\nicon=" + icon +
                                  "\narguments=\ndescription=\n";
-        EXPECT_STRCASEEQ(c.icon == "-" ? "" : read.c_str(), text) << linkPath.size();
+        EXPECT_STRCASEEQ(icon == "-" ? "" : read.c_str(), text) << linkPath.size();
     }
     size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(scratch))
