@@ -236,10 +236,9 @@ static int CommandBrowse(char** argv)
 static int CommandReadLink(char** argv)
 {
     char text[6 * MAX_PATH + 64];
-    if (!ReadLinkText(argv[0], text, sizeof text))
-        return Complain(kFalse, "cannot load %s as a shortcut", argv[0]);
-    fputs(text, stdout);
-    return kOk;
+    return ReadLinkText(argv[0], text, sizeof text) && fputs(text, stdout) >= 0
+               ? kOk
+               : Complain(kFalse, "cannot load %s as a shortcut", argv[0]);
 }
 
 // special-folder CSIDL

@@ -162,6 +162,7 @@ TEST_F(BuilderTest, FailuresLeaveNoData)
         {"link loop", "tree", [] { return symlink("loop", "tree/loop") == 0; }},
         {"backslash in a name", "tree", [] { return WriteFile("tree/a\\b.txt", "x"); }},
         {"non-ASCII name", "tree", [] { return WriteFile("tree/caf\xc3\xa9.txt", "x"); }},
+        {"data.cpp cut short by a full disk", "tree", [] { return LimitFileSize(100); }},
 #endif
     };
     auto names = []
@@ -178,6 +179,9 @@ TEST_F(BuilderTest, FailuresLeaveNoData)
         ASSERT_TRUE(prepare() && WriteFile("data.bin", "OLD")) << label;
         const std::set<std::string> before = names();
         EXPECT_EQ(MakeDataBin(root), 1) << label;
+#ifndef _WIN32
+        LimitFileSize(RLIM_INFINITY);
+#endif
         EXPECT_EQ(names(), before) << label;
         EXPECT_EQ(ReadFile("data.bin"), "OLD") << label;
     }

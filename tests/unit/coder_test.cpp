@@ -75,13 +75,10 @@ Bytes ExpectRoundTrip(const Coder& coder, const Bytes& input, const std::string&
 
 TEST(CoderTest, KnownStreams)
 {
-    Bytes fifty, fiftyStream, alternating;
+    Bytes fifty, alternating;
     for (int i = 1; i <= 300; ++i)
         fifty.push_back((unsigned char)(50 * i));
-    for (size_t at = 0; at < 300; at += 127)
-        fiftyStream =
-            fiftyStream + Bytes(1, (unsigned char)std::min<size_t>(127, 300 - at)) +
-            Bytes(fifty.begin() + (long)at, fifty.begin() + (long)std::min<size_t>(300, at + 127));
+    auto part = [&](long from, long to) { return Bytes(fifty.begin() + from, fifty.begin() + to); };
     for (int i = 0, value = 0; i < 20; value += i++ % 2 ? 1 : 100)
         alternating.push_back((unsigned char)value);
     const std::tuple<const char*, const Coder&, Bytes, Bytes> cases[] = {
@@ -99,7 +96,9 @@ TEST(CoderTest, KnownStreams)
         {"07 0F: +8 does not", kDelta, Hex("07 0F"), Hex("81 07 01 0F 00")},
         {"FE 03: across the wrap", kDelta, Hex("FE 03"), Hex("82 5E 00")},
         {"130 zeros", kDelta, Bytes(130, 0), Hex("FF") + Bytes(64, 0) + Hex("83 00 00 00")},
-        {"300 bytes 50 apart", kDelta, fifty, fiftyStream + Hex("00")},
+        {"300 bytes 50 apart: literals of at most 127", kDelta, fifty,
+         Hex("7F") + part(0, 127) + Hex("7F") + part(127, 254) + Hex("2E") + part(254, 300) +
+             Hex("00")},
         {"20 bytes, one-byte runs", kDelta, alternating,
          Hex("81 00 01 64 81 01 01 C9 81 01 01 2E 81 01 01 93 81 01 01 F8 81 01 01 5D 81 01 01 C2 "
              "81 01 01 27 81 01 01 8C 81 01 01 F1 00")},

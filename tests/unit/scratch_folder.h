@@ -164,4 +164,18 @@ inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes
     return results;
 }
 
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+
+// Caps every file this process writes at bytes (RLIM_INFINITY lifts it): a
+// write past it fails as on a full disk, instead of raising SIGXFSZ.
+inline bool LimitFileSize(rlim_t bytes)
+{
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit = {bytes, RLIM_INFINITY};
+    return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+#endif
+
 #endif

@@ -64,14 +64,23 @@ TEST_F(UninstallTest, LongLogsAndLongLinesAreKeptWhole)
 }
 
 // A lost line would leave its file behind and could move the mark off its
-// separator: no script then, and an earlier one stays.
-TEST_F(UninstallTest, LostLineWritesNoScript)
+// separator: no script then, and an earlier one stays. A script that a full
+// disk cuts short is removed, not left to delete half the files.
+TEST_F(UninstallTest, LostLineOrFullDiskLeavesNoHalfScript)
 {
     ASSERT_TRUE(WriteFile("uninst.bat", "earlier\r\n"));
+    AddUninstallLine("");
     AddUninstallLine("del \"a\"");
     gUninstallLineLost = 1; // as a failed allocation leaves it
     EXPECT_EQ(WriteUninstallScript("uninst.bat"), -1);
     EXPECT_EQ(ReadFile("uninst.bat"), "earlier\r\n");
+#ifndef _WIN32
+    gUninstallLineLost = 0;
+    ASSERT_TRUE(LimitFileSize(4));
+    EXPECT_EQ(WriteUninstallScript("uninst.bat"), -1);
+    LimitFileSize(RLIM_INFINITY);
+    EXPECT_FALSE(std::filesystem::exists("uninst.bat"));
+#endif
 }
 
 } // namespace
