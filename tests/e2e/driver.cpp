@@ -104,11 +104,8 @@ static int WaitFor(char** argv, bool open)
 
 // click CAPTION ID. A user can press neither a disabled button nor one on a
 // page that a modal window has disabled.
-static int CommandClick(char** argv)
+static int CommandClick(HWND button, char** argv)
 {
-    HWND button = RequireControl(argv[0], argv[1]);
-    if (button == NULL)
-        return kMissing;
     HWND page = GetParent(button);
     if (!IsWindowVisible(button) || !IsWindowEnabled(button) || !IsWindowEnabled(page))
         return Complain(kRefused, "%s of \"%s\" cannot be pressed now", argv[1], argv[0]);
@@ -118,11 +115,8 @@ static int CommandClick(char** argv)
 
 // check CAPTION ID 0|1 sets a box and reads it back; checked CAPTION ID is 0
 // when the box is checked, 1 when it is clear.
-static int CheckBox(char** argv, int set)
+static int CheckBox(HWND box, int set)
 {
-    HWND box = RequireControl(argv[0], argv[1]);
-    if (box == NULL)
-        return kMissing;
     if (set >= 0)
         SendAndWait(box, BM_SETCHECK, set ? BST_CHECKED : BST_UNCHECKED, 0);
     DWORD_PTR state = 0;
@@ -131,29 +125,16 @@ static int CheckBox(char** argv, int set)
 }
 
 // text CAPTION CONTROL
-static int CommandText(char** argv)
+static int CommandText(HWND control, char**)
 {
     static char text[65536];
-    HWND control = RequireControl(argv[0], argv[1]);
-    if (control == NULL)
-        return kMissing;
     return ReadWindowText(control, text, sizeof text) && puts(text) >= 0 ? kOk : kFalse;
-}
-
-// close CAPTION: the caption's close button.
-static int CommandClose(char** argv)
-{
-    HWND window = RequireWindow(argv[0]);
-    return window != NULL && PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? kOk : kMissing;
 }
 
 // try-close CAPTION: Escape, the close button and a bare IDCANCEL, each
 // followed by a look at whether the same window is still open.
-static int CommandTryClose(char** argv)
+static int CommandTryClose(HWND page, char** argv)
 {
-    HWND page = RequireWindow(argv[0]);
-    if (page == NULL)
-        return kMissing;
     const LPARAM key = 1 | (LPARAM)MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC) << 16;
     const struct
     {
@@ -181,7 +162,7 @@ static int CommandTryClose(char** argv)
 // as it opens and at each change, until Next is enabled (0) or the page
 // closes or the time runs out (1). Next is read first: the bar answers only
 // between the page's handlers, so the reverse could catch one half way.
-static int CommandWatch(char** argv)
+static int CommandWatch(HWND, char** argv)
 {
     DWORD start = GetTickCount(), ms = (DWORD)atol(argv[1]);
     if (WaitFor(argv, true) != kOk)
@@ -207,11 +188,8 @@ static int CommandWatch(char** argv)
 // browse CAPTION PATH: BFFM_SETSELECTIONA takes a path in the browser's own
 // address space, so it is copied there first. The selection notifies the
 // owner's status callback as a click would.
-static int CommandBrowse(char** argv)
+static int CommandBrowse(HWND browser, char** argv)
 {
-    HWND browser = RequireWindow(argv[0]);
-    if (browser == NULL)
-        return kMissing;
     SIZE_T size = strlen(argv[1]) + 1, written = 0;
     DWORD processId = 0;
     GetWindowThreadProcessId(browser, &processId);
@@ -233,7 +211,7 @@ static int CommandBrowse(char** argv)
 }
 
 // read-link FILE
-static int CommandReadLink(char** argv)
+static int CommandReadLink(HWND, char** argv)
 {
     char text[6 * MAX_PATH + 64];
     return ReadLinkText(argv[0], text, sizeof text) && fputs(text, stdout) >= 0
@@ -242,33 +220,42 @@ static int CommandReadLink(char** argv)
 }
 
 // special-folder CSIDL
-static int CommandSpecialFolder(char** argv)
+static int CommandSpecialFolder(HWND, char** argv)
 {
     char path[MAX_PATH];
     return SHGetSpecialFolderPathA(NULL, path, atoi(argv[0]), FALSE) && puts(path) >= 0 ? kOk
                                                                                         : kFalse;
 }
 
+// What a subcommand's first words name, found before it runs: a window
+// (CAPTION) or a control (CAPTION CONTROL).
+const int kNothing = 0, kWindow = 1, kControl = 2;
+
 struct DriverCommand
 {
     const char* name;
     int words;
-    int (*run)(char** argv);
+    int target;
+    int (*run)(HWND target, char** argv);
 };
 
 static const DriverCommand kCommands[] = {
-    {"wait", 2, [](char** argv) { return WaitFor(argv, true); }},
-    {"gone", 2, [](char** argv) { return WaitFor(argv, false); }},
-    {"check", 3, [](char** argv) { return CheckBox(argv, atoi(argv[2]) ? 1 : 0); }},
-    {"checked", 2, [](char** argv) { return CheckBox(argv, -1); }},
-    {"click", 2, CommandClick},
-    {"text", 2, CommandText},
-    {"close", 1, CommandClose},
-    {"try-close", 1, CommandTryClose},
-    {"watch", 2, CommandWatch},
-    {"browse", 2, CommandBrowse},
-    {"read-link", 1, CommandReadLink},
-    {"special-folder", 1, CommandSpecialFolder},
+    {"wait", 2, kNothing, [](HWND, char** argv) { return WaitFor(argv, true); }},
+    {"gone", 2, kNothing, [](HWND, char** argv) { return WaitFor(argv, false); }},
+    {"check", 3, kControl,
+     [](HWND box, char** argv) { return CheckBox(box, atoi(argv[2]) ? 1 : 0); }},
+    {"checked", 2, kControl, [](HWND box, char**) { return CheckBox(box, -1); }},
+    {"click", 2, kControl, CommandClick},
+    {"text", 2, kControl, CommandText},
+    // close CAPTION: the caption's close button.
+    {"close", 1, kWindow,
+     [](HWND window, char**)
+     { return PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? kOk : kFalse; }},
+    {"try-close", 1, kWindow, CommandTryClose},
+    {"watch", 2, kNothing, CommandWatch},
+    {"browse", 2, kWindow, CommandBrowse},
+    {"read-link", 1, kNothing, CommandReadLink},
+    {"special-folder", 1, kNothing, CommandSpecialFolder},
 };
 
 // Runs one subcommand, its words split at tabs in place.
@@ -284,7 +271,13 @@ static int RunOne(char* text)
     }
     for (const DriverCommand& command : kCommands)
         if (strcmp(argv[0], command.name) == 0 && argc - 1 == command.words)
-            return command.run(argv + 1);
+        {
+            HWND target = command.target == kWindow    ? RequireWindow(argv[1])
+                          : command.target == kControl ? RequireControl(argv[1], argv[2])
+                                                       : NULL;
+            return command.target != kNothing && target == NULL ? kMissing
+                                                                : command.run(target, argv + 1);
+        }
     return Complain(kMissing, "unknown subcommand or wrong word count: %s", argv[0]);
 }
 

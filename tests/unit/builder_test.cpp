@@ -75,12 +75,11 @@ TEST_F(BuilderTest, DataCppText)
     }
 }
 
-// An empty root gives the 5-byte data file. Then: records in listing order,
-// a sub-folder's where it is listed, whether coded one at a time or side by
-// side; folders named with a dot skipped, files so named kept; each file
-// coded the shortest way, an empty one stored; the same data file for the
-// root with a trailing separator. (A data.cpp of many slices: the package
-// test compiles one and finds data.bin's bytes in the program.)
+// An empty root gives the 5-byte data file. Then: records in listing order
+// (a sub-folder's where it is listed), coded one at a time or side by side;
+// dot-folders skipped, dot-files kept; each file coded the shortest way, an
+// empty one stored; the same for the root with a trailing separator. (A
+// data.cpp of many slices: the package test finds its bytes in the program.)
 TEST_F(BuilderTest, RecordsNamesAndCodings)
 {
     fs::create_directories("tree");

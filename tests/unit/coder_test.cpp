@@ -1,7 +1,6 @@
 // Both coders: the streams the format fixes, round trips, streams that end
-// themselves, and damaged streams refused (the sanitizer build checks that
-// neither decoder steps outside its buffers on the way; the damaged-archive
-// suite and the fuzz targets change coded payloads at random).
+// themselves, damaged streams refused (the sanitizer build watches both
+// decoders' buffers; the fuzz targets change coded payloads at random).
 #include "bench/bench_inputs.h"
 #include "coders/lzw_defined.h"
 #include "tests/unit/scratch_folder.h"

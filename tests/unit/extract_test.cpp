@@ -1,8 +1,6 @@
 // The extraction engine on sound data files: one entry per call with the
-// progress page's percentages (29 of 100 bytes is 28%: truncated in double
-// precision, which the x87 unit once got wrong), and files replaced whole.
-// The uninstall log's order: the end-to-end install's scripts. Damaged
-// files: damaged_archive_test.
+// progress page's percentages, and files replaced whole. (The uninstall
+// log's order: the end-to-end install; damaged files: damaged_archive_test.)
 #include "app/command_line.h"
 #include "app/tool_summary.h"
 #include "tests/unit/scratch_folder.h"
@@ -10,12 +8,10 @@
 namespace
 {
 
-struct ExtractTest : ScratchTest
-{
-    char currentFile[kCurrentFileSize] = "";
-};
+typedef ScratchTest ExtractTest;
 
-// 29 + 0 + 71 bytes: k entries take k + 1 calls.
+// 29 + 0 + 71 bytes: k entries take k + 1 calls. 29 of 100 is 28%, truncated
+// in double precision, which the x87 unit once got wrong.
 const std::vector<RecordLayout> kThree = {
     {"\\a.exe", "abcabcabcabcabcabcabcabcabcab", kMethodLzw},
     {"\\Data\\b.dat", "", kMethodStored},
@@ -24,6 +20,7 @@ const std::vector<RecordLayout> kThree = {
 
 TEST_F(ExtractTest, OneEntryPerCallThenCompleteForever)
 {
+    char currentFile[kCurrentFileSize] = "";
     const std::string x = Path("X");
     const Bytes bytes = ArchiveBytes(kThree);
     EXPECT_EQ(BeginExtract(x.c_str(), (const unsigned int*)bytes.data(), (uint32_t)bytes.size()),
@@ -60,9 +57,8 @@ TEST_F(ExtractTest, ThingsInTheWay)
         ASSERT_TRUE(WriteFile(Under(root, "\\Data\\c.bin"), std::string(500, 'o')));
     }
     ResetUninstallLog();
-    EXPECT_EQ(
-        ExtractImage(std::string("image") + kPathSeparator, ArchiveBytes(kThree), currentFile),
-        std::vector<int>({1, 28, 28, 99, 100}));
+    EXPECT_EQ(ExtractImage(std::string("image") + kPathSeparator, ArchiveBytes(kThree)),
+              std::vector<int>({1, 28, 28, 99, 100}));
     EXPECT_EQ(gExtractSkipped, 1);
     EXPECT_EQ(gUninstallCount, 2); // b.dat and c.bin
     EXPECT_EQ(ExtractDataBin((std::string("bin") + kPathSeparator).c_str()), 1);
@@ -112,8 +108,7 @@ TEST_F(ExtractTest, NoFolderNoFiles)
     const std::vector<RecordLayout> records = {{"\\tremlok-no-root.txt", "x", kMethodStored}};
     ASSERT_TRUE(WriteFile("data.bin", ArchiveBytes(records)));
     EXPECT_EQ(ExtractDataBin(""), 1);
-    EXPECT_EQ(ExtractImage("", ArchiveBytes(records), currentFile),
-              std::vector<int>({1, kExtractDamaged}));
+    EXPECT_EQ(ExtractImage("", ArchiveBytes(records)), std::vector<int>({1, kExtractDamaged}));
     EXPECT_FALSE(std::filesystem::exists(Under("", records[0].name)));
 }
 

@@ -103,10 +103,7 @@ struct ScratchTest : ::testing::Test
         std::filesystem::remove_all(scratch, error);
     }
 
-    std::string Path(const std::string& relative) const
-    {
-        return scratch + kPathSeparator + relative;
-    }
+    std::string Path(const std::string& name) const { return scratch + kPathSeparator + name; }
 };
 
 // One record of a data file: its name, its content and how it is coded.
@@ -151,10 +148,11 @@ inline Bytes ArchiveBytes(const std::vector<RecordLayout>& records,
 
 // BeginExtract on an image of exactly bytes' length (the sanitizer build
 // catches a read past it), then ExtractNext until it returns 100 or fails:
-// every result in turn. currentFile gets the last label.
-inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes, char* currentFile)
+// every result in turn.
+inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes)
 {
     static Bytes image; // the engine reads it until the next BeginExtract
+    static char currentFile[kCurrentFileSize];
     image = bytes;
     std::vector<int> results = {
         BeginExtract(root.c_str(), (const unsigned int*)image.data(), (uint32_t)image.size())};

@@ -77,15 +77,14 @@ TEST_F(InstallRunTest, ADamagedImageEndsTheRunAfterTheProgressPage)
     EXPECT_EQ("REM This will uninstall Tremlok\r\n\r\ndel \"" + Path("good.txt") +
                   "\"\r\n\r\n\r\ndel \"" + Path("uninst.bat") + "\"\r\n",
               ReadFile(Path("uninst.bat")));
-    // Removed when found, so that one faulty run does not fail the next.
+    // None made; one found is removed, so that a faulty run does not fail the next.
     for (auto [csidl, name] :
          {std::pair{CSIDL_PROGRAMS, "Tremlok"}, std::pair{CSIDL_DESKTOPDIRECTORY, "Tremlok.lnk"}})
     {
         char folder[kShellPathSize] = "";
         GetSpecialFolderPath(csidl, folder, sizeof folder);
-        EXPECT_FALSE(std::filesystem::exists(folder + std::string(name))) << name;
         std::error_code error;
-        std::filesystem::remove_all(folder + std::string(name), error);
+        EXPECT_EQ(0u, std::filesystem::remove_all(folder + std::string(name), error)) << name;
     }
 }
 
