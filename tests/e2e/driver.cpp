@@ -19,6 +19,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <tuple>
 
 #include "res/resource_ids.h"
 #include "tests/win/read_link.h"
@@ -136,24 +137,19 @@ static int CommandText(HWND control, char**)
 static int CommandTryClose(HWND page, char** argv)
 {
     const LPARAM key = 1 | (LPARAM)MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC) << 16;
-    const struct
+    const std::tuple<const char*, UINT, WPARAM, LPARAM> posts[] = {
+        {NULL, WM_KEYDOWN, VK_ESCAPE, key},
+        {"Escape", WM_KEYUP, VK_ESCAPE, key | (LPARAM)0xC0000000},
+        {"the close button", WM_SYSCOMMAND, SC_CLOSE, 0},
+        {"IDCANCEL", WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0}};
+    for (const auto& [way, message, wParam, lParam] : posts)
     {
-        const char* way;
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    } posts[] = {{NULL, WM_KEYDOWN, VK_ESCAPE, key},
-                 {"Escape", WM_KEYUP, VK_ESCAPE, key | (LPARAM)0xC0000000},
-                 {"the close button", WM_SYSCOMMAND, SC_CLOSE, 0},
-                 {"IDCANCEL", WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0}};
-    for (const auto& post : posts)
-    {
-        PostMessageA(page, post.message, post.wParam, post.lParam);
-        if (post.way == NULL)
+        PostMessageA(page, message, wParam, lParam);
+        if (way == NULL)
             continue;
         Sleep(300);
         if (!IsWindow(page) || !IsWindowVisible(page))
-            return Complain(kFalse, "%s closed \"%s\"", post.way, argv[0]);
+            return Complain(kFalse, "%s closed \"%s\"", way, argv[0]);
     }
     return kOk;
 }

@@ -60,7 +60,7 @@ for route in "" --incbin; do
     fi
     check "$label: repository untouched" test "$(git status --porcelain)" = "$before"
     for arch in i686 x64; do
-        check "$label: $arch Setup.exe carries the game's data.bin" python3 tests/package/embedded_bytes.py \
+        check "$label: $arch Setup.exe carries the game's data.bin" tests/package/embedded_bytes.sh \
             "build/mingw-$arch/Setup.exe" "build/mingw-$arch/Setup.map" build/pack/data.bin
     done
 done

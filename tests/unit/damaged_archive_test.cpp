@@ -8,8 +8,6 @@
 namespace
 {
 
-namespace fs = std::filesystem;
-
 enum Outcome
 {
     kWhole,   // both drivers write every record
@@ -162,7 +160,7 @@ void Check(const Case& c)
     EXPECT_TRUE(TreeOf(kMem) == expected) << c.label << ": in " << kMem;
     ResetUninstallLog();
     std::error_code error;
-    fs::remove_all("w", error);
+    std::filesystem::remove_all("w", error);
 }
 
 typedef ScratchTest DamagedArchiveTest;
