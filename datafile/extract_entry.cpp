@@ -28,12 +28,11 @@ static bool EntryPath(char* out, size_t size, const char* root, const char* name
     return strlen(root) + strlen(name) == used;
 }
 
-// Appended to an entry path while its file is being written by the tool.
-static const char kPartSuffix[] = ".tremlok~";
-
-static bool WriteWhole(const char* path, const unsigned char* data, uint32_t size, bool commit)
+// Writes data to fd, opened on path, and closes it. A file that did not go
+// in whole is removed rather than left short.
+static bool WriteAndClose(int fd, const char* path, const unsigned char* data, uint32_t size,
+                          bool commit)
 {
-    int fd = FileCreate(path);
     if (fd < 0)
         return false;
     bool written = FileWriteAll(fd, data, size) == 0;
@@ -47,20 +46,49 @@ static bool WriteWhole(const char* path, const unsigned char* data, uint32_t siz
     return written;
 }
 
+// The tool's temporaries: "tremlok~0", "tremlok~1", ... in the entry's folder.
+static const char kPartName[] = "tremlok~";
+static const uint32_t kPartTries = 100;
+const size_t kPartPathSize = kEntryPathSize + sizeof kPartName + kNumberTextSize;
+
+// Creates the tool's temporary for path and writes its path into part: a new
+// file beside it under a short name of its own, so that it fits wherever the
+// entry's name fits (an entry name may fill the file system's limit), and
+// never takes the place of a file already there (an entry may be named like
+// a temporary). Returns its descriptor, or -1.
+static int CreatePart(const char* path, char* part)
+{
+    const char* last = strrchr(path, kPathSeparator);
+    const size_t folderLength = last ? (size_t)(last - path) + 1 : 0;
+    char folder[kEntryPathSize], number[kNumberTextSize];
+    if (folderLength >= sizeof folder)
+        return -1;
+    memcpy(folder, path, folderLength);
+    folder[folderLength] = 0;
+    for (uint32_t n = 0; n < kPartTries; ++n)
+    {
+        UnsignedText(number, n, 10);
+        int fd = JoinText(part, kPartPathSize, folder, kPartName, number, nullptr)
+                     ? FileCreateNew(part)
+                     : -1;
+        if (fd >= 0)
+            return fd;
+    }
+    return -1;
+}
+
 // The install run writes the file in place, created or truncated, in one
 // write flushed to disk: the log names only final paths. The tool writes a
 // temporary beside it and renames it into place once whole, so a run killed
 // part-way never leaves a short file under an entry's name; the flush may
-// wait for the end of the run (kSyncAtEnd). A file that could not be
-// written whole is removed rather than left short.
+// wait for the end of the run (kSyncAtEnd).
 static bool WriteEntryFile(const char* path, const unsigned char* data, uint32_t size,
                            bool installRun)
 {
     if (installRun)
-        return WriteWhole(path, data, size, true);
-    char part[kEntryPathSize + sizeof kPartSuffix];
-    if (!JoinText(part, sizeof part, path, kPartSuffix, nullptr) ||
-        !WriteWhole(part, data, size, !kSyncAtEnd))
+        return WriteAndClose(FileCreate(path), path, data, size, true);
+    char part[kPartPathSize];
+    if (!WriteAndClose(CreatePart(path, part), part, data, size, !kSyncAtEnd))
         return false;
     if (FileReplace(part, path) == 0)
         return true;

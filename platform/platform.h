@@ -43,7 +43,8 @@ void ListingClose(Listing* listing);
 
 // Binary file descriptors. Each returns -1 on failure.
 int FileOpenRead(const char* path);
-int FileCreate(const char* path); // create or truncate, read and write permission
+int FileCreate(const char* path);    // create or truncate, read and write permission
+int FileCreateNew(const char* path); // as FileCreate, but fails where path exists
 int FileClose(int fd);
 
 // Reads up to count bytes; returns the count read, 0 at end of file, -1 on error.

@@ -121,6 +121,11 @@ int FileCreate(const char* path)
     return open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
 
+int FileCreateNew(const char* path)
+{
+    return open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
 int FileClose(int fd)
 {
     return close(fd) == 0 ? 0 : -1;

@@ -72,6 +72,12 @@ int FileCreate(const char* path)
                  _S_IREAD | _S_IWRITE);
 }
 
+int FileCreateNew(const char* path)
+{
+    return _open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                 _S_IREAD | _S_IWRITE);
+}
+
 int FileClose(int fd)
 {
     return _close(fd) == 0 ? 0 : -1;

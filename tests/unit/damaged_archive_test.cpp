@@ -110,7 +110,7 @@ std::vector<Case> Cases()
           "\\a\tb", "\\a<b", "\\a|b", "\\a?b", "\\*.txt", "\\a\"b"})
         names.push_back({name, kDamaged});
     for (const char* name :
-         {"\\.config", "\\a..b", "\\COM0", "\\CONFIG.SYS", "\\Program Files\\a b"})
+         {"\\.config", "\\a..b", "\\COM0", "\\CONFIG.SYS", "\\Program Files\\a b", "\\tremlok~0"})
         names.push_back({name, kWhole});
     // Names too long for the 512-byte buffers, in levels any file system
     // takes: skipped, never cut into another path.
@@ -120,6 +120,9 @@ std::vector<Case> Cases()
     // Windows paths of this length need the \\?\ form, which setup never uses.
     for (size_t length : {511u, 512u})
         names.push_back({LongName(length - strlen(kOut), 'p'), length == 511 ? kWhole : kSkipped});
+    // A level of 250 bytes fits the file system's 255, and so must the
+    // tool's temporary beside it.
+    names.push_back({"\\" + std::string(250, 'l'), kWhole});
 #endif
     for (const auto& [name, outcome] : names)
     {
