@@ -86,7 +86,8 @@ expected_script()
     local install=$1 root="$work/order/Tremlok" verb path link holders=""
     mkdir -p "$root"
     [ "$2" == 1 ] && rm -rf "$root"
-    strace -qq -o "$work/trace" -e trace=mkdir,openat -e status=successful "$E2E_NATIVE" -q -e "$root"
+    strace -qq -o "$work/trace" -e trace=mkdir,rename,renameat,renameat2 -e status=successful \
+        "$E2E_NATIVE" -q -e "$root"
     printf 'REM This will uninstall Tremlok\r\n\r\n'
     while read -r verb path; do
         path=${path#"$root"}
@@ -95,9 +96,11 @@ expected_script()
         else
             script_line "$verb" "$install${path//\//\\}"
         fi
-    # The tool writes each file under a temporary name beside it first.
-    done < <(sed -nE 's/^mkdir\("([^"]*)".*/rmdir \1/p; s/^openat\(AT_FDCWD, "([^"]*)", O_WRONLY.*/del \1/; T; s/\.tremlok~$//p' \
-        "$work/trace" | tac)
+    # The tool writes each file as a temporary first and then renames it
+    # to its name: that rename is where the install run would log it.
+    done < <(sed -nE 's/^mkdir\("([^"]*)".*/rmdir \1/p
+        s/^rename\("[^"]*", "([^"]*)"\).*/del \1/p
+        s/^renameat2?\(AT_FDCWD, "[^"]*", AT_FDCWD, "([^"]*)".*/del \1/p' "$work/trace" | tac)
     printf '\r\n'
     for link in Tremlok.lnk "Tremlok Help.lnk" "Tremlok Uninstall.pif"; do
         script_line del "$menu\\$link"
