@@ -51,26 +51,23 @@ static const char kPartName[] = "tremlok~";
 static const uint32_t kPartTries = 100;
 const size_t kPartPathSize = kEntryPathSize + sizeof kPartName + kNumberTextSize;
 
-// Creates the tool's temporary for path and writes its path into part: a new
-// file beside it under a short name of its own, so that it fits wherever the
-// entry's name fits (an entry name may fill the file system's limit), and
-// never takes the place of a file already there (an entry may be named like
-// a temporary). Returns its descriptor, or -1.
+// Creates the tool's temporary for path (shorter than kEntryPathSize) and
+// writes its path into part: a new file beside it under a short name of its
+// own, so that it fits wherever the entry's name fits (an entry name may
+// fill the file system's limit), and never takes the place of a file already
+// there (an entry may be named like a temporary). Returns its descriptor, or
+// -1.
 static int CreatePart(const char* path, char* part)
 {
     const char* last = strrchr(path, kPathSeparator);
     const size_t folderLength = last ? (size_t)(last - path) + 1 : 0;
-    char folder[kEntryPathSize], number[kNumberTextSize];
-    if (folderLength >= sizeof folder)
-        return -1;
-    memcpy(folder, path, folderLength);
-    folder[folderLength] = 0;
+    memcpy(part, path, folderLength);
+    memcpy(part + folderLength, kPartName, sizeof kPartName - 1);
+    char* number = part + folderLength + sizeof kPartName - 1;
     for (uint32_t n = 0; n < kPartTries; ++n)
     {
         UnsignedText(number, n, 10);
-        int fd = JoinText(part, kPartPathSize, folder, kPartName, number, nullptr)
-                     ? FileCreateNew(part)
-                     : -1;
+        int fd = FileCreateNew(part);
         if (fd >= 0)
             return fd;
     }
