@@ -97,10 +97,14 @@ int FileClose(int fd)
     return CloseHandle(Handle(fd)) ? 0 : -1;
 }
 
+// A read or write of more than some tens of MB at once can fail on a network
+// drive (ERROR_NO_SYSTEM_RESOURCES); callers loop over what is done.
+const uint32_t kMostPerCall = 1u << 24;
+
 int64_t FileRead(int fd, void* buffer, uint32_t count)
 {
     DWORD got = 0;
-    if (!ReadFile(Handle(fd), buffer, count, &got, NULL))
+    if (!ReadFile(Handle(fd), buffer, count < kMostPerCall ? count : kMostPerCall, &got, NULL))
         return -1;
     return got;
 }
@@ -111,7 +115,8 @@ int FileWriteAll(int fd, const void* buffer, uint32_t count)
     while (count > 0)
     {
         DWORD put = 0;
-        if (!WriteFile(Handle(fd), p, count, &put, NULL) || put == 0)
+        if (!WriteFile(Handle(fd), p, count < kMostPerCall ? count : kMostPerCall, &put, NULL) ||
+            put == 0)
             return -1;
         p += put;
         count -= put;
