@@ -27,6 +27,10 @@ resources=$(wrestool -l "$exe" 2>/dev/null)
 
 check "PE32 for i386" grep -q 'file format pei-i386' <<<"$headers"
 check "GUI subsystem" grep -qE '^Subsystem[[:space:]]+00000002' <<<"$headers"
+# Windows 95 and NT 4 refuse a program that asks for a later system.
+versions=$(grep -cE '^(Major(OSystem|Subsystem)Version[[:space:]]+4|MinorSubsystemVersion[[:space:]]+0)$' \
+    <<<"$headers")
+check "subsystem and system version 4.0" test "$versions" -eq 3
 
 # Only DLLs that every Windows since 95 and NT 4 carries, and that are known
 # DLLs, never looked for beside the program: no C runtime, no comctl32.
