@@ -4,6 +4,7 @@
 #include <string.h>
 
 char gFolderArg[kFolderArgSize];
+char gDataFileArg[kFolderArgSize] = "data.bin";
 bool gQuiet = false;
 
 // Copies folder into gFolderArg. An empty or oversized folder is refused:
@@ -100,6 +101,23 @@ static CommandAction TakeSwitchFolder(CommandAction action, int argc, const char
     return TakeFolder(action, argument + 2);
 }
 
+// Takes -e's data file, the argument after its folder at argv[i], when
+// there is one that is not -q. A name too long to hold is refused.
+static CommandAction TakeExtractFile(CommandAction action, int argc, const char* const* argv, int i)
+{
+    strcpy(gDataFileArg, "data.bin");
+    if (action != kActionExtract)
+        return action;
+    int next = argv[i][2] == 0 ? i + 2 : i + 1;
+    if (next >= argc || strcmp(argv[next], "-q") == 0)
+        return action;
+    size_t length = strlen(argv[next]);
+    if (length == 0 || length >= (size_t)kFolderArgSize)
+        return kActionRefused;
+    memcpy(gDataFileArg, argv[next], length + 1);
+    return action;
+}
+
 // "-q" may stand anywhere but in a folder's place.
 static void ScanQuiet(int argc, const char* const* argv)
 {
@@ -126,7 +144,7 @@ CommandAction ScanArguments(int argc, const char* const* argv)
         if (IsSwitch(argv[i], 'm'))
             return TakeSwitchFolder(kActionMake, argc, argv, i);
         if (IsSwitch(argv[i], 'e'))
-            return TakeSwitchFolder(kActionExtract, argc, argv, i);
+            return TakeExtractFile(TakeSwitchFolder(kActionExtract, argc, argv, i), argc, argv, i);
     }
     return kActionInstall;
 }

@@ -4,6 +4,7 @@
 #include "app/help_text.h"
 #include "app/run_action.h"
 #include "app/tool_summary.h"
+#include "datafile/archive_file.h"
 #include "datafile/archive_scan.h"
 
 #include <malloc.h>
@@ -21,9 +22,11 @@ int main(int argc, char** argv)
     if (action == kActionHelp || action == kActionInstall)
     {
         fputs(kHelpText, stdout);
-        fputs(" --list [FILE]  List data.bin, or FILE: size, method, coded size, name\n"
+        fputs(" -e DIR [FILE]  Extract data.bin, or FILE, to folder DIR\n"
+              " --list [FILE]  List data.bin, or FILE: size, method, coded size, name\n"
               " --test [FILE]  Decode every entry of data.bin, or FILE, writing nothing\n"
-              " -q             No summary line after /m or /e\n",
+              " -q             No summary line after /m or /e\n"
+              "FILE is a data.bin or a Setup.exe built from one (32- or 64-bit, signed or not).\n",
               stdout);
         if (action == kActionInstall)
             fputs("\nThis build packages and extracts only; install on Windows.\n", stdout);
@@ -31,7 +34,8 @@ int main(int argc, char** argv)
     }
     if (action == kActionList || action == kActionTest)
         return ScanArchive(gFolderArg, action == kActionList);
-    int result = RunToolAction(action);
+    int result = action == kActionExtract ? ExtractArchiveFile(gFolderArg, gDataFileArg)
+                                          : RunToolAction(action);
     char summary[kFolderArgSize + 128];
     if (result == 0 && !gQuiet && ToolSummary(action, summary, sizeof summary))
         fputs(summary, stdout);
