@@ -18,6 +18,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 presets=(mingw-i686 mingw-x64)
+programs=(build/mingw-i686/Setup.exe build/mingw-x64/Setup.exe)
 
 # The most address space, in bytes, that the archive may take in the 32-bit
 # program: the image itself plus the buffer that the install allocates for
@@ -80,7 +81,9 @@ done
 [ -d "$1" ] || fail "$1 is not a folder"
 game=$(cd "$1" && pwd)
 if [ -n "$cert" ]; then
-    [ -f "$cert" ] && [ -r "$cert" ] || fail "$cert: no such certificate file, or it cannot be read"
+    if [ ! -f "$cert" ] || [ ! -r "$cert" ]; then
+        fail "$cert: no such certificate file, or it cannot be read"
+    fi
     cert=$(cd "$(dirname "$cert")" && pwd)/$(basename "$cert")
 fi
 
@@ -135,23 +138,17 @@ for preset in "${presets[@]}"; do
 done
 
 if [ -n "$cert" ]; then
-    programs=("${presets[@]/#/build/}")
-    programs=("${programs[@]/%//Setup.exe}")
     scripts/sign-setup.sh ${timestamp:+--timestamp "$timestamp"} "$cert" "${programs[@]}" || {
         rm -f "${programs[@]}"
         fail "signing failed; both Setup.exe were removed, so that no unsigned program is shipped"
     }
 fi
 
-# Each program must give back the archive it was built from: every entry
-# decodes (--test), and the listing is data.bin's, entry for entry.
-for preset in "${presets[@]}"; do
-    exe=build/$preset/Setup.exe
-    "$tool" --test "$exe" || fail "$exe does not carry a whole archive"
-    if ! "$tool" --list "$exe" | cmp -s - "$pack/data.list"; then
-        fail "$exe carries an archive other than $pack/data.bin"
-    fi
-done
+# Each program must give back the archive it was built from, whole.
+if ! scripts/check-setup.sh "$pack/data.bin" "${programs[@]}"; then
+    rm -f "${programs[@]}"
+    fail "a program built does not carry the game whole; both Setup.exe were removed"
+fi
 
 echo
 echo "Archive: build/pack/data.bin ($length bytes, $(wc -l <"$pack/data.list") files)"

@@ -130,6 +130,18 @@ if TREMLOK_SIGN_PASS="test pass" PATH=$spy:$PATH packaged signed --sign "$keys/c
             osslsigncode verify -CAfile "$keys/cert.pem" -in "$exe" >"$work/verify-$arch.log" 2>&1
         check "signed: the tool reads $arch Setup.exe whole" build/native/setup --test "$exe"
     done
+    # What the closing check refuses: a program of another game, and one cut short.
+    (mkdir -p "$work/other" && cd "$work/other" && ../../native/setup -q -m ../whole)
+    head -c 60000 build/mingw-x64/Setup.exe >"$work/cut.exe"
+    while IFS='|' read -r name expected program bin; do
+        output=$(scripts/check-setup.sh "$bin" "$program" 2>&1)
+        check "check-setup refuses $name" test $? -eq 1
+        check "check-setup on $name says '$expected' (got: $output)" grep -qF "$expected" <<<"$output"
+    done <<EOF
+another game's program|carries another archive than $work/other/data.bin|build/mingw-x64/Setup.exe|$work/other/data.bin
+a program cut short|$work/cut.exe does not carry a whole archive|$work/cut.exe|build/pack/data.bin
+a missing program|$work/absent.exe does not carry a whole archive|$work/absent.exe|build/pack/data.bin
+EOF
     cmake --build build/mingw-x64 -j2 --target e2e_driver >/dev/null
     E2E_GAME=$game E2E_ARCH=x64 E2E_WIN_BUILD=build/mingw-x64 E2E_NATIVE_BUILD=build/native \
         E2E_SKIP_BUILD=1 scripts/e2e-tests.sh packaged_install >"$work/install.log" 2>&1
