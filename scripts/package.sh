@@ -21,19 +21,19 @@ presets=(mingw-i686 mingw-x64)
 programs=(build/mingw-i686/Setup.exe build/mingw-x64/Setup.exe)
 
 # The most address space, in bytes, that the archive may take in the 32-bit
-# program: the image itself plus the buffer that the install allocates for
-# its largest coded file (a stored file is written straight from the
-# image). The whole image is mapped at start-up between the program's base
-# (4 MB) and the system DLLs near the top of the 2 GB user address space,
-# and the heap must still find room beside it. Measured with
+# program: its image plus the buffer that the install allocates for its
+# largest coded file (a stored file is written straight from the image).
+# The whole image is mapped at start-up from the program's base (4 MB) up,
+# and must end below whatever already lies there. Measured with
 # scripts/archive-limit.sh (an i686 Setup.exe around a stored archive of N
-# MB, started under the 32-bit Wine with /e, which loads the whole image
-# and exits): 1,792 MB started, 1,856 MB did not (the loader finds no room
-# for the image); an install from a 1,536 MB archive ran through. Real
-# Windows places its DLLs lower than Wine (from about 1.8 GB up on
-# Windows 7 to 10 with ASLR; 32-bit XP's uxtheme at 1.4 GB is relocated
-# away), so the limit keeps a margin of a quarter below what Wine took.
-archive_limit=$((1280 << 20))
+# MB, started under the 32-bit Wine with /e): 512, 768, 960 and 992 MB
+# started, 1,024 MB did not ("not enough memory"). That ceiling is the
+# emulator's, the tightest place where the program is run: qemu-i386 maps
+# the 32-bit Wine's own libraries downwards from 1 GB (its -strace shows
+# libc at 0x3fd8c000), and the image must end below them. A 32-bit Wine on
+# a 32-bit system keeps 4 MB to 1.6 GB for the program, and the system DLLs
+# of Windows lie higher still. The limit keeps a tenth below what started.
+archive_limit=$((896 << 20))
 # A packager whose players run old machines may ask for less (a writable
 # image that size needs as much of RAM and swap file); never for more.
 if [ -n "${TREMLOK_ARCHIVE_LIMIT_MB:-}" ]; then

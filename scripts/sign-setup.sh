@@ -56,6 +56,7 @@ for program in "$@"; do
         sed 's/^/  /' <<<"$log" >&2
         exit 1
     fi
+    chmod --reference="$program" "$signed"
     mv -f "$signed" "$program"
     signed=
 done

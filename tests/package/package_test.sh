@@ -79,7 +79,7 @@ check "a higher limit than the 32-bit program's is not taken (see $work/whole.lo
 
 # A self-signed code-signing certificate and its key, as a PKCS#12 file
 # under a password; a copy cut short stands for a damaged download.
-keys=$work/keys
+keys=$(pwd)/$work/keys
 mkdir -p "$keys"
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Tremlok package test" \
     -addext extendedKeyUsage=codeSigning -keyout "$keys/key.pem" -out "$keys/cert.pem" 2>/dev/null
@@ -129,6 +129,7 @@ if TREMLOK_SIGN_PASS="test pass" PATH=$spy:$PATH packaged signed --sign "$keys/c
         check "signed: $arch Setup.exe verifies against the certificate" \
             osslsigncode verify -CAfile "$keys/cert.pem" -in "$exe" >"$work/verify-$arch.log" 2>&1
         check "signed: the tool reads $arch Setup.exe whole" build/native/setup --test "$exe"
+        check "signed: $arch Setup.exe is still executable" test -x "$exe"
     done
     # What the closing check refuses: a program of another game, and one cut short.
     (mkdir -p "$work/other" && cd "$work/other" && ../../native/setup -q -m ../whole)
