@@ -99,6 +99,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     fail "$game has no ${missing[*]} at its top level; the installed game would not start"
 fi
 
+# A run that fails leaves no Setup.exe: an earlier run's program, of
+# another game or signed, is never taken for this one's.
+rm -f "${programs[@]}"
+
 scripts/install-deps.sh
 cmake --preset native >/dev/null
 cmake --build build/native -j2 --target setup
@@ -130,9 +134,6 @@ if [ "$datacpp" -eq 1 ]; then
     archive=(-DTREMLOK_DATA_CPP="$pack/data.cpp" -DTREMLOK_DATA_BIN=)
 fi
 for preset in "${presets[@]}"; do
-    # Linked anew on every run: a program left signed by an earlier run is
-    # never taken for this run's, signed or not.
-    rm -f "build/$preset/Setup.exe"
     cmake --preset "$preset" "${archive[@]}" >/dev/null
     cmake --build "build/$preset" -j2 --target Setup
 done

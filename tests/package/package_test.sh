@@ -68,14 +68,18 @@ refused "a missing certificate" "$work/absent.pfx: no such certificate file" \
 refused "--timestamp without --sign" "--timestamp stamps a signature: it needs --sign" \
     --timestamp http://ts.invalid "$work/whole"
 # The 3 MB of noise is stored, the 2.5 MB count compressed (about 1 MB).
+# A program from an earlier run must not outlive a refused one.
+mkdir -p build/mingw-i686 build/mingw-x64
+echo "an earlier game" | tee build/mingw-i686/Setup.exe >build/mingw-x64/Setup.exe
 TREMLOK_ARCHIVE_LIMIT_MB=2 refused "an archive over the limit" \
     "it needs 4 MB of archive, more than the 2 MB" "$work/whole"
 TREMLOK_ARCHIVE_LIMIT_MB=5 refused "an archive under the limit whose largest file is not" \
     "it needs 4 MB of archive and 2 MB to decode its largest compressed file into, more than the 5 MB" \
     "$work/whole"
-TREMLOK_ARCHIVE_LIMIT_MB=99999 scripts/package.sh "$work/whole" >"$work/whole.log" 2>&1
-check "a higher limit than the 32-bit program's is not taken (see $work/whole.log)" \
-    grep -qF "Checked: both programs" "$work/whole.log"
+check "a refused game leaves no Setup.exe of an earlier run" \
+    test ! -e build/mingw-i686/Setup.exe -a ! -e build/mingw-x64/Setup.exe
+TREMLOK_ARCHIVE_LIMIT_MB=1GB refused "a limit that is not a number" \
+    "TREMLOK_ARCHIVE_LIMIT_MB must be a number of megabytes" "$work/whole"
 
 # A self-signed code-signing certificate and its key, as a PKCS#12 file
 # under a password; a copy cut short stands for a damaged download.
