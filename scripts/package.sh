@@ -27,7 +27,9 @@ programs=(build/mingw-i686/Setup.exe build/mingw-x64/Setup.exe)
 # and must end below whatever already lies there. Measured with
 # scripts/archive-limit.sh (an i686 Setup.exe around a stored archive of N
 # MB, started under the 32-bit Wine with /e): 512, 768, 960 and 992 MB
-# started, 1,024 MB did not ("not enough memory"). That ceiling is the
+# started, 1,024 MB did not ("not enough memory"); the one of 992 MB then
+# installed its game whole through the pages (tests/e2e/packaged_install.sh
+# with E2E_ARCH=i686, 7 minutes under qemu). That ceiling is the
 # emulator's, the tightest place where the program is run: qemu-i386 maps
 # the 32-bit Wine's own libraries downwards from 1 GB (its -strace shows
 # libc at 0x3fd8c000), and the image must end below them. A 32-bit Wine on
