@@ -105,7 +105,6 @@ static CommandAction TakeSwitchFolder(CommandAction action, int argc, const char
 // there is one that is not -q. A name too long to hold is refused.
 static CommandAction TakeExtractFile(CommandAction action, int argc, const char* const* argv, int i)
 {
-    strcpy(gDataFileArg, "data.bin");
     if (action != kActionExtract)
         return action;
     int next = argv[i][2] == 0 ? i + 2 : i + 1;
@@ -134,6 +133,7 @@ static void ScanQuiet(int argc, const char* const* argv)
 CommandAction ScanArguments(int argc, const char* const* argv)
 {
     ScanQuiet(argc, argv);
+    strcpy(gDataFileArg, "data.bin");
     for (int i = 1; i < argc; ++i)
     {
         if (IsHelp(argv[i]))
