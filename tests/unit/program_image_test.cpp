@@ -187,7 +187,7 @@ TEST_F(ProgramFileTest, ListsTestsAndExtractsLikeTheDataFile)
     EXPECT_EQ(ExtractArchiveFile("cut", "cut.exe"), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "setup: cut.exe: truncated: a section runs past the end of the file\n"
-                  "setup: cut.exe: truncated: a section runs past the end of the file\n");
+              "setup: cut.exe: truncated: a section runs past the end of the file\n");
     EXPECT_FALSE(std::filesystem::exists("cut"));
 }
 #endif
