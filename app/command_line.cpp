@@ -4,7 +4,8 @@
 #include <string.h>
 
 char gFolderArg[kFolderArgSize];
-char gDataFileArg[kFolderArgSize] = "data.bin";
+char gDataFileArg[kFolderArgSize];
+static const char kDefaultDataFile[] = "data.bin";
 bool gQuiet = false;
 
 // Copies folder into gFolderArg. An empty or oversized folder is refused:
@@ -133,7 +134,7 @@ static void ScanQuiet(int argc, const char* const* argv)
 CommandAction ScanArguments(int argc, const char* const* argv)
 {
     ScanQuiet(argc, argv);
-    strcpy(gDataFileArg, "data.bin");
+    memcpy(gDataFileArg, kDefaultDataFile, sizeof kDefaultDataFile);
     for (int i = 1; i < argc; ++i)
     {
         if (IsHelp(argv[i]))

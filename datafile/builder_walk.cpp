@@ -4,6 +4,7 @@
 #include "datafile/format.h"
 #include "platform/text.h"
 
+#include <ctype.h>
 #include <string.h>
 
 static bool IsSubFolder(const ListingEntry& entry)
@@ -85,23 +86,22 @@ int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntr
     return AddFileRecord(path, name, entry.size, output);
 }
 
-static char LowerAsciiLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
-}
-
 // Names that differ only in the case of ASCII letters are one file or
 // folder on Windows: installed, the second would overwrite or merge into the
 // first, and -e on Linux would give a different tree. The listing comes in
 // case-insensitive order, so such twins are neighbours. previous holds the
-// last name taken.
+// last name taken. Windows lists no such twins.
 static int RefuseCaseTwin(const char* folderPath, char* previous, const ListingEntry& entry)
 {
+#ifdef _WIN32
+    (void)folderPath, (void)previous, (void)entry;
+    return 0;
+#else
     if (!IsSubFolder(entry) && !IsPlainFile(entry))
         return 0;
     const char* p = previous;
     const char* q = entry.name;
-    while (*p && LowerAsciiLetter(*p) == LowerAsciiLetter(*q))
+    while (*p && tolower((unsigned char)*p) == tolower((unsigned char)*q))
         ++p, ++q;
     if (previous[0] && !*p && !*q)
     {
@@ -111,6 +111,7 @@ static int RefuseCaseTwin(const char* folderPath, char* previous, const ListingE
     }
     strcpy(previous, entry.name);
     return 0;
+#endif
 }
 
 int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* output)
