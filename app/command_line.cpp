@@ -102,14 +102,16 @@ static CommandAction TakeSwitchFolder(CommandAction action, int argc, const char
     return TakeFolder(action, argument + 2);
 }
 
-// Takes -e's data file, the argument after its folder at argv[i], when
-// there is one that is not -q. A name too long to hold is refused.
+// Takes -e's data file, the first argument after its folder at argv[i]
+// that is not -q, when there is one. A name too long to hold is refused.
 static CommandAction TakeExtractFile(CommandAction action, int argc, const char* const* argv, int i)
 {
     if (action != kActionExtract)
         return action;
     int next = argv[i][2] == 0 ? i + 2 : i + 1;
-    if (next >= argc || strcmp(argv[next], "-q") == 0)
+    while (next < argc && strcmp(argv[next], "-q") == 0)
+        ++next;
+    if (next >= argc)
         return action;
     size_t length = strlen(argv[next]);
     if (length == 0 || length >= (size_t)kFolderArgSize)

@@ -81,6 +81,7 @@ TEST(CommandLineTest, ExtractDataFile)
         {"-eout|game/Setup.exe", kActionExtract, "out", "game/Setup.exe"},
         {"/eout|Setup.exe|-q", kActionExtract, "out", "Setup.exe"},
         {"-e|out|-q", kActionExtract, "out", "data.bin"},
+        {"-e|out|-q|Setup.exe", kActionExtract, "out", "Setup.exe"},
         {"-e|out|", kActionRefused, "out", "data.bin"},
         {"-e|out|" + tooLong, kActionRefused, "out", "data.bin"},
         {"-m|game|Setup.exe", kActionMake, "game", "data.bin"},
