@@ -25,15 +25,18 @@ static void TryCandidate(Search* search, const FileRange& s, uint64_t p, uint32_
     const unsigned char* file = search->file;
     if (length < kEmptyDataFileLength || p < s.offset || p + length > (uint64_t)s.offset + s.length)
         return;
-    if (file[p + length - 1] != 0)
-        return;
+    // The first name's backslash lies next to the frame, the end marker
+    // far away: the near byte is checked first, so that bytes that are not
+    // an image cost no read elsewhere in a big file.
     if (length == kEmptyDataFileLength)
     {
-        if (p < search->firstEmpty)
+        if (file[p + 4] == 0 && p < search->firstEmpty)
             search->firstEmpty = p;
         return;
     }
-    if (file[p + 4] != '\\' || p >= search->best || search->walked > search->walkBudget)
+    if (file[p + 4] != '\\' || file[p + length - 1] != 0)
+        return;
+    if (p >= search->best || search->walked > search->walkBudget)
         return;
     WalkStop stop;
     WalkRecords(file + p, file + p + length, false, &stop);
