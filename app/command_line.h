@@ -23,8 +23,8 @@ const int kFolderArgSize = 512;
 extern char gFolderArg[kFolderArgSize];
 
 // The data file that "-e DIR FILE" extracts on POSIX: FILE, a data.bin or a
-// program built by this project, or "data.bin" without it. Owned by
-// command_line.cpp.
+// program built by this project, or "data.bin" without it; set by
+// ScanArguments. Owned by command_line.cpp.
 extern char gDataFileArg[kFolderArgSize];
 
 // Set by "-q" on a POSIX command line: no summary on standard output.

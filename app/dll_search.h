@@ -11,4 +11,11 @@ void HardenDllSearch();
 // restriction keeps the shell link object from being created.
 bool MayRestrictDllDirectories(unsigned long version);
 
+// Loads comctl32 from the system folder by its full path and registers the
+// common controls (msctls_progress32). The program does not import it: a
+// DLL the loader resolves at start-up is looked for beside the program first,
+// before HardenDllSearch can run, and comctl32 is not a known DLL. Returns
+// false when it cannot be loaded.
+bool LoadCommonControls();
+
 #endif

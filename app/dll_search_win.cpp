@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/text.h"
+
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #endif
@@ -31,4 +33,28 @@ void HardenDllSearch()
         (SetDllDirectoryFunction)(void*)GetProcAddress(kernel, "SetDllDirectoryA");
     if (setDirectory != NULL)
         setDirectory("");
+}
+
+typedef void(WINAPI* InitCommonControlsFunction)(void);
+
+bool LoadCommonControls()
+{
+    char folder[MAX_PATH];
+    char path[MAX_PATH + sizeof "\\comctl32.dll"];
+    UINT length = GetSystemDirectoryA(folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder)
+        return false;
+    const char* name = folder[length - 1] == '\\' ? "comctl32.dll" : "\\comctl32.dll";
+    if (!JoinText(path, sizeof path, folder, name, nullptr))
+        return false;
+    // Kept loaded for the life of the process: its window classes are used.
+    HMODULE controls = LoadLibraryA(path);
+    if (controls == NULL)
+        return false;
+    InitCommonControlsFunction init =
+        (InitCommonControlsFunction)(void*)GetProcAddress(controls, "InitCommonControls");
+    if (init == NULL)
+        return false;
+    init();
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include "app/dll_search.h"
 #include "app/install_paths.h"
 #include "app/notepad.h"
 #include "datafile/extract.h"
@@ -71,7 +72,7 @@ static void MarkExtractionEnd()
 // what was written, and no completion page, shortcut or readme follows.
 int RunInstall(HINSTANCE instance)
 {
-    InitCommonControls(); // registers msctls_progress32
+    LoadCommonControls(); // registers msctls_progress32
     ShowPage(instance, IDD_WELCOME_PAGE, WelcomePageProc);
     if (gCancelled)
         return 1;

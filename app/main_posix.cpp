@@ -7,8 +7,10 @@
 #include "datafile/archive_file.h"
 #include "datafile/archive_scan.h"
 
-#include <malloc.h>
 #include <stdio.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 int main(int argc, char** argv)
 {
@@ -16,8 +18,10 @@ int main(int argc, char** argv)
     // next. Kept in the heap instead of mapped and unmapped each time, they
     // are reused without faulting their pages in again, which costs a
     // virtual machine a third of the tool's system time.
+#ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
     CommandAction action = ScanArguments(argc, argv);
     if (action == kActionHelp || action == kActionInstall)
     {

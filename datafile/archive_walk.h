@@ -21,6 +21,7 @@ struct WalkStop
     const unsigned char* at;   // whole: just past the end marker; else the bad record
     char name[kEntryNameSize]; // the bad record's name; "" when it could not be read
     uint32_t size;             // its size, for kWalkNoMemory
+    uint64_t decoded;          // bytes the sound entries before it decoded to
 };
 
 // Walks the data file from image (its total size) to its end marker, never

@@ -36,7 +36,9 @@ static uint64_t LongestDecoding(unsigned char method, size_t remaining)
 {
     if (method == kMethodDelta)
         return 2 * (uint64_t)remaining;
-    uint64_t codes = (uint64_t)remaining * 8 / 14;
+    // 8n / 14 as 4n / 7, split so that no 64-bit division is needed: the
+    // 32-bit program would link the compiler's division routines for it.
+    uint64_t codes = (uint64_t)(remaining / 7) * 4 + remaining % 7 * 4 / 7;
     uint64_t growing = codes * (codes + 1) / 2;
     uint64_t longest = codes * 16128;
     return growing < longest ? growing : longest;

@@ -38,7 +38,7 @@ int ExtractDataBin(const char* folder);
 int ExtractDataFile(const char* folder, const char* path);
 
 // ExtractDataBin from a data file of length bytes already in memory, such
-// as the image inside a program; messages name name.
+// as the image inside a program; messages name name. The Linux tool's only.
 int ExtractImageInMemory(const char* folder, const char* name, const unsigned char* image,
                          uint32_t length);
 

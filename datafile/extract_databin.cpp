@@ -224,6 +224,7 @@ int ExtractDataBin(const char* folder)
     return ExtractDataFile(folder, kDataBinName);
 }
 
+#ifndef _WIN32
 int ExtractImageInMemory(const char* folder, const char* name, const unsigned char* image,
                          uint32_t length)
 {
@@ -238,3 +239,4 @@ int ExtractImageInMemory(const char* folder, const char* name, const unsigned ch
     ArchiveWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length};
     return ExtractWindow(folder, &window);
 }
+#endif

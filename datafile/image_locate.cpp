@@ -12,9 +12,12 @@ struct Search
     uint64_t best;         // offset of the earliest whole image; ~0 while none
     uint64_t firstEmpty;   // offset of the earliest empty image; ~0 while none
     uint64_t damagedReach; // bytes the furthest-reaching damaged walk got through
+    uint64_t walked;       // bytes read and decoded by candidates that did not hold
+    uint64_t walkBudget;   // more than that, and the search gives up
 };
 
 static const uint64_t kNone = ~(uint64_t)0;
+static const uint64_t kWalkBudgetPerByte = 4;
 
 // The image of length bytes at offset p of the file, inside section s.
 static void TryCandidate(Search* search, const FileRange& s, uint64_t p, uint32_t length)
@@ -22,15 +25,18 @@ static void TryCandidate(Search* search, const FileRange& s, uint64_t p, uint32_
     const unsigned char* file = search->file;
     if (length < kEmptyDataFileLength || p < s.offset || p + length > (uint64_t)s.offset + s.length)
         return;
-    if (file[p + length - 1] != 0)
-        return;
+    // The first name's backslash lies next to the frame, the end marker
+    // far away: the near byte is checked first, so that bytes that are not
+    // an image cost no read elsewhere in a big file.
     if (length == kEmptyDataFileLength)
     {
-        if (p < search->firstEmpty)
+        if (file[p + 4] == 0 && p < search->firstEmpty)
             search->firstEmpty = p;
         return;
     }
-    if (file[p + 4] != '\\' || p >= search->best)
+    if (file[p + 4] != '\\' || file[p + length - 1] != 0)
+        return;
+    if (p >= search->best || search->walked > search->walkBudget)
         return;
     WalkStop stop;
     WalkRecords(file + p, file + p + length, false, &stop);
@@ -41,6 +47,7 @@ static void TryCandidate(Search* search, const FileRange& s, uint64_t p, uint32_
         return;
     }
     uint64_t reach = (uint64_t)(stop.at - (file + p));
+    search->walked += reach + stop.decoded;
     if (stop.result != kWalkWhole && reach > search->damagedReach)
     {
         search->damagedReach = reach;
@@ -104,7 +111,15 @@ static void SearchSection(Search* search, const FileRange& s)
 
 void LocateImage(const unsigned char* file, const ProgramSections& sections, LocatedImage* located)
 {
-    Search search = {file, located, kNone, kNone, 0};
+    // Every byte of a built program is walked at most a few times: the
+    // image once, the images of programs stored inside it once more, a
+    // stray framed candidate a few bytes. Only bytes made to frame many
+    // long walks that fail reach the budget, and the search then stops
+    // instead of taking time that grows with the square of the size.
+    uint64_t total = 0;
+    for (int i = 0; i < sections.count; ++i)
+        total += sections.ranges[i].length;
+    Search search = {file, located, kNone, kNone, 0, 0, kWalkBudgetPerByte * total + (1u << 20)};
     located->image = {0, 0};
     located->damage.result = kWalkWhole;
     located->damage.name[0] = 0;
@@ -116,6 +131,8 @@ void LocateImage(const unsigned char* file, const ProgramSections& sections, Loc
         located->result = kLocateFound;
     else if (search.damagedReach > 4)
         located->result = kLocateDamaged;
+    else if (search.walked > search.walkBudget)
+        located->result = kLocateGaveUp;
     else if (search.firstEmpty != kNone)
     {
         located->result = kLocateFound;

@@ -21,7 +21,8 @@ enum LocateResult
 {
     kLocateFound,
     kLocateDamaged, // only a damaged image: damage says where
-    kLocateMissing  // nothing framed like an image
+    kLocateMissing, // nothing framed like an image
+    kLocateGaveUp   // failed walks read and decoded four times the sections' size
 };
 
 struct LocatedImage
@@ -32,7 +33,9 @@ struct LocatedImage
 };
 
 // Searches the sections' raw data in file, in one linear pass plus one walk
-// per framed candidate that starts before the best image found so far.
+// per framed candidate that starts before the best image found so far;
+// candidates that fail may read and decode four times the sections' size
+// in all, so the cost stays linear in the file's size whatever its bytes.
 // The earliest image in the file wins: a game carrying another program
 // built by this project has that one's image inside its own. An empty
 // image (5 bytes) is taken only when no image with entries holds and none

@@ -42,11 +42,7 @@ static const char* TakeSection(const unsigned char* header, uint32_t length,
         return nullptr;
     if (!Within(rawOffset, rawSize, length))
         return "truncated: a section runs past the end of the file";
-    int n = sections->count++;
-    sections->ranges[n].offset = rawOffset;
-    sections->ranges[n].length = rawSize;
-    memcpy(sections->names[n], header, 8);
-    sections->names[n][8] = 0;
+    sections->ranges[sections->count++] = {rawOffset, rawSize};
     return nullptr;
 }
 

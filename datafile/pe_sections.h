@@ -18,7 +18,6 @@ struct ProgramSections
 {
     int count;                      // sections holding initialised data
     FileRange ranges[kMaxSections]; // their raw data, in section table order
-    char names[kMaxSections][9];    // their names, for messages
 };
 
 // True when file starts as a Windows program does ("MZ") rather than as a

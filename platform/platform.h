@@ -79,6 +79,12 @@ int FolderCreate(const char* path);
 // Renames from over to, replacing to whole if it exists. Returns 0 on success.
 int FileReplace(const char* from, const char* to);
 
+#ifdef _WIN32
+// FileReplace where MoveFileExA is not implemented (Windows 95, 98, Me): a
+// plain move, with the target removed first only when it is in the way.
+int FileReplaceByMove(const char* from, const char* to);
+#endif
+
 // Deletes a file. Returns 0 on success.
 int FileRemove(const char* path);
 

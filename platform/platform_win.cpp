@@ -1,16 +1,12 @@
-// The Windows file and folder services, through the C runtime's low-level
-// descriptors and find-first/find-next.
+// The Windows file and folder services, straight over the system's file
+// handles and find-first/find-next: the shipped program links no C runtime
+// DLL, which the first releases of Windows 95 lack.
 #include "platform/platform.h"
 
 #include "platform/text.h"
 
-#include <direct.h>
-#include <fcntl.h>
-#include <io.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <windows.h>
 
 struct Listing
@@ -61,34 +57,56 @@ void ListingClose(Listing* listing)
     free(listing);
 }
 
+// A descriptor is the file's handle itself: Windows keeps handles within 32
+// bits even in 64-bit processes, and INVALID_HANDLE_VALUE becomes -1.
+static int Descriptor(HANDLE handle)
+{
+    return (int)(intptr_t)handle;
+}
+
+static HANDLE Handle(int fd)
+{
+    return (HANDLE)(intptr_t)fd;
+}
+
+// Others may read and write the file meanwhile, as with the C runtime's
+// descriptors; a new file is a plain one, neither read-only nor hidden.
+static int Open(const char* path, DWORD access, DWORD disposition)
+{
+    return Descriptor(CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                  disposition, FILE_ATTRIBUTE_NORMAL, NULL));
+}
+
 int FileOpenRead(const char* path)
 {
-    return _open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    return Open(path, GENERIC_READ, OPEN_EXISTING);
 }
 
 int FileCreate(const char* path)
 {
-    return _open(path, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
-                 _S_IREAD | _S_IWRITE);
+    return Open(path, GENERIC_WRITE, CREATE_ALWAYS);
 }
 
 int FileCreateNew(const char* path)
 {
-    return _open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                 _S_IREAD | _S_IWRITE);
+    return Open(path, GENERIC_WRITE, CREATE_NEW);
 }
 
 int FileClose(int fd)
 {
-    return _close(fd) == 0 ? 0 : -1;
+    return CloseHandle(Handle(fd)) ? 0 : -1;
 }
+
+// A read or write of more than some tens of MB at once can fail on a network
+// drive (ERROR_NO_SYSTEM_RESOURCES); callers loop over what is done.
+const uint32_t kMostPerCall = 1u << 24;
 
 int64_t FileRead(int fd, void* buffer, uint32_t count)
 {
-    // The runtime's read takes an int count; stay well inside it.
-    if (count > 0x40000000u)
-        count = 0x40000000u;
-    return _read(fd, buffer, count);
+    DWORD got = 0;
+    if (!ReadFile(Handle(fd), buffer, count < kMostPerCall ? count : kMostPerCall, &got, NULL))
+        return -1;
+    return got;
 }
 
 int FileWriteAll(int fd, const void* buffer, uint32_t count)
@@ -96,12 +114,12 @@ int FileWriteAll(int fd, const void* buffer, uint32_t count)
     const char* p = (const char*)buffer;
     while (count > 0)
     {
-        unsigned chunk = count > 0x40000000u ? 0x40000000u : count;
-        int put = _write(fd, p, chunk);
-        if (put <= 0)
+        DWORD put = 0;
+        if (!WriteFile(Handle(fd), p, count < kMostPerCall ? count : kMostPerCall, &put, NULL) ||
+            put == 0)
             return -1;
         p += put;
-        count -= (uint32_t)put;
+        count -= put;
     }
     return 0;
 }
@@ -113,36 +131,66 @@ void FileStartFlush(int fd)
 
 int FileCommit(int fd)
 {
-    return _commit(fd) == 0 ? 0 : -1;
+    return FlushFileBuffers(Handle(fd)) ? 0 : -1;
 }
 
 int FileSeek(int fd, uint32_t offset)
 {
-    return _lseeki64(fd, (__int64)offset, SEEK_SET) == (__int64)offset ? 0 : -1;
+    // 0xFFFFFFFF is also a valid position; only the error code tells.
+    SetLastError(NO_ERROR);
+    LONG high = 0;
+    DWORD low = SetFilePointer(Handle(fd), (LONG)offset, &high, FILE_BEGIN);
+    return low == offset && high == 0 && GetLastError() == NO_ERROR ? 0 : -1;
 }
 
 int FileLength(int fd, uint64_t* length)
 {
-    __int64 size = _filelengthi64(fd);
-    if (size < 0)
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    DWORD low = GetFileSize(Handle(fd), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
         return -1;
-    *length = (uint64_t)size;
+    *length = ((uint64_t)high << 32) | low;
     return 0;
 }
 
 int FolderCreate(const char* path)
 {
-    return _mkdir(path) == 0 ? 0 : -1;
+    return CreateDirectoryA(path, NULL) ? 0 : -1;
 }
 
+typedef BOOL(WINAPI* MoveFileExFunction)(LPCSTR, LPCSTR, DWORD);
+
+int FileReplaceByMove(const char* from, const char* to)
+{
+    if (MoveFileA(from, to))
+        return 0;
+    // Only a target in the way is removed; a missing source leaves it be.
+    if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
+        return -1;
+    return DeleteFileA(to) && MoveFileA(from, to) ? 0 : -1;
+}
+
+// Windows 95, 98 and Me export MoveFileExA only as a stub that fails with
+// ERROR_CALL_NOT_IMPLEMENTED; there the target goes first, then the move.
 int FileReplace(const char* from, const char* to)
 {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : -1;
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    MoveFileExFunction moveEx =
+        kernel ? (MoveFileExFunction)(void*)GetProcAddress(kernel, "MoveFileExA") : NULL;
+    if (moveEx != NULL)
+    {
+        if (moveEx(from, to, MOVEFILE_REPLACE_EXISTING))
+            return 0;
+        if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
+            return -1;
+    }
+    return FileReplaceByMove(from, to);
 }
 
 int FileRemove(const char* path)
 {
-    return _unlink(path) == 0 ? 0 : -1;
+    return DeleteFileA(path) ? 0 : -1;
 }
 
 bool IsPathSeparator(char c)

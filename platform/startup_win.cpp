@@ -2,8 +2,8 @@
 // code. The program needs none of what that code sets up (no static
 // constructors, no thread-local variables, no stdio, no floating-point
 // traps, no data imported without dllimport), and leaving it out keeps the
-// pseudo-relocation, TLS and error-report pieces out of Setup.exe. The
-// C runtime DLL initialises itself, so its functions stay usable.
+// pseudo-relocation, TLS and error-report pieces out of Setup.exe, which
+// links no C runtime at all (platform/runtime_win.cpp).
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int show);

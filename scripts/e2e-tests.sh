@@ -7,7 +7,7 @@
 # and exits non-zero on any failure. Needs strace, which shows the order in
 # which the native tool extracts.
 #
-#   scripts/e2e-tests.sh [SCRIPT...]   SCRIPT: tool_modes, install
+#   scripts/e2e-tests.sh [SCRIPT...]   SCRIPT: tool_modes, install, planted_dll
 #
 #   E2E_ARCH          x64 or i686 (default x64)
 #   E2E_WIN_BUILD     Windows build folder (default build/e2e-x64 or
@@ -45,14 +45,14 @@ esac
 native=$repo/${E2E_NATIVE_BUILD:-build/e2e-native}
 scripts=("$@")
 if [ ${#scripts[@]} -eq 0 ]; then
-    scripts=(tool_modes install)
+    scripts=(tool_modes install planted_dll)
 fi
 
 if [ "${E2E_SKIP_BUILD:-0}" != 1 ]; then
     echo "=== building"
     if ! { cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null &&
-        cmake --build "$win" -j2 --target Setup e2e_driver &&
+        cmake --build "$win" -j2 --target Setup e2e_driver planted_dll &&
         cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DTREMLOK_TESTS=OFF >/dev/null &&
         cmake --build "$native" -j2 --target setup; }; then
         echo "the programs under test did not build"
@@ -64,6 +64,7 @@ fi
 export REPO=$repo
 export E2E_SETUP_EXE=$win/Setup.exe
 export E2E_DRIVER_EXE=$win/tests/e2e/e2e_driver.exe
+export E2E_PLANTED_DLL=$win/tests/e2e/comctl32.dll
 export E2E_NATIVE=$native/setup
 export E2E_WORK=$win/e2e-work
 export E2E_RESULTS=$E2E_WORK/results
@@ -74,7 +75,7 @@ if [ "$arch" == i686 ]; then
     export E2E_CMD=$WINEPREFIX/drive_c/windows/syswow64/cmd.exe
 fi
 
-for program in "$E2E_SETUP_EXE" "$E2E_DRIVER_EXE" "$E2E_NATIVE" "$(command -v strace || echo strace)"; do
+for program in "$E2E_SETUP_EXE" "$E2E_DRIVER_EXE" "$E2E_PLANTED_DLL" "$E2E_NATIVE" "$(command -v strace || echo strace)"; do
     if [ ! -x "$program" ]; then
         echo "missing $program"
         echo "0 passed, 1 failed"

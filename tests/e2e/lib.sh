@@ -4,6 +4,7 @@
 #   REPO            the source tree
 #   E2E_SETUP_EXE   the Setup.exe under test, with the sample game embedded
 #   E2E_DRIVER_EXE  the window driver (tests/e2e/driver.cpp) of the same build
+#   E2E_PLANTED_DLL a comctl32.dll that leaves a mark when it is loaded
 #   E2E_CMD         the cmd that runs uninst.bat: the 32-bit one for i686
 #   E2E_SUFFIX      "" for x86_64, "-i686" for the 32-bit run: added to every
 #                   screenshot name, and as " (i686)" to every result

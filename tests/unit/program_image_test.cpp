@@ -41,6 +41,8 @@ std::string Locate(const Bytes& program)
     LocateImage(program.data(), sections, &located);
     if (located.result == kLocateMissing)
         return "missing";
+    if (located.result == kLocateGaveUp)
+        return "gave up";
     if (located.result == kLocateDamaged)
         return "damaged " + std::string(located.damage.name) + " at " +
                std::to_string(located.damage.at - program.data());
@@ -65,6 +67,32 @@ Bytes Cut(Bytes bytes, size_t length)
 {
     bytes.resize(length);
     return bytes;
+}
+
+// A crafted section: a data file of count stored records of size bytes
+// (a multiple of 4), where each payload ends in a gSizeDatfile and a total
+// size that frame the next record as an image one byte longer than the data
+// file's end. Each such candidate walks whole to the end marker and misses
+// its frame: time growing with count * count * size, were it not bounded.
+Bytes FramedChain(size_t count, size_t size)
+{
+    const size_t record = 3 + 5 + size;
+    const size_t marker = 4 + count * record;
+    Bytes raw(4, 0x11);
+    for (size_t i = 0; i < count; ++i)
+    {
+        raw.insert(raw.end(), {'\\', 'f', 0});
+        const Bytes head = SizeWord(size);
+        raw.insert(raw.end(), head.begin(), head.end());
+        raw.push_back(kMethodStored);
+        raw.resize(raw.size() + size - 8, 0x22);
+        const Bytes frame = SizeWord(marker + 2 - (raw.size() + 4));
+        raw.insert(raw.end(), frame.begin(), frame.end());
+        raw.resize(raw.size() + 4, 0x11);
+    }
+    raw.push_back(0); // the end marker, then a zero in the frames' last byte
+    raw.push_back(0);
+    return raw;
 }
 
 TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
@@ -132,6 +160,8 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
         {"no image", Program(false, {{".text", kCode, kText}, {".data", kData, Bytes(64, 1)}}),
          "missing"},
         {"gSizeDatfile disagrees", wrongSize, "missing"},
+        {"many frames around one long chain of records",
+         Program(true, {{".data", kData, FramedChain(64, 1 << 16)}}), "gave up"},
         {"damaged after the first record", damaged,
          "damaged \\Audio\\pop.wav at " + std::to_string(Find(x64, image) + at[2])},
     };
@@ -187,7 +217,7 @@ TEST_F(ProgramFileTest, ListsTestsAndExtractsLikeTheDataFile)
     EXPECT_EQ(ExtractArchiveFile("cut", "cut.exe"), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "setup: cut.exe: truncated: a section runs past the end of the file\n"
-                  "setup: cut.exe: truncated: a section runs past the end of the file\n");
+              "setup: cut.exe: truncated: a section runs past the end of the file\n");
     EXPECT_FALSE(std::filesystem::exists("cut"));
 }
 #endif

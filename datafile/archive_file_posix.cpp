@@ -36,6 +36,10 @@ static int LocateInProgram(const char* path, ArchiveFile* file)
     LocateImage(file->bytes, sections, &located);
     if (located.result == kLocateMissing)
         ReportError("%s: no archive found in the program", path);
+    else if (located.result == kLocateGaveUp)
+        ReportError(
+            "%s: no archive found: the search gave up on too many framed bytes that do not hold",
+            path);
     else if (located.result == kLocateDamaged)
         ReportWalkStop(path, *file, located.damage);
     file->image = located.image;
