@@ -15,6 +15,8 @@
 # Leaves build/mingw-i686/Setup.exe (the shipped 32-bit program) and
 # build/mingw-x64/Setup.exe (the same source, 64-bit).
 set -euo pipefail
+# Paths on the command line are the caller's, taken before the cd below.
+caller=$(pwd)
 cd "$(dirname "$0")/.."
 root=$(pwd)
 presets=(mingw-i686 mingw-x64)
@@ -80,13 +82,13 @@ while [ $# -gt 0 ]; do
 done
 [ $# -eq 1 ] || usage
 [ -z "$timestamp" ] || [ -n "$cert" ] || fail "--timestamp stamps a signature: it needs --sign"
-[ -d "$1" ] || fail "$1 is not a folder"
-game=$(cd "$1" && pwd)
+[ -d "$(cd "$caller" && realpath -m -- "$1")" ] || fail "$1 is not a folder"
+game=$(cd "$caller" && realpath -- "$1")
 if [ -n "$cert" ]; then
+    cert=$(cd "$caller" && realpath -m -- "$cert")
     if [ ! -f "$cert" ] || [ ! -r "$cert" ]; then
         fail "$cert: no such certificate file, or it cannot be read"
     fi
-    cert=$(cd "$(dirname "$cert")" && pwd)/$(basename "$cert")
 fi
 
 # The completion page starts the game and offers its readme by these names;

@@ -61,6 +61,9 @@ refused neither "has no tremlok.exe Readme.txt at its top level" "$work/neither"
 refused "--incbin, the old name of the default" "has no tremlok.exe at its top level" \
     --incbin "$work/no-game"
 refused "a missing folder" "is not a folder" "$work/absent"
+output=$(cd "$work" && ../../scripts/package.sh no-game 2>&1)
+check "a game folder is taken from where package.sh is run (got: $output)" \
+    grep -qF "$(pwd)/$work/no-game has no tremlok.exe" <<<"$output"
 refused "an unknown option" "usage: scripts/package.sh" --fast "$work/whole"
 refused "--sign without a certificate" "usage: scripts/package.sh" "$work/whole" --sign
 refused "a missing certificate" "$work/absent.pfx: no such certificate file" \
