@@ -4,6 +4,8 @@
 #include <string.h>
 
 char gFolderArg[kFolderArgSize];
+char gDataFileArg[kFolderArgSize];
+static const char kDefaultDataFile[] = "data.bin";
 bool gQuiet = false;
 
 // Copies folder into gFolderArg. An empty or oversized folder is refused:
@@ -100,6 +102,24 @@ static CommandAction TakeSwitchFolder(CommandAction action, int argc, const char
     return TakeFolder(action, argument + 2);
 }
 
+// Takes -e's data file, the first argument after its folder at argv[i]
+// that is not -q, when there is one. A name too long to hold is refused.
+static CommandAction TakeExtractFile(CommandAction action, int argc, const char* const* argv, int i)
+{
+    if (action != kActionExtract)
+        return action;
+    int next = argv[i][2] == 0 ? i + 2 : i + 1;
+    while (next < argc && strcmp(argv[next], "-q") == 0)
+        ++next;
+    if (next >= argc)
+        return action;
+    size_t length = strlen(argv[next]);
+    if (length == 0 || length >= (size_t)kFolderArgSize)
+        return kActionRefused;
+    memcpy(gDataFileArg, argv[next], length + 1);
+    return action;
+}
+
 // "-q" may stand anywhere but in a folder's place.
 static void ScanQuiet(int argc, const char* const* argv)
 {
@@ -116,6 +136,7 @@ static void ScanQuiet(int argc, const char* const* argv)
 CommandAction ScanArguments(int argc, const char* const* argv)
 {
     ScanQuiet(argc, argv);
+    memcpy(gDataFileArg, kDefaultDataFile, sizeof kDefaultDataFile);
     for (int i = 1; i < argc; ++i)
     {
         if (IsHelp(argv[i]))
@@ -126,7 +147,7 @@ CommandAction ScanArguments(int argc, const char* const* argv)
         if (IsSwitch(argv[i], 'm'))
             return TakeSwitchFolder(kActionMake, argc, argv, i);
         if (IsSwitch(argv[i], 'e'))
-            return TakeSwitchFolder(kActionExtract, argc, argv, i);
+            return TakeExtractFile(TakeSwitchFolder(kActionExtract, argc, argv, i), argc, argv, i);
     }
     return kActionInstall;
 }

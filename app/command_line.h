@@ -22,6 +22,11 @@ const int kFolderArgSize = 512;
 // The folder argument of /m or /e, owned by command_line.cpp.
 extern char gFolderArg[kFolderArgSize];
 
+// The data file that "-e DIR FILE" extracts on POSIX: FILE, a data.bin or a
+// program built by this project, or "data.bin" without it; set by
+// ScanArguments. Owned by command_line.cpp.
+extern char gDataFileArg[kFolderArgSize];
+
 // Set by "-q" on a POSIX command line: no summary on standard output.
 extern bool gQuiet;
 
@@ -34,7 +39,9 @@ CommandAction ScanCommandLine(const char* arguments);
 
 // Reads a POSIX argument vector the way Linux users expect: -m DIR, -mDIR
 // and /mDIR; the folder is kept exactly as the shell gave it. --list and
-// --test take the next argument, or data.bin without one, as their file.
+// --test take the next argument, or data.bin without one, as their file;
+// -e takes the argument after its folder, when there is one, into
+// gDataFileArg.
 CommandAction ScanArguments(int argc, const char* const* argv);
 
 #endif

@@ -4,10 +4,13 @@
 #include "app/help_text.h"
 #include "app/run_action.h"
 #include "app/tool_summary.h"
+#include "datafile/archive_file.h"
 #include "datafile/archive_scan.h"
 
-#include <malloc.h>
 #include <stdio.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 int main(int argc, char** argv)
 {
@@ -15,15 +18,19 @@ int main(int argc, char** argv)
     // next. Kept in the heap instead of mapped and unmapped each time, they
     // are reused without faulting their pages in again, which costs a
     // virtual machine a third of the tool's system time.
+#ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
     CommandAction action = ScanArguments(argc, argv);
     if (action == kActionHelp || action == kActionInstall)
     {
         fputs(kHelpText, stdout);
-        fputs(" --list [FILE]  List data.bin, or FILE: size, method, coded size, name\n"
+        fputs(" -e DIR [FILE]  Extract data.bin, or FILE, to folder DIR\n"
+              " --list [FILE]  List data.bin, or FILE: size, method, coded size, name\n"
               " --test [FILE]  Decode every entry of data.bin, or FILE, writing nothing\n"
-              " -q             No summary line after /m or /e\n",
+              " -q             No summary line after /m or /e\n"
+              "FILE is a data.bin or a Setup.exe built from one (32- or 64-bit, signed or not).\n",
               stdout);
         if (action == kActionInstall)
             fputs("\nThis build packages and extracts only; install on Windows.\n", stdout);
@@ -31,7 +38,8 @@ int main(int argc, char** argv)
     }
     if (action == kActionList || action == kActionTest)
         return ScanArchive(gFolderArg, action == kActionList);
-    int result = RunToolAction(action);
+    int result = action == kActionExtract ? ExtractArchiveFile(gFolderArg, gDataFileArg)
+                                          : RunToolAction(action);
     char summary[kFolderArgSize + 128];
     if (result == 0 && !gQuiet && ToolSummary(action, summary, sizeof summary))
         fputs(summary, stdout);

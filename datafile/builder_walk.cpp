@@ -4,6 +4,9 @@
 #include "datafile/format.h"
 #include "platform/text.h"
 
+#include <ctype.h>
+#include <string.h>
+
 static bool IsSubFolder(const ListingEntry& entry)
 {
     return (entry.attributes & kAttributeDirectory) && entry.name[0] != '.';
@@ -83,6 +86,34 @@ int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntr
     return AddFileRecord(path, name, entry.size, output);
 }
 
+// Names that differ only in the case of ASCII letters are one file or
+// folder on Windows: installed, the second would overwrite or merge into the
+// first, and -e on Linux would give a different tree. The listing comes in
+// case-insensitive order, so such twins are neighbours. previous holds the
+// last name taken. Windows lists no such twins.
+static int RefuseCaseTwin(const char* folderPath, char* previous, const ListingEntry& entry)
+{
+#ifdef _WIN32
+    (void)folderPath, (void)previous, (void)entry;
+    return 0;
+#else
+    if (!IsSubFolder(entry) && !IsPlainFile(entry))
+        return 0;
+    const char* p = previous;
+    const char* q = entry.name;
+    while (*p && tolower((unsigned char)*p) == tolower((unsigned char)*q))
+        ++p, ++q;
+    if (previous[0] && !*p && !*q)
+    {
+        ReportError("%s%c%s: differs from %s only in letter case, which Windows ignores",
+                    folderPath, kPathSeparator, entry.name, previous);
+        return 1;
+    }
+    strcpy(previous, entry.name);
+    return 0;
+#endif
+}
+
 int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* output)
 {
     // A folder left out silently would ship a game with files missing.
@@ -96,6 +127,7 @@ int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* ou
     // holds it they are left out, finished or not.
     bool holdsOutputs = IsCurrentFolder(folderPath);
     ListingEntry entry;
+    char previous[sizeof entry.name] = "";
     int got;
     int result = 0;
     while (result == 0 && (got = ListingNext(listing, &entry)) != 0)
@@ -106,7 +138,11 @@ int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* ou
             result = 1;
         }
         else if (!(holdsOutputs && IsPlainFile(entry) && IsBuildOutput(entry.name)))
-            result = AddEntry(folderPath, archivePrefix, entry, output);
+        {
+            result = RefuseCaseTwin(folderPath, previous, entry);
+            if (result == 0)
+                result = AddEntry(folderPath, archivePrefix, entry, output);
+        }
     }
     ListingClose(listing);
     return result;

@@ -33,6 +33,15 @@ int ExtractNext(const char* root, char* currentFile);
 // empty folder is refused: nothing is read or written.
 int ExtractDataBin(const char* folder);
 
+// ExtractDataBin from the data file at path instead of ./data.bin; its
+// messages name path.
+int ExtractDataFile(const char* folder, const char* path);
+
+// ExtractDataBin from a data file of length bytes already in memory, such
+// as the image inside a program; messages name name. The Linux tool's only.
+int ExtractImageInMemory(const char* folder, const char* name, const unsigned char* image,
+                         uint32_t length);
+
 // Creates every folder along path, outermost first, logging each folder it
 // creates. A path of kMakePathSize characters or more is refused whole.
 void MakePath(const char* path);

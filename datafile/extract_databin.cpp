@@ -21,6 +21,7 @@ uint64_t gExtractBytes = 0;
 
 struct ArchiveWindow
 {
+    const char* name; // the file, for messages
     int fd;
     uint64_t unread; // bytes of data.bin not yet in the buffer
     unsigned char* buffer;
@@ -118,7 +119,7 @@ static int ExtractAll(const char* folder, ArchiveWindow* window)
     {
         if (!FillRecord(window))
         {
-            ReportError("%s: cannot be read", kDataBinName);
+            ReportError("%s: cannot be read", window->name);
             return 1;
         }
         ArchiveSpan span = {window->buffer + window->start, window->buffer + window->end};
@@ -130,9 +131,9 @@ static int ExtractAll(const char* folder, ArchiveWindow* window)
         if (outcome == kEntryFailed)
         {
             if (!entry.path[0])
-                ReportError("%s: %s", kDataBinName, entry.problem);
+                ReportError("%s: %s", window->name, entry.problem);
             else
-                ReportError("%s: %s at %s", kDataBinName, entry.problem, entry.path);
+                ReportError("%s: %s at %s", window->name, entry.problem, entry.path);
             return 1;
         }
         if (outcome == kEntrySkipped)
@@ -147,31 +148,11 @@ static int ExtractAll(const char* folder, ArchiveWindow* window)
     }
 }
 
-static int ExtractFrom(const char* folder, ArchiveWindow* window)
+// Extracts the records that start at the window's start, after the total
+// size, and flushes what was written.
+static int ExtractWindow(const char* folder, ArchiveWindow* window)
 {
-    uint64_t length = 0;
-    if (FileLength(window->fd, &length) != 0)
-    {
-        ReportError("%s: cannot be opened or read", kDataBinName);
-        return 1;
-    }
-    if (length >= 0x100000000ull)
-    {
-        ReportError("%s: 4 GiB or larger", kDataBinName);
-        return 1;
-    }
-    if (length < kEmptyDataFileLength)
-    {
-        ReportError("%s: too short to be a data file (%u bytes)", kDataBinName, (unsigned)length);
-        return 1;
-    }
-    window->unread = length;
-    if (!Fill(window, 4))
-    {
-        ReportError("%s: cannot be opened or read", kDataBinName);
-        return 1;
-    }
-    window->start = 4; // the total size: only the wizard's progress needs it
+    ForgetEntryFolder();
     int result = ExtractAll(folder, window);
     EndProgress();
     // Every file is on the disk before the run says so.
@@ -183,25 +164,79 @@ static int ExtractFrom(const char* folder, ArchiveWindow* window)
     return result;
 }
 
-int ExtractDataBin(const char* folder)
+static int ExtractFrom(const char* folder, ArchiveWindow* window)
+{
+    uint64_t length = 0;
+    if (FileLength(window->fd, &length) != 0)
+    {
+        ReportError("%s: cannot be opened or read", window->name);
+        return 1;
+    }
+    if (length >= 0x100000000ull)
+    {
+        ReportError("%s: 4 GiB or larger", window->name);
+        return 1;
+    }
+    if (length < kEmptyDataFileLength)
+    {
+        ReportError("%s: too short to be a data file (%u bytes)", window->name, (unsigned)length);
+        return 1;
+    }
+    window->unread = length;
+    if (!Fill(window, 4))
+    {
+        ReportError("%s: cannot be opened or read", window->name);
+        return 1;
+    }
+    window->start = 4; // the total size: only the wizard's progress needs it
+    return ExtractWindow(folder, window);
+}
+
+// An empty folder would put every entry under the root of the drive.
+static bool StartExtraction(const char* folder)
 {
     gExtractFiles = 0;
     gExtractBytes = 0;
-    // An empty folder would put every entry under the root of the drive.
-    if (!folder || !folder[0])
-    {
-        ReportError("no destination folder given");
+    if (folder && folder[0])
+        return true;
+    ReportError("no destination folder given");
+    return false;
+}
+
+int ExtractDataFile(const char* folder, const char* path)
+{
+    if (!StartExtraction(folder))
         return 1;
-    }
-    ArchiveWindow window = {FileOpenRead(kDataBinName), 0, nullptr, 0, 0, 0};
+    ArchiveWindow window = {path, FileOpenRead(path), 0, nullptr, 0, 0, 0};
     if (window.fd < 0)
     {
-        ReportError("%s: cannot be opened or read", kDataBinName);
+        ReportError("%s: cannot be opened or read", path);
         return 1;
     }
-    ForgetEntryFolder();
     int result = ExtractFrom(folder, &window);
     FileClose(window.fd);
     free(window.buffer);
     return result;
 }
+
+int ExtractDataBin(const char* folder)
+{
+    return ExtractDataFile(folder, kDataBinName);
+}
+
+#ifndef _WIN32
+int ExtractImageInMemory(const char* folder, const char* name, const unsigned char* image,
+                         uint32_t length)
+{
+    if (!StartExtraction(folder))
+        return 1;
+    if (length < kEmptyDataFileLength)
+    {
+        ReportError("%s: too short to be a data file (%u bytes)", name, (unsigned)length);
+        return 1;
+    }
+    // The whole image is in the window already: nothing is left to read.
+    ArchiveWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length};
+    return ExtractWindow(folder, &window);
+}
+#endif

@@ -5,6 +5,7 @@
 #include "coders/delta.h"
 #include "coders/lzw.h"
 #include "datafile/builder.h"
+#include "tests/support/fake_program.h"
 
 #include <filesystem>
 #include <fstream>
@@ -107,6 +108,35 @@ int main(int argc, char** argv)
                                       {"empty.dat", ""},
                                       {"Audio/pop.wav", Walk(300, 5, 4)},
                                       {"Audio/Deep/a.txt", "aaaa"}}));
+    // Programs small enough for a corpus: headers written byte by byte
+    // around each route's layout of an image.
+    namespace fp = fake_program;
+    const auto programBytes = [](bool x64, const std::vector<fp::Section>& sections)
+    {
+        const fp::Bytes bytes = fp::Program(x64, sections);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const auto image = [](const std::string& archive)
+    { return fp::Bytes(archive.begin(), archive.end()); };
+    const fp::Bytes code(64, 0xC3);
+    const fs::path programs = corpus / "program_locate";
+    Save(programs / "x64-datacpp",
+         programBytes(
+             true, {{".text", fp::kCode, code},
+                    {".data", fp::kData, fp::DataCppSection(image(Archive({{"a.txt", text}})))}}));
+    Save(programs / "i686-incbin",
+         programBytes(false,
+                      {{".text", fp::kCode, code},
+                       {".data", fp::kData,
+                        fp::IncbinSection(image(Archive({{"walk.raw", samples.at("walk")},
+                                                         {"Audio/pop.wav", Walk(300, 5, 4)}})))},
+                       {".bss", fp::kUninitialised, {}}}));
+    Save(programs / "empty",
+         programBytes(false, {{".data", fp::kData, fp::DataCppSection(image(Archive({})))}}));
+    Save(programs / "signed",
+         programBytes(true,
+                      {{".data", fp::kData, fp::IncbinSection(image(Archive({{"r.txt", "r"}})))}}) +
+             std::string(512, '\x30'));
     int serial = 0;
     for (const char* line : {"/mc:\\tremlok", "/ec:\\tremlok", "/?", "-?", "/eC:\\My-Games",
                              "/x /ec:\\y", "/ec:\\y /x", "mygame", "/e", "/e c:\\x", "/?x", "/",

@@ -165,7 +165,11 @@ int FileCommit(int fd)
 void FileStartFlush(int fd)
 {
     // Only a hint: an error shows again at the flush that is checked.
+#ifdef __linux__
     sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)fd;
+#endif
 }
 
 int FileSeek(int fd, uint32_t offset)
@@ -262,7 +266,13 @@ int SyncFileSystem(const char* folder)
     int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return -1;
+#ifdef __linux__
     int synced = syncfs(fd);
+#else
+    // Without syncfs (macOS, the BSDs) the whole system is flushed.
+    sync();
+    int synced = 0;
+#endif
     close(fd);
     return synced == 0 ? 0 : -1;
 }

@@ -1,8 +1,9 @@
 #!/bin/bash
 # Prints how long building Setup.exe around a big game takes, and the peak
 # memory of the largest process of the build (the compiler), on both routes
-# of embedding the archive: data.cpp compiled as text (the default) and
-# data.bin copied in by the assembler (TREMLOK_DATA_BIN, package.sh --incbin).
+# of embedding the archive: data.cpp compiled as text (the repository's
+# default, package.sh --datacpp) and data.bin copied in by the assembler
+# (TREMLOK_DATA_BIN, package.sh's default).
 # The program itself is built first and not counted: the figures are what a
 # packager waits for with each new game. Figures only, no pass or fail.
 #   scripts/bench-build.sh [MB ...]     archive sizes, default 10 100

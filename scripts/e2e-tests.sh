@@ -8,6 +8,8 @@
 # which the native tool extracts.
 #
 #   scripts/e2e-tests.sh [SCRIPT...]   SCRIPT: tool_modes, install, planted_dll
+#   E2E_GAME=DIR scripts/e2e-tests.sh packaged_install   a program that
+#                     package.sh built for DIR (not run by default)
 #
 #   E2E_ARCH          x64 or i686 (default x64)
 #   E2E_WIN_BUILD     Windows build folder (default build/e2e-x64 or

@@ -1,32 +1,95 @@
 #!/bin/bash
-# Builds Setup.exe for a game: packs the game folder with the tool's /m
-# mode into build/pack/ (data.bin and data.cpp), then builds the Windows
-# programs around that archive. The repository itself is left as it was.
-#   scripts/package.sh [--incbin] <game folder>
-# --incbin embeds data.bin's bytes through the assembler instead of
-# compiling data.cpp: the same program, built in a fraction of the time and
-# memory for a big game.
+# Builds Setup.exe for a game: packs the game folder with the tool's -m
+# mode into build/pack/ (data.bin and data.cpp), builds the Windows programs
+# around that archive, optionally signs them, and checks that each program
+# carries the whole game. The repository itself is left as it was.
+#   scripts/package.sh [--datacpp] [--sign CERT.pfx [--timestamp URL]] <game folder>
+# By default the assembler copies data.bin's bytes in (TREMLOK_DATA_BIN):
+# seconds and little memory for any game. --datacpp compiles the generated
+# data.cpp instead, the same program byte for byte, built in minutes and
+# gigabytes for a big game. --incbin, once the name of the fast route, is
+# still accepted and changes nothing.
+# --sign signs both programs with Authenticode (SHA-256) through
+# osslsigncode; the certificate's password is read from TREMLOK_SIGN_PASS
+# (empty when unset), never from the command line.
 # Leaves build/mingw-i686/Setup.exe (the shipped 32-bit program) and
 # build/mingw-x64/Setup.exe (the same source, 64-bit).
 set -euo pipefail
+# Paths on the command line are the caller's, taken before the cd below.
+caller=$(pwd)
 cd "$(dirname "$0")/.."
 root=$(pwd)
+presets=(mingw-i686 mingw-x64)
+programs=(build/mingw-i686/Setup.exe build/mingw-x64/Setup.exe)
+
+# The most address space, in bytes, that the archive may take in the 32-bit
+# program: its image plus the buffer that the install allocates for its
+# largest coded file (a stored file is written straight from the image).
+# The whole image is mapped at start-up from the program's base (4 MB) up,
+# and must end below whatever already lies there. Measured with
+# scripts/archive-limit.sh (an i686 Setup.exe around a stored archive of N
+# MB, started under the 32-bit Wine with /e): 512, 768, 960 and 992 MB
+# started, 1,024 MB did not ("not enough memory"); the one of 992 MB then
+# installed its game whole through the pages (tests/e2e/packaged_install.sh
+# with E2E_ARCH=i686, 7 minutes under qemu). That ceiling is the
+# emulator's, the tightest place where the program is run: qemu-i386 maps
+# the 32-bit Wine's own libraries downwards from 1 GB (its -strace shows
+# libc at 0x3fd8c000), and the image must end below them. A 32-bit Wine on
+# a 32-bit system keeps 4 MB to 1.6 GB for the program, and the system DLLs
+# of Windows lie higher still. The limit keeps a tenth below what started.
+archive_limit=$((896 << 20))
+# A packager whose players run old machines may ask for less (a writable
+# image that size needs as much of RAM and swap file); never for more.
+if [ -n "${TREMLOK_ARCHIVE_LIMIT_MB:-}" ]; then
+    [[ "$TREMLOK_ARCHIVE_LIMIT_MB" =~ ^[0-9]{1,5}$ ]] ||
+        { echo "package: TREMLOK_ARCHIVE_LIMIT_MB must be a number of megabytes" >&2 && exit 2; }
+    if [ $((10#$TREMLOK_ARCHIVE_LIMIT_MB << 20)) -lt $archive_limit ]; then
+        archive_limit=$((10#$TREMLOK_ARCHIVE_LIMIT_MB << 20))
+    fi
+fi
 
 usage() {
-    echo "usage: scripts/package.sh [--incbin] <game folder>" >&2
+    echo "usage: scripts/package.sh [--datacpp] [--sign CERT.pfx [--timestamp URL]] <game folder>" >&2
     exit 2
 }
-incbin=0
-if [ "${1:-}" = --incbin ]; then
-    incbin=1
-    shift
-fi
-[ $# -eq 1 ] || usage
-if [ ! -d "$1" ]; then
-    echo "package: $1 is not a folder" >&2
+fail() {
+    echo "package: $*" >&2
     exit 1
+}
+
+datacpp=0
+cert=
+timestamp=
+while [ $# -gt 0 ]; do
+    case $1 in
+    --datacpp) datacpp=1 ;;
+    --incbin) ;;
+    --sign)
+        [ $# -ge 2 ] || usage
+        cert=$2
+        shift
+        ;;
+    --timestamp)
+        [ $# -ge 2 ] || usage
+        timestamp=$2
+        shift
+        ;;
+    --) shift && break ;;
+    -*) usage ;;
+    *) break ;;
+    esac
+    shift
+done
+[ $# -eq 1 ] || usage
+[ -z "$timestamp" ] || [ -n "$cert" ] || fail "--timestamp stamps a signature: it needs --sign"
+[ -d "$(cd "$caller" && realpath -m -- "$1")" ] || fail "$1 is not a folder"
+game=$(cd "$caller" && realpath -- "$1")
+if [ -n "$cert" ]; then
+    cert=$(cd "$caller" && realpath -m -- "$cert")
+    if [ ! -f "$cert" ] || [ ! -r "$cert" ]; then
+        fail "$cert: no such certificate file, or it cannot be read"
+    fi
 fi
-game=$(cd "$1" && pwd)
 
 # The completion page starts the game and offers its readme by these names;
 # Windows finds them whatever their letter case.
@@ -37,30 +100,67 @@ for name in tremlok.exe Readme.txt; do
     fi
 done
 if [ ${#missing[@]} -gt 0 ]; then
-    echo "package: $game has no ${missing[*]} at its top level; the installed game would not start" >&2
-    exit 1
+    fail "$game has no ${missing[*]} at its top level; the installed game would not start"
 fi
+
+# A run that fails leaves no Setup.exe: an earlier run's program, of
+# another game or signed, is never taken for this one's.
+rm -f "${programs[@]}"
 
 scripts/install-deps.sh
 cmake --preset native >/dev/null
 cmake --build build/native -j2 --target setup
+tool=$root/build/native/setup
 
-# /m writes data.bin and data.cpp into the current directory.
+# -m writes data.bin and data.cpp into the current directory.
 pack=$root/build/pack
 mkdir -p "$pack"
-(cd "$pack" && "$root/build/native/setup" -m "$game")
+(cd "$pack" && "$tool" -m "$game")
 
-archive=(-DTREMLOK_DATA_CPP="$pack/data.cpp" -DTREMLOK_DATA_BIN=)
-if [ "$incbin" -eq 1 ]; then
-    archive=(-DTREMLOK_DATA_BIN="$pack/data.bin")
+# too_big NEED: refuses a game that needs more than the limit, saying what.
+too_big() {
+    fail "the game is too big for the 32-bit Setup.exe: it needs $1, more than the" \
+        "$((archive_limit >> 20)) MB that the program can map beside Windows in its 2 GB of" \
+        "address space. Nothing was built. Leave out what the game can fetch later, or ship it in parts"
+}
+length=$(stat -c %s "$pack/data.bin")
+[ "$length" -le $archive_limit ] || too_big "$((length >> 20)) MB of archive"
+# The listing, which decodes every entry, is also what each program's own
+# is compared with below.
+"$tool" --list "$pack/data.bin" >"$pack/data.list" || fail "$pack/data.bin does not read back whole"
+largest=$(awk '$2 != "stored" && $1 > max { max = $1 } END { print max + 0 }' "$pack/data.list")
+if [ $((length + largest)) -gt $archive_limit ]; then
+    too_big "$((length >> 20)) MB of archive and $((largest >> 20)) MB to decode its largest compressed file into"
 fi
-for preset in mingw-i686 mingw-x64; do
+
+archive=(-DTREMLOK_DATA_BIN="$pack/data.bin")
+if [ "$datacpp" -eq 1 ]; then
+    archive=(-DTREMLOK_DATA_CPP="$pack/data.cpp" -DTREMLOK_DATA_BIN=)
+fi
+for preset in "${presets[@]}"; do
     cmake --preset "$preset" "${archive[@]}" >/dev/null
     cmake --build "build/$preset" -j2 --target Setup
 done
 
+if [ -n "$cert" ]; then
+    scripts/sign-setup.sh ${timestamp:+--timestamp "$timestamp"} "$cert" "${programs[@]}" || {
+        rm -f "${programs[@]}"
+        fail "signing failed; both Setup.exe were removed, so that no unsigned program is shipped"
+    }
+fi
+
+# Each program must give back the archive it was built from, whole.
+if ! scripts/check-setup.sh "$pack/data.bin" "${programs[@]}"; then
+    rm -f "${programs[@]}"
+    fail "a program built does not carry the game whole; both Setup.exe were removed"
+fi
+
 echo
-echo "Archive: build/pack/data.bin ($(stat -c %s "$pack/data.bin") bytes)"
-for preset in mingw-i686 mingw-x64; do
+echo "Archive: build/pack/data.bin ($length bytes, $(wc -l <"$pack/data.list") files)"
+for preset in "${presets[@]}"; do
     echo "Setup:   build/$preset/Setup.exe ($(stat -c %s "build/$preset/Setup.exe") bytes)"
 done
+echo "Checked: both programs decode every entry, and list exactly what data.bin holds"
+if [ -n "$cert" ]; then
+    echo "Signed:  both programs, with $cert${timestamp:+, time-stamped by $timestamp}"
+fi

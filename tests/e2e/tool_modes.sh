@@ -2,7 +2,8 @@
 # The program without its wizard: the native tool and Setup.exe under Wine
 # build the same data.bin from one tree and extract it back to that tree;
 # both fail on an empty or missing folder and on a missing or damaged
-# data.bin; and /? shows the help box.
+# data.bin; the native tool reads Setup.exe as it reads data.bin; and /?
+# shows the help box.
 set -u
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -32,6 +33,22 @@ expect_status "native -e extracts" 0 $?
 expect_status "Setup.exe /e extracts" 0 $?
 check "native -e gives the tree back" diff -r "$REPO/sample/game" "$work/out-native"
 check "Setup.exe /e gives the tree back" diff -r "$REPO/sample/game" "$work/out-wine"
+
+# The native tool reads the Windows program itself, finding the image in it.
+"$E2E_NATIVE" --list "$work/native/data.bin" >"$work/list-data.bin"
+"$E2E_NATIVE" --list "$E2E_SETUP_EXE" >"$work/list-setup.exe"
+expect_status "native --list Setup.exe" 0 $?
+check "--list of Setup.exe is data.bin's" cmp "$work/list-data.bin" "$work/list-setup.exe"
+"$E2E_NATIVE" --test "$E2E_SETUP_EXE"
+expect_status "native --test Setup.exe" 0 $?
+"$E2E_NATIVE" -q -e "$work/out-exe" "$E2E_SETUP_EXE"
+expect_status "native -e DIR Setup.exe" 0 $?
+check "native -e of Setup.exe gives the tree back" diff -r "$REPO/sample/game" "$work/out-exe"
+head -c 4096 "$E2E_SETUP_EXE" >"$work/cut.exe"
+why=$("$E2E_NATIVE" --test "$work/cut.exe" 2>&1)
+expect_status "native --test of a cut Setup.exe fails" 1 $?
+expect_eq "and says why in one line" \
+    "setup: $work/cut.exe: truncated: a section runs past the end of the file" "$why"
 
 # fails_both WHAT SWITCH [FOLDER]: native -SWITCH FOLDER and Setup.exe
 # /SWITCHFOLDER both fail.

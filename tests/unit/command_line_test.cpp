@@ -70,4 +70,39 @@ TEST(CommandLineTest, ActionAndFolder)
     }
 }
 
+// -e's data file follows its folder on POSIX; the Windows line has none.
+TEST(CommandLineTest, ExtractDataFile)
+{
+    const std::string tooLong(kFolderArgSize, 'f');
+    // argument words split at '|'; the folder and the data file after them
+    const std::tuple<std::string, CommandAction, std::string, std::string> cases[] = {
+        {"-e|out", kActionExtract, "out", "data.bin"},
+        {"-e|out|Setup.exe", kActionExtract, "out", "Setup.exe"},
+        {"-eout|game/Setup.exe", kActionExtract, "out", "game/Setup.exe"},
+        {"/eout|Setup.exe|-q", kActionExtract, "out", "Setup.exe"},
+        {"-e|out|-q", kActionExtract, "out", "data.bin"},
+        {"-e|out|-q|Setup.exe", kActionExtract, "out", "Setup.exe"},
+        {"-e|out|", kActionRefused, "out", "data.bin"},
+        {"-e|out|" + tooLong, kActionRefused, "out", "data.bin"},
+        {"-m|game|Setup.exe", kActionMake, "game", "data.bin"},
+    };
+    for (const auto& [arguments, expected, folder, file] : cases)
+    {
+        strcpy(gDataFileArg, "stale");
+        std::vector<std::string> words = {"setup"};
+        std::string rest = arguments + "|";
+        for (size_t bar; (bar = rest.find('|')) != std::string::npos; rest.erase(0, bar + 1))
+            words.push_back(rest.substr(0, bar));
+        std::vector<const char*> argv;
+        for (const std::string& word : words)
+            argv.push_back(word.c_str());
+        EXPECT_EQ(ScanArguments((int)argv.size(), argv.data()), expected) << arguments;
+        EXPECT_EQ(std::string(gFolderArg), folder) << arguments;
+        EXPECT_EQ(std::string(gDataFileArg), file) << arguments;
+    }
+    strcpy(gDataFileArg, "stale");
+    EXPECT_EQ(ScanCommandLine("/eout Setup.exe"), kActionExtract);
+    EXPECT_EQ(std::string(gDataFileArg), "stale"); // Windows keeps its command line
+}
+
 } // namespace

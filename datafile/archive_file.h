@@ -1,0 +1,34 @@
+// The Linux tool's FILE argument: a data.bin, or a program built by this
+// project that carries the data file as its embedded image.
+#ifndef TREMLOK_DATAFILE_ARCHIVE_FILE_H
+#define TREMLOK_DATAFILE_ARCHIVE_FILE_H
+
+#include "datafile/archive_walk.h"
+#include "datafile/pe_sections.h"
+
+#include <stdint.h>
+
+struct ArchiveFile
+{
+    unsigned char* bytes; // the whole file; free() it
+    uint32_t length;
+    bool program;    // the data file is the image found inside a program
+    FileRange image; // where the data file lies in bytes
+};
+
+// Reads path whole and finds its data file: all of it for a data.bin; for
+// a program, the embedded image, which has then been decoded whole once.
+// Returns 0, or 1 after one line on standard error (bytes is then null):
+// unreadable, too short, not an i686 or x64 program, truncated, no image,
+// or an image damaged at a named record and offset.
+int LoadArchiveFile(const char* path, ArchiveFile* file);
+
+// Reports where a walk of the data file in file stopped short: the record's
+// name when it was read, and its offset in the file.
+void ReportWalkStop(const char* path, const ArchiveFile& file, const WalkStop& stop);
+
+// -e DIR FILE: extracts the data file in path into folder. A data.bin is
+// read piece by piece as ExtractDataBin reads it; a program is read whole.
+int ExtractArchiveFile(const char* folder, const char* path);
+
+#endif

@@ -1,0 +1,105 @@
+// Telling a data.bin from a program, and finding the data file in either.
+#include "datafile/archive_file.h"
+
+#include "datafile/entry_name.h"
+#include "datafile/extract.h"
+#include "datafile/image_locate.h"
+#include "platform/platform.h"
+
+#include <stdlib.h>
+
+void ReportWalkStop(const char* path, const ArchiveFile& file, const WalkStop& stop)
+{
+    unsigned offset = (unsigned)(stop.at - file.bytes);
+    if (stop.result == kWalkNoMemory)
+        ReportError("%s: no memory for %s (%u bytes)", path, stop.name, (unsigned)stop.size);
+    else if (!file.program && offset == 4)
+        ReportError("%s: neither a data file nor a Windows program", path);
+    // A name that is no entry's is not printed: it may hold control bytes.
+    else if (stop.name[0] && IsSafeEntryName(stop.name))
+        ReportError("%s: damaged record %s at offset %u", path, stop.name, offset);
+    else
+        ReportError("%s: damaged record at offset %u", path, offset);
+}
+
+// Finds the image in a program; 0 when found.
+static int LocateInProgram(const char* path, ArchiveFile* file)
+{
+    ProgramSections sections;
+    const char* problem = ReadProgramSections(file->bytes, file->length, &sections);
+    if (problem)
+    {
+        ReportError("%s: %s", path, problem);
+        return 1;
+    }
+    LocatedImage located;
+    LocateImage(file->bytes, sections, &located);
+    if (located.result == kLocateMissing)
+        ReportError("%s: no archive found in the program", path);
+    else if (located.result == kLocateGaveUp)
+        ReportError(
+            "%s: no archive found: the search gave up on too many framed bytes that do not hold",
+            path);
+    else if (located.result == kLocateDamaged)
+        ReportWalkStop(path, *file, located.damage);
+    file->image = located.image;
+    return located.result == kLocateFound ? 0 : 1;
+}
+
+int LoadArchiveFile(const char* path, ArchiveFile* file)
+{
+    *file = {nullptr, 0, false, {0, 0}};
+    int read = FileReadWhole(path, &file->bytes, &file->length);
+    if (read != 0)
+    {
+        ReportError("%s: %s", path,
+                    read == -2   ? "4 GiB or larger"
+                    : read == -3 ? "not enough memory to read it"
+                                 : "cannot be opened or read");
+        return 1;
+    }
+    file->program = LooksLikeProgram(file->bytes, file->length);
+    file->image = {0, file->length};
+    int result = 0;
+    if (file->program)
+        result = LocateInProgram(path, file);
+    else if (file->length < kEmptyDataFileLength)
+    {
+        ReportError("%s: too short to be a data file (%u bytes)", path, (unsigned)file->length);
+        result = 1;
+    }
+    if (result != 0)
+    {
+        free(file->bytes);
+        file->bytes = nullptr;
+    }
+    return result;
+}
+
+// True when path begins as a program does; false too when it cannot be
+// read, which the extraction then reports.
+static bool IsProgramFile(const char* path)
+{
+    unsigned char head[5];
+    int fd = FileOpenRead(path);
+    if (fd < 0)
+        return false;
+    uint32_t got = 0;
+    for (int64_t n; got < sizeof head && (n = FileRead(fd, head + got, sizeof head - got)) > 0;)
+        got += (uint32_t)n;
+    FileClose(fd);
+    return LooksLikeProgram(head, got);
+}
+
+int ExtractArchiveFile(const char* folder, const char* path)
+{
+    if (!IsProgramFile(path))
+        return ExtractDataFile(folder, path);
+    ArchiveFile file;
+    if (LoadArchiveFile(path, &file) != 0)
+        return 1;
+    int result =
+        ExtractImageInMemory(folder, path, file.bytes + file.image.offset, file.image.length);
+    free(file.bytes);
+    return result;
+}

@@ -1,0 +1,81 @@
+// Windows program headers. Offsets are summed in 64 bits, so no field of a
+// damaged file can wrap a check around into a read outside it.
+#include "datafile/pe_sections.h"
+
+#include "datafile/format.h"
+
+#include <string.h>
+
+static const uint32_t kDosHeaderSize = 64;
+static const uint32_t kNewHeaderField = 0x3C;
+static const uint32_t kCoffHeaderSize = 20;
+static const uint32_t kSectionHeaderSize = 40;
+static const uint16_t kMachineI386 = 0x14C;
+static const uint16_t kMachineAmd64 = 0x8664;
+static const uint16_t kMagicPe32 = 0x10B;
+static const uint16_t kMagicPe32Plus = 0x20B;
+static const uint32_t kInitialisedData = 0x40;
+
+static uint16_t ReadLe16(const unsigned char* p)
+{
+    return (uint16_t)(p[0] | (p[1] << 8));
+}
+
+static bool Within(uint64_t offset, uint64_t size, uint32_t length)
+{
+    return offset <= length && size <= length - offset;
+}
+
+bool LooksLikeProgram(const unsigned char* file, uint32_t length)
+{
+    return length >= 2 && file[0] == 'M' && file[1] == 'Z' && !(length >= 5 && file[4] == '\\');
+}
+
+// One section header: keeps its raw data when it holds initialised data.
+static const char* TakeSection(const unsigned char* header, uint32_t length,
+                               ProgramSections* sections)
+{
+    uint32_t rawSize = ReadLe32(header + 16);
+    uint32_t rawOffset = ReadLe32(header + 20);
+    uint32_t flags = ReadLe32(header + 36);
+    if (!(flags & kInitialisedData) || rawSize == 0)
+        return nullptr;
+    if (!Within(rawOffset, rawSize, length))
+        return "truncated: a section runs past the end of the file";
+    sections->ranges[sections->count++] = {rawOffset, rawSize};
+    return nullptr;
+}
+
+const char* ReadProgramSections(const unsigned char* file, uint32_t length,
+                                ProgramSections* sections)
+{
+    sections->count = 0;
+    if (length < kDosHeaderSize)
+        return "truncated: shorter than a DOS header";
+    uint64_t pe = ReadLe32(file + kNewHeaderField);
+    if (!Within(pe, 4 + kCoffHeaderSize + 2, length))
+        return "truncated: the PE header lies past the end of the file";
+    if (memcmp(file + pe, "PE\0\0", 4) != 0)
+        return "not a Windows program: no PE signature";
+    const unsigned char* coff = file + pe + 4;
+    uint16_t machine = ReadLe16(coff);
+    uint16_t sectionCount = ReadLe16(coff + 2);
+    uint16_t optionalSize = ReadLe16(coff + 16);
+    uint16_t magic = ReadLe16(coff + kCoffHeaderSize);
+    if (optionalSize < 2 || !((machine == kMachineI386 && magic == kMagicPe32) ||
+                              (machine == kMachineAmd64 && magic == kMagicPe32Plus)))
+        return "not an i686 or x64 Windows program";
+    if (sectionCount > kMaxSections)
+        return "not a Windows program: too many sections";
+    uint64_t table = pe + 4 + kCoffHeaderSize + optionalSize;
+    if (!Within(table, (uint64_t)sectionCount * kSectionHeaderSize, length))
+        return "truncated: the section table runs past the end of the file";
+    for (uint32_t i = 0; i < sectionCount; ++i)
+    {
+        const char* problem =
+            TakeSection(file + table + (uint64_t)i * kSectionHeaderSize, length, sections);
+        if (problem)
+            return problem;
+    }
+    return nullptr;
+}

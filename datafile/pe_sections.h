@@ -1,0 +1,37 @@
+// The section table of a Windows program, read from its bytes in memory:
+// where each section's initialised data lies in the file.
+#ifndef TREMLOK_DATAFILE_PE_SECTIONS_H
+#define TREMLOK_DATAFILE_PE_SECTIONS_H
+
+#include <stdint.h>
+
+// The most sections the Windows loader takes.
+const int kMaxSections = 96;
+
+struct FileRange
+{
+    uint32_t offset;
+    uint32_t length;
+};
+
+struct ProgramSections
+{
+    int count;                      // sections holding initialised data
+    FileRange ranges[kMaxSections]; // their raw data, in section table order
+};
+
+// True when file starts as a Windows program does ("MZ") rather than as a
+// data file. A data file whose total size happens to begin with those two
+// bytes has the backslash of its first name at byte 4; a program's byte 4
+// is the low byte of its DOS page count, which no linker makes 0x5C.
+bool LooksLikeProgram(const unsigned char* file, uint32_t length);
+
+// Reads the DOS header, PE signature, COFF header, the optional header's
+// magic (0x10b with an i386 machine, 0x20b with an x64 one) and the section
+// table, and fills sections with every section that holds initialised data
+// and has raw data in the file. Every offset and size is checked against
+// length first. Returns null on success, else what is wrong, for a message.
+const char* ReadProgramSections(const unsigned char* file, uint32_t length,
+                                ProgramSections* sections);
+
+#endif

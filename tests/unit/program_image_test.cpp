@@ -1,0 +1,225 @@
+// Finding the archive inside a program: the section table read with every
+// field checked against the file, and only an image that holds whole,
+// framed by its gSizeDatfile, taken. A wrong answer lists or extracts the
+// wrong bytes; a missing check reads outside the file.
+#include "datafile/archive_file.h"
+#include "datafile/archive_scan.h"
+#include "datafile/image_locate.h"
+#include "tests/support/fake_program.h"
+#include "tests/unit/scratch_folder.h"
+
+#include <algorithm>
+
+namespace
+{
+
+using namespace fake_program;
+
+const std::vector<RecordLayout> kGame = {{"\\tremlok.exe", std::string(700, 'x'), kMethodLzw},
+                                         {"\\Readme.txt", "Read me.\r\n", kMethodStored},
+                                         {"\\Audio\\pop.wav", std::string(300, 'p'), kMethodDelta},
+                                         {"\\Audio\\empty.dat", "", kMethodStored}};
+
+const Bytes kText(0x80, 0xC3); // a code section's bytes
+
+// Where image lies in program, found by its bytes: the answer a locator must give.
+size_t Find(const Bytes& program, const Bytes& image)
+{
+    return (size_t)(std::search(program.begin(), program.end(), image.begin(), image.end()) -
+                    program.begin());
+}
+
+// What the locator makes of program: its problem, "missing", "damaged NAME
+// at OFFSET", or "found OFFSET LENGTH".
+std::string Locate(const Bytes& program)
+{
+    ProgramSections sections;
+    const char* problem = ReadProgramSections(program.data(), (uint32_t)program.size(), &sections);
+    if (problem)
+        return problem;
+    LocatedImage located;
+    LocateImage(program.data(), sections, &located);
+    if (located.result == kLocateMissing)
+        return "missing";
+    if (located.result == kLocateGaveUp)
+        return "gave up";
+    if (located.result == kLocateDamaged)
+        return "damaged " + std::string(located.damage.name) + " at " +
+               std::to_string(located.damage.at - program.data());
+    return "found " + std::to_string(located.image.offset) + " " +
+           std::to_string(located.image.length);
+}
+
+std::string Found(size_t offset, size_t length)
+{
+    return "found " + std::to_string(offset) + " " + std::to_string(length);
+}
+
+Bytes With(Bytes bytes, size_t at, const Bytes& patch)
+{
+    if (bytes.size() < at + patch.size())
+        bytes.resize(at + patch.size());
+    std::copy(patch.begin(), patch.end(), bytes.begin() + (long)at);
+    return bytes;
+}
+
+Bytes Cut(Bytes bytes, size_t length)
+{
+    bytes.resize(length);
+    return bytes;
+}
+
+// A crafted section: a data file of count stored records of size bytes
+// (a multiple of 4), where each payload ends in a gSizeDatfile and a total
+// size that frame the next record as an image one byte longer than the data
+// file's end. Each such candidate walks whole to the end marker and misses
+// its frame: time growing with count * count * size, were it not bounded.
+Bytes FramedChain(size_t count, size_t size)
+{
+    const size_t record = 3 + 5 + size;
+    const size_t marker = 4 + count * record;
+    Bytes raw(4, 0x11);
+    for (size_t i = 0; i < count; ++i)
+    {
+        raw.insert(raw.end(), {'\\', 'f', 0});
+        const Bytes head = SizeWord(size);
+        raw.insert(raw.end(), head.begin(), head.end());
+        raw.push_back(kMethodStored);
+        raw.resize(raw.size() + size - 8, 0x22);
+        const Bytes frame = SizeWord(marker + 2 - (raw.size() + 4));
+        raw.insert(raw.end(), frame.begin(), frame.end());
+        raw.resize(raw.size() + 4, 0x11);
+    }
+    raw.push_back(0); // the end marker, then a zero in the frames' last byte
+    raw.push_back(0);
+    return raw;
+}
+
+TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
+{
+    std::vector<size_t> at;
+    const Bytes image = ArchiveBytes(kGame, &at), empty = ArchiveBytes({});
+    const Bytes x64 =
+        Program(true, {{".text", kCode, kText}, {".data", kData, DataCppSection(image)}});
+    const Bytes i686 =
+        Program(false, {{".text", kCode, kText}, {".data", kData, IncbinSection(image)}});
+    // Zero variables and a 5 before the image frame an empty data file.
+    Bytes fiveThenZeros(40, 0);
+    fiveThenZeros[0] = 5;
+    const Bytes shadowed = Program(true, {{".data", kData, DataCppSection(image, fiveThenZeros)}});
+    // A game that carries a program built by this project, stored: its
+    // image lies inside the outer one and must not win.
+    const Bytes inner =
+        Program(false, {{".data", kData, DataCppSection(ArchiveBytes({{"\\in", "1", 0}}))}});
+    const Bytes outerImage = ArchiveBytes(
+        {{"\\a.txt", "a", 0}, {"\\Setup.exe", std::string(inner.begin(), inner.end()), 0}});
+    const Bytes nested = Program(false, {{".data", kData, IncbinSection(outerImage)}});
+    Bytes signature(0x600, 0x30);
+    Bytes signedX64 = x64;
+    signedX64.insert(signedX64.end(), signature.begin(), signature.end());
+    Bytes damaged = x64;
+    damaged[Find(x64, image) + at[2] + strlen("\\Audio\\pop.wav") + 5] = 'X'; // a method byte
+    Bytes wrongSize = x64;
+    WriteLe32(&wrongSize[Find(x64, image) - 32], (uint32_t)image.size() + 4);
+    const size_t dataHeader = SectionHeaderOffset(true, 1);
+    // name, program, what the locator makes of it
+    const std::tuple<const char*, Bytes, std::string> rows[] = {
+        {"x64, data.cpp route", x64, Found(Find(x64, image), image.size())},
+        {"i686, .incbin route", i686, Found(Find(i686, image), image.size())},
+        {"signed: certificates after the sections", signedX64,
+         Found(Find(x64, image), image.size())},
+        {"zeros framed by a 5 before the image", shadowed,
+         Found(Find(shadowed, image), image.size())},
+        {"another program's image inside the image", nested,
+         Found(Find(nested, outerImage), outerImage.size())},
+        {"an empty archive", Program(false, {{".data", kData, IncbinSection(empty)}}),
+         Found(0x200, 5)},
+        {"shorter than a DOS header", Cut(x64, 63), "truncated: shorter than a DOS header"},
+        {"PE header past the end", With(x64, 0x3C, SizeWord(x64.size() - 20)),
+         "truncated: the PE header lies past the end of the file"},
+        {"PE header offset near 4 GiB", With(x64, 0x3C, SizeWord(0xFFFFFFFC)),
+         "truncated: the PE header lies past the end of the file"},
+        {"no PE signature", With(x64, kPeOffset, {'N', 'E'}),
+         "not a Windows program: no PE signature"},
+        {"ARM64", With(x64, kCoffOffset, {0x64, 0xAA}), "not an i686 or x64 Windows program"},
+        {"i386 with a PE32+ header", With(x64, kCoffOffset, {0x4C, 0x01}),
+         "not an i686 or x64 Windows program"},
+        {"no optional header", With(x64, kCoffOffset + 16, {0, 0}),
+         "not an i686 or x64 Windows program"},
+        {"more sections than Windows loads", With(x64, kCoffOffset + 2, {97, 0}),
+         "not a Windows program: too many sections"},
+        {"section table cut", Cut(x64, dataHeader + 20),
+         "truncated: the section table runs past the end of the file"},
+        {"section table past the end", With(x64, kCoffOffset + 2, {0xFF, 0}),
+         "not a Windows program: too many sections"},
+        {"data section cut", Cut(x64, x64.size() - 1),
+         "truncated: a section runs past the end of the file"},
+        {"raw data offset wraps past 4 GiB", With(x64, dataHeader + 20, SizeWord(0xFFFFFF00)),
+         "truncated: a section runs past the end of the file"},
+        {"image in code only", Program(true, {{".text", kCode, DataCppSection(image)}}), "missing"},
+        {"no image", Program(false, {{".text", kCode, kText}, {".data", kData, Bytes(64, 1)}}),
+         "missing"},
+        {"gSizeDatfile disagrees", wrongSize, "missing"},
+        {"many frames around one long chain of records",
+         Program(true, {{".data", kData, FramedChain(64, 1 << 16)}}), "gave up"},
+        {"damaged after the first record", damaged,
+         "damaged \\Audio\\pop.wav at " + std::to_string(Find(x64, image) + at[2])},
+    };
+    for (const auto& [name, program, expected] : rows)
+        EXPECT_EQ(Locate(program), expected) << name;
+}
+
+TEST(ProgramImageTest, ProgramsAreToldFromDataFiles)
+{
+    Bytes mzTotal = ArchiveBytes(kGame);
+    mzTotal[0] = 'M', mzTotal[1] = 'Z'; // a total size of 0x....5A4D
+    const std::tuple<const char*, Bytes, bool> rows[] = {
+        {"a program", Program(false, {}), true},
+        {"a data file whose total begins with MZ", mzTotal, false},
+        {"the empty data file", ArchiveBytes({}), false},
+        {"two bytes of MZ", {'M', 'Z'}, true},
+    };
+    for (const auto& [name, bytes, program] : rows)
+        EXPECT_EQ(LooksLikeProgram(bytes.data(), (uint32_t)bytes.size()), program) << name;
+}
+
+#ifndef _WIN32
+typedef ScratchTest ProgramFileTest;
+
+// --list, --test and -e read a program as its data.bin: the same lines and
+// the tree that the install run writes; a bad program gets one line.
+TEST_F(ProgramFileTest, ListsTestsAndExtractsLikeTheDataFile)
+{
+    const Bytes image = ArchiveBytes(kGame);
+    ASSERT_TRUE(WriteFile("data.bin", image));
+    ASSERT_TRUE(WriteFile("Setup.exe", Program(true, {{".text", kCode, kText},
+                                                      {".data", kData, DataCppSection(image)}})));
+    for (bool list : {true, false})
+    {
+        testing::internal::CaptureStdout();
+        ASSERT_EQ(ScanArchive("data.bin", list), 0);
+        fflush(stdout);
+        std::string fromDataBin = testing::internal::GetCapturedStdout();
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(ScanArchive("Setup.exe", list), 0);
+        fflush(stdout);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), fromDataBin);
+    }
+    ASSERT_EQ(ExtractArchiveFile("tool", "Setup.exe"), 0);
+    ASSERT_EQ(ExtractImage("installed", image).back(), 100);
+    EXPECT_EQ(TreeOf("tool"), TreeOf("installed"));
+    EXPECT_EQ(TreeOf("tool").size(), 5u); // four files and the Audio folder
+
+    const Bytes cut = Cut(ReadFile<Bytes>("Setup.exe"), 0x300);
+    ASSERT_TRUE(WriteFile("cut.exe", cut));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ScanArchive("cut.exe", false), 1);
+    EXPECT_EQ(ExtractArchiveFile("cut", "cut.exe"), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "setup: cut.exe: truncated: a section runs past the end of the file\n"
+              "setup: cut.exe: truncated: a section runs past the end of the file\n");
+    EXPECT_FALSE(std::filesystem::exists("cut"));
+}
+#endif
+
+} // namespace
