@@ -5,7 +5,8 @@
 #ifndef TREMLOK_TESTS_SUPPORT_FAKE_PROGRAM_H
 #define TREMLOK_TESTS_SUPPORT_FAKE_PROGRAM_H
 
-#include "datafile/format.h"
+#include <stddef.h>
+#include <stdint.h>
 
 #include <string>
 #include <vector>
@@ -43,6 +44,14 @@ inline void Put16(Bytes& b, size_t at, uint32_t v)
     b[at + 1] = (unsigned char)(v >> 8);
 }
 
+// Little-endian, as WriteLe32, but the test's own: the core's inline copy
+// is compiled for link-time optimisation in the Windows builds.
+inline void Put32(Bytes& b, size_t at, uint32_t v)
+{
+    Put16(b, at, v & 0xFFFF);
+    Put16(b, at + 2, v >> 16);
+}
+
 // A PE32 (i386) or PE32+ (x64) program holding sections, each at a file
 // offset aligned as a linker aligns it. The optional header is zero but for
 // its magic: nothing here runs.
@@ -53,7 +62,7 @@ inline Bytes Program(bool x64, const std::vector<Section>& sections)
     at = (at + kFileAlignment - 1) / kFileAlignment * kFileAlignment;
     Bytes b(at, 0);
     b[0] = 'M', b[1] = 'Z', b[2] = 0x90, b[4] = 3;
-    WriteLe32(&b[0x3C], (uint32_t)kPeOffset);
+    Put32(b, 0x3C, (uint32_t)kPeOffset);
     b[kPeOffset] = 'P', b[kPeOffset + 1] = 'E';
     Put16(b, kCoffOffset, x64 ? 0x8664 : 0x14C);
     Put16(b, kCoffOffset + 2, (uint32_t)sections.size());
@@ -67,16 +76,16 @@ inline Bytes Program(bool x64, const std::vector<Section>& sections)
             (s.raw.size() + kFileAlignment - 1) / kFileAlignment * kFileAlignment;
         for (size_t c = 0; c < s.name.size() && c < 8; ++c)
             b[header + c] = (unsigned char)s.name[c];
-        WriteLe32(&b[header + 8], (uint32_t)s.raw.size());
-        WriteLe32(&b[header + 12], (uint32_t)(0x1000 * (i + 1)));
+        Put32(b, header + 8, (uint32_t)s.raw.size());
+        Put32(b, header + 12, (uint32_t)(0x1000 * (i + 1)));
         if (s.flags != kUninitialised)
         {
-            WriteLe32(&b[header + 16], (uint32_t)rawSize);
-            WriteLe32(&b[header + 20], (uint32_t)b.size());
+            Put32(b, header + 16, (uint32_t)rawSize);
+            Put32(b, header + 20, (uint32_t)b.size());
             b.insert(b.end(), s.raw.begin(), s.raw.end());
             b.resize(b.size() + rawSize - s.raw.size(), 0);
         }
-        WriteLe32(&b[header + 36], s.flags);
+        Put32(b, header + 36, s.flags);
     }
     return b;
 }
@@ -84,7 +93,7 @@ inline Bytes Program(bool x64, const std::vector<Section>& sections)
 inline Bytes SizeWord(size_t n)
 {
     Bytes word(4);
-    WriteLe32(word.data(), (uint32_t)n);
+    Put32(word, 0, (uint32_t)n);
     return word;
 }
 

@@ -120,7 +120,7 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
     Bytes damaged = x64;
     damaged[Find(x64, image) + at[2] + strlen("\\Audio\\pop.wav") + 5] = 'X'; // a method byte
     Bytes wrongSize = x64;
-    WriteLe32(&wrongSize[Find(x64, image) - 32], (uint32_t)image.size() + 4);
+    Put32(wrongSize, Find(x64, image) - 32, (uint32_t)image.size() + 4);
     const size_t dataHeader = SectionHeaderOffset(true, 1);
     // name, program, what the locator makes of it
     const std::tuple<const char*, Bytes, std::string> rows[] = {
