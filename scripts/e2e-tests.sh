@@ -7,7 +7,7 @@
 # and exits non-zero on any failure. Needs strace, which shows the order in
 # which the native tool extracts.
 #
-#   scripts/e2e-tests.sh [SCRIPT...]   SCRIPT: tool_modes, install
+#   scripts/e2e-tests.sh [SCRIPT...]   SCRIPT: tool_modes, install, write_failure
 #
 #   E2E_ARCH          x64 or i686 (default x64)
 #   E2E_WIN_BUILD     Windows build folder (default build/e2e-x64 or
@@ -45,7 +45,7 @@ esac
 native=$repo/${E2E_NATIVE_BUILD:-build/e2e-native}
 scripts=("$@")
 if [ ${#scripts[@]} -eq 0 ]; then
-    scripts=(tool_modes install)
+    scripts=(tool_modes install write_failure)
 fi
 
 if [ "${E2E_SKIP_BUILD:-0}" != 1 ]; then
