@@ -80,10 +80,14 @@ struct FailedRun
 {
     const char* what;
     std::vector<RecordLayout> records;
-    std::vector<const char*> inTheWay; // folders made where these files go
+    std::vector<std::string> inTheWay; // folders made where these files go
     int notWritten;                    // 0: the label says the image is damaged
-    const char* first;                 // the first file not written
+    std::string first;                 // the first file not written
 };
+
+// With the scratch folder, its path and the label's lead outgrow the
+// label's 255 characters.
+const std::string kLongName = std::string(150, 'n') + ".txt";
 
 const std::vector<FailedRun> kFailedRuns = {
     // The last record's method byte is one no builder writes.
@@ -104,6 +108,11 @@ const std::vector<FailedRun> kFailedRuns = {
      {"zed.txt", "bad.txt"},
      2,
      "bad.txt"},
+    {"a long name in the way",
+     {{"\\" + kLongName, "in the way", kMethodStored}, {"\\good.txt", "fine", kMethodStored}},
+     {kLongName},
+     1,
+     kLongName},
 };
 
 typedef ScratchTest InstallRunTest;
@@ -114,9 +123,7 @@ TEST_F(InstallRunTest, AFailedExtractionEndsTheRunAfterTheProgressPage)
     {
         SCOPED_TRACE(run.what);
         std::error_code error;
-        std::filesystem::remove_all(Path("bad.txt"), error);
-        std::filesystem::remove(Path("good.txt"), error);
-        for (const char* name : run.inTheWay)
+        for (const std::string& name : run.inTheWay)
             std::filesystem::create_directory(Path(name));
         const Bytes bytes = ArchiveBytes(run.records);
         ASSERT_LE(bytes.size(), 4 * kTestImageWords);
@@ -150,6 +157,9 @@ TEST_F(InstallRunTest, AFailedExtractionEndsTheRunAfterTheProgressPage)
         EXPECT_EQ("REM This will uninstall Tremlok\r\n\r\ndel \"" + Path("good.txt") +
                       "\"\r\n\r\n\r\ndel \"" + Path("uninst.bat") + "\"\r\n",
                   ReadFile(Path("uninst.bat")));
+        for (const std::string& name : run.inTheWay)
+            std::filesystem::remove(Path(name), error);
+        std::filesystem::remove(Path("good.txt"), error);
         // None made; one found is removed, so that a faulty run does not fail the next.
         for (auto [csidl, name] : {std::pair{CSIDL_PROGRAMS, "Tremlok"},
                                    std::pair{CSIDL_DESKTOPDIRECTORY, "Tremlok.lnk"}})
