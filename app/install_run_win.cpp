@@ -68,11 +68,11 @@ static void MarkExtractionEnd()
     AddUninstallLine("");
 }
 
-// A damaged image ends the run after the progress page: the script undoes
-// what was written, and no completion page, shortcut or readme follows.
-int RunInstall(HINSTANCE instance)
+// A damaged image, or files that could not be written, end the run after
+// the progress page: the script undoes what was written, and no completion
+// page, shortcut or readme follows.
+static int RunPages(HINSTANCE instance)
 {
-    LoadCommonControls(); // registers msctls_progress32
     ShowPage(instance, IDD_WELCOME_PAGE, WelcomePageProc);
     if (gCancelled)
         return 1;
@@ -83,7 +83,8 @@ int RunInstall(HINSTANCE instance)
     ResetUninstallLog();
     ShowPage(instance, IDD_PROGRESS_PAGE, ProgressPageProc);
     MarkExtractionEnd();
-    if (!gInstallDamaged)
+    const bool installed = !gInstallDamaged && gExtractSkipped == 0;
+    if (installed)
         ShowPage(instance, IDD_COMPLETION_PAGE, CompletionPageProc);
     static InstallPaths paths;
     BuildInstallPaths(gInstallFolder, programsDir, desktopDir, &paths);
@@ -91,11 +92,24 @@ int RunInstall(HINSTANCE instance)
         return 1;
     AddUninstallCommand("del", paths.uninstPath);
     AddUninstallLine("");
-    if (!gInstallDamaged)
+    if (installed)
         MakeShortcuts(&paths);
     AddUninstallLine("");
     WriteUninstallScript(paths.uninstPath);
-    if (gViewReadme && !gInstallDamaged && StartNotepad(paths.readmePath) == 0)
+    if (gViewReadme && installed && StartNotepad(paths.readmePath) == 0)
         return 0;
     return 1;
+}
+
+// The folder browser needs COM on its thread, as the shell's objects do:
+// it is set up once for the whole run. A thread that COM refuses (already
+// set up in another model) is not taken down here.
+int RunInstall(HINSTANCE instance)
+{
+    LoadCommonControls(); // registers msctls_progress32
+    const bool comReady = SUCCEEDED(CoInitialize(NULL));
+    int code = RunPages(instance);
+    if (comReady)
+        CoUninitialize();
+    return code;
 }

@@ -12,6 +12,7 @@ int gExtractStarted = 0;
 int gExtractDone = 0;
 int gExtractPercent = 0;
 int gExtractSkipped = 0;
+char gExtractFirstSkipped[kCurrentFileSize] = "";
 
 // The unread rest of the embedded image.
 static ArchiveSpan gArchiveSpan = {nullptr, nullptr};
@@ -32,6 +33,7 @@ int BeginExtract(const char* root, const unsigned int* image, uint32_t imageSize
     gDoneBytes = 0;
     gExtractDone = 0;
     gExtractSkipped = 0;
+    gExtractFirstSkipped[0] = 0;
     gExtractStarted = 1;
     gExtractPercent = 1;
     gArchiveTotal = 0;
@@ -84,9 +86,9 @@ int ExtractNext(const char* root, char* currentFile)
         return FinishExtract(currentFile);
     if (outcome == kEntryFailed)
         return StopDamaged();
-    if (outcome == kEntrySkipped)
-        ++gExtractSkipped;
     ShowPath(currentFile, result.path);
+    if (outcome == kEntrySkipped && gExtractSkipped++ == 0)
+        ShowPath(gExtractFirstSkipped, result.path);
     gDoneBytes += result.size;
     gExtractPercent = ExtractPercent(gDoneBytes, gArchiveTotal);
     return gExtractPercent;

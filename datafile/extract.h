@@ -3,6 +3,8 @@
 #ifndef TREMLOK_DATAFILE_EXTRACT_H
 #define TREMLOK_DATAFILE_EXTRACT_H
 
+#include "datafile/format.h"
+
 #include <stdint.h>
 
 // ExtractNext's result when the image is damaged (a record runs past the
@@ -23,8 +25,9 @@ int BeginExtract(const char* root, const unsigned int* image, uint32_t imageSize
 // shortened with "..." in the middle when it does not fit). Returns 1 to 99
 // per entry, 100 with "Complete" at the end marker and ever after, or
 // kExtractDamaged. An entry whose path does not fit the buffers, or whose
-// file cannot be written, is skipped and counted in gExtractSkipped. Before
-// any BeginExtract it returns gExtractPercent (0) and does nothing.
+// file cannot be written, is skipped and counted in gExtractSkipped; the
+// first such path is kept in gExtractFirstSkipped. Before any BeginExtract
+// it returns gExtractPercent (0) and does nothing.
 int ExtractNext(const char* root, char* currentFile);
 
 // Extracts all of data.bin in the current directory into folder. Returns 0
@@ -58,6 +61,8 @@ extern int gExtractStarted;
 extern int gExtractDone;
 extern int gExtractPercent;
 extern int gExtractSkipped; // entries not written since BeginExtract
+// The first of them as currentFile showed it; "" while there is none.
+extern char gExtractFirstSkipped[kCurrentFileSize];
 
 // What the last ExtractDataBin wrote, for its summary; owned by
 // extract_databin.cpp.

@@ -4,7 +4,9 @@
 
 #include "datafile/embedded_image.h"
 #include "datafile/extract.h"
+#include "platform/text.h"
 #include "res/resource_ids.h"
+#include "wizard/label_fit.h"
 #include "wizard/page_common.h"
 #include "wizard/welcome_page.h"
 
@@ -14,6 +16,8 @@ char gCurrentFile[kCurrentFileSize];
 int gInstallDamaged = 0;
 
 const char kDamagedText[] = "Setup is damaged. Please download it again.";
+const char kNotWrittenOneText[] = " file could not be written: ";
+const char kNotWrittenManyText[] = " files could not be written, the first: ";
 
 const UINT_PTR kStepTimer = 0;
 const UINT kStepPeriodMs = 100;
@@ -29,15 +33,35 @@ static INT_PTR OnProgressInit(HWND page)
     return TRUE;
 }
 
-// A damaged image stops the extraction for good: the label says so, the
-// steps stop, and Next lets the user leave without a "Complete".
+// Ends the steps with text in the label and Next enabled, so that the user
+// can leave without a "Complete".
+static void EndSteps(HWND page, const char* text)
+{
+    KillTimer(page, kStepTimer);
+    SetDlgItemTextA(page, IDC_CURRENT_FILE, text);
+    EnableWindow(GetDlgItem(page, IDC_NEXT), TRUE);
+    UpdateWindow(page);
+}
+
+// A damaged image stops the extraction for good.
 static void ShowDamaged(HWND page)
 {
     gInstallDamaged = 1;
-    KillTimer(page, kStepTimer);
-    SetDlgItemTextA(page, IDC_CURRENT_FILE, kDamagedText);
-    EnableWindow(GetDlgItem(page, IDC_NEXT), TRUE);
-    UpdateWindow(page);
+    EndSteps(page, kDamagedText);
+}
+
+// Every entry has been taken, but some files are not on the disk: the
+// label says how many and names the first, in place of "Complete".
+static void ShowNotWritten(HWND page)
+{
+    char count[kNumberTextSize];
+    UnsignedText(count, (uint32_t)gExtractSkipped, 10);
+    char lead[64];
+    JoinText(lead, sizeof lead, count,
+             gExtractSkipped == 1 ? kNotWrittenOneText : kNotWrittenManyText, nullptr);
+    FitPathToLabel(GetDlgItem(page, IDC_CURRENT_FILE), lead, gExtractFirstSkipped, gCurrentFile,
+                   sizeof gCurrentFile);
+    EndSteps(page, gCurrentFile);
 }
 
 static INT_PTR OnProgressTimer(HWND page)
@@ -50,6 +74,12 @@ static INT_PTR OnProgressTimer(HWND page)
     if (gProgressPercent == kExtractDamaged)
     {
         ShowDamaged(page);
+        return FALSE;
+    }
+    if (gProgressPercent == 100 && gExtractSkipped > 0)
+    {
+        SendDlgItemMessageA(page, IDC_PROGRESS_BAR, PBM_SETPOS, gProgressPercent, 0);
+        ShowNotWritten(page);
         return FALSE;
     }
     if (gProgressPercent == 100)

@@ -15,6 +15,10 @@ extern int gInstallDamaged;                 // the embedded image turned out dam
 
 // Shown in the current-file label when the image is damaged.
 extern const char kDamagedText[];
+// Shown at the end in place of "Complete" after the number of files that
+// could not be written, before the first of them.
+extern const char kNotWrittenOneText[];
+extern const char kNotWrittenManyText[];
 
 INT_PTR CALLBACK ProgressPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
