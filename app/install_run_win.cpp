@@ -1,6 +1,5 @@
 #include "app/install_run.h"
 
-#include <commctrl.h>
 #include <shlobj.h>
 
 #include "app/dll_search.h"

@@ -60,7 +60,8 @@ sections=$("$objdump" -h "$exe" | awk "$hex"' $1 ~ /^[0-9]+$/ { printf "%s %d\n"
 
 # One line per input section of the map: output section, size, contributor.
 # An input section whose name is too long for its column puts its address,
-# size and file on the next line.
+# size and file on the next line. The link-time optimised code comes as one
+# object holding a section per function: each function is a contributor.
 contributions=$(awk "$hex"'
     /^Linker script and memory map/ { inmap = 1; next }
     !inmap { next }
@@ -71,6 +72,7 @@ contributions=$(awk "$hex"'
         next
     }
     /^ [^ ]/ {
+        section = $1
         if (NF >= 4 && $2 ~ /^0x/ && $3 ~ /^0x/) { emit($3, $4); pending = 0 }
         else if (NF == 1) pending = 1
         else pending = 0
@@ -87,9 +89,14 @@ contributions=$(awk "$hex"'
         if (n == 0 || output ~ /^(\/DISCARD\/|\.debug)/ || output == ".bss") return
         # The linker makes the base relocations itself ("dll stuff").
         if (output == ".reloc") file = "base-relocations"
+        if (file ~ /\.ltrans[0-9]*\.ltrans\.o$/) {
+            name = section
+            sub(/^\.[a-z]+[$.]?/, "", name)
+            file = "lto:" (name == "" ? output : name)
+        }
         print output, n, file
     }
-' "$map")
+' "$map" | { c++filt 2>/dev/null || cat; } | awk '{ file = $3; for (i = 4; i <= NF; i++) file = file "_" $i; print $1, $2, file }')
 
 # The archive is the embedded data file, compiled in from data.cpp or
 # copied in from data.bin.
@@ -102,7 +109,8 @@ text_size=$(awk '$1 == ".text" { print $2 }' <<<"$sections")
 echo "Program:  $exe"
 echo "File:     $file_size bytes"
 echo "Archive:  $archive bytes (gDatfile and gSizeDatfile, in .data)"
-echo "Limit:    65536 bytes for the program around an empty archive (scripts/check-pe.sh)"
+limit=$(sed -n 's/^empty_limit=//p' "$(dirname "$0")/check-pe.sh")
+echo "Limit:    $limit bytes for the program around an empty archive (scripts/check-pe.sh)"
 echo "Without the archive: $((file_size - archive)) bytes"
 echo "Code (.text): ${text_size:-0} bytes; .data besides the archive: $((${data_size:-0} - archive)) bytes"
 echo
