@@ -159,8 +159,6 @@ int FolderCreate(const char* path)
     return CreateDirectoryA(path, NULL) ? 0 : -1;
 }
 
-typedef BOOL(WINAPI* MoveFileExFunction)(LPCSTR, LPCSTR, DWORD);
-
 int FileReplaceByMove(const char* from, const char* to)
 {
     if (MoveFileA(from, to))
@@ -175,17 +173,9 @@ int FileReplaceByMove(const char* from, const char* to)
 // ERROR_CALL_NOT_IMPLEMENTED; there the target goes first, then the move.
 int FileReplace(const char* from, const char* to)
 {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    MoveFileExFunction moveEx =
-        kernel ? (MoveFileExFunction)(void*)GetProcAddress(kernel, "MoveFileExA") : NULL;
-    if (moveEx != NULL)
-    {
-        if (moveEx(from, to, MOVEFILE_REPLACE_EXISTING))
-            return 0;
-        if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
-            return -1;
-    }
-    return FileReplaceByMove(from, to);
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))
+        return 0;
+    return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED ? FileReplaceByMove(from, to) : -1;
 }
 
 int FileRemove(const char* path)

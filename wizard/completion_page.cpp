@@ -16,7 +16,7 @@ static INT_PTR OnCompletionCommand(HWND page, int id)
 {
     if (id != IDC_NEXT)
         return FALSE;
-    if (IsDlgButtonChecked(page, IDC_VIEW_README) == BST_CHECKED)
+    if (IsBoxTicked(page, IDC_VIEW_README))
         gViewReadme = 1;
     EndDialog(page, 1);
     return FALSE;

@@ -10,8 +10,8 @@
 static bool FitsLabel(HDC dc, const char* out, LONG width)
 {
     SIZE extent = {0, 0};
-    return out[0] &&
-           (!dc || (GetTextExtentPoint32A(dc, out, lstrlenA(out), &extent) && extent.cx <= width));
+    return out[0] && (!dc || (GetTextExtentPoint32A(dc, out, (int)strlen(out), &extent) &&
+                              extent.cx <= width));
 }
 
 void FitPathToLabel(HWND label, const char* lead, const char* path, char* out, size_t size)

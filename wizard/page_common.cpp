@@ -5,7 +5,8 @@
 void SetPageIcon(HWND page)
 {
     HINSTANCE module = GetModuleHandleA(NULL);
-    HICON big = LoadIconA(module, MAKEINTRESOURCEA(IDI_PAGE));
+    HICON big = (HICON)LoadImageA(module, MAKEINTRESOURCEA(IDI_PAGE), IMAGE_ICON, 0, 0,
+                                  LR_DEFAULTSIZE | LR_SHARED);
     // The group's own 16 x 16 image looks better in the caption than the
     // big one shrunk; fall back to the big one if it cannot be had.
     HICON small =
@@ -13,4 +14,16 @@ void SetPageIcon(HWND page)
                           GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED);
     PostMessageA(page, WM_SETICON, ICON_BIG, (LPARAM)big);
     PostMessageA(page, WM_SETICON, ICON_SMALL, (LPARAM)(small ? small : big));
+}
+
+// Through the button's own messages: each wrapper user32 offers for them is
+// one more import.
+bool IsBoxTicked(HWND page, int id)
+{
+    return SendDlgItemMessageA(page, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void UntickBox(HWND page, int id)
+{
+    SendDlgItemMessageA(page, id, BM_SETCHECK, BST_UNCHECKED, 0);
 }

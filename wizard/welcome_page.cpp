@@ -12,7 +12,7 @@ unsigned char gDesktopShortcut = 0;
 static INT_PTR OnWelcomeInit(HWND page)
 {
     SetPageIcon(page);
-    CheckDlgButton(page, IDC_DESKTOP_SHORTCUT, BST_UNCHECKED);
+    UntickBox(page, IDC_DESKTOP_SHORTCUT);
     SetDlgItemTextA(page, IDC_INSTALL_FOLDER, gInstallFolder);
     UpdateWindow(page);
     return TRUE; // focus goes to the first tab stop, "Install >"
@@ -32,7 +32,7 @@ static INT_PTR OnWelcomeCommand(HWND page, int id)
         BrowseForInstallFolder(page);
         return TRUE;
     case IDC_NEXT:
-        if (IsDlgButtonChecked(page, IDC_DESKTOP_SHORTCUT) == BST_CHECKED)
+        if (IsBoxTicked(page, IDC_DESKTOP_SHORTCUT))
             gDesktopShortcut = 1;
         EndDialog(page, 1);
         return TRUE;
