@@ -17,27 +17,31 @@ progress="Installing Tremlok"
 complete="Installation Complete"
 id_main=1036
 
-planted_run()
+# planted_open CAPTION MS ARGS...: Setup.exe ARGS beside the planted DLL, in
+# the background as $pid; false, with the run ended, when CAPTION does not
+# open within MS milliseconds.
+planted_open()
 {
+    local caption=$1 ms=$2
+    shift 2
     WINEDLLOVERRIDES="comctl32=n,b;mscoree,mshtml=;winemenubuilder.exe=d" \
-        wine_run "$work/Setup.exe" "$@"
+        wine_run "$work/Setup.exe" "$@" &
+    pid=$!
+    drive wait "$caption" "$ms" && return 0
+    kill "$pid" 2>/dev/null
+    return 1
 }
 
-planted_run "/?" &
-pid=$!
-if drive wait "Install Tremlok" $((20000 * slow)); then
+if planted_open "Install Tremlok" $((20000 * slow)) "/?"; then
     drive click "Install Tremlok" 1
 else
     fail "/? beside a planted comctl32.dll shows the help box"
-    kill "$pid" 2>/dev/null
 fi
 wait "$pid"
 expect_status "/? beside a planted comctl32.dll ends with status 0" 0 $?
 check "/? loads no comctl32.dll from its own folder" test ! -e "$mark"
 
-planted_run &
-pid=$!
-if drive wait "$welcome" $((30000 * slow)); then
+if planted_open "$welcome" $((30000 * slow)); then
     trace=$(drive click "$welcome" $id_main -- watch "$progress" $((60000 * slow)))
     expect_eq "the progress bar shows beside a planted comctl32.dll" \
         "pos=100 next=1 label=Complete" "$(tail -n 1 <<<"$trace")"
@@ -45,7 +49,6 @@ if drive wait "$welcome" $((30000 * slow)); then
         click "$complete" $id_main >/dev/null
 else
     fail "the install beside a planted comctl32.dll opens its welcome page"
-    kill "$pid" 2>/dev/null
 fi
 wait "$pid"
 expect_status "the install beside a planted comctl32.dll ends" 1 $?
