@@ -15,16 +15,19 @@ namespace
 
 // Codes are assigned in order to each new string until the last dictionary
 // code, so the code a string gets depends on the input alone, not on how the
-// dictionary finds it. The encoder's table is a power-of-two open-addressing
-// hash, never more than half full, keyed by prefix code << 8 | byte.
-const uint32_t kFreeKey = 0xFFFFFFFF; // above every key: prefix codes have 14 bits
+// dictionary finds it. Every code the encoder writes begins with a byte, so
+// the two-byte strings, looked up once a code, sit in a table indexed by
+// their two bytes; longer ones in a power-of-two open-addressing hash table,
+// never more than a quarter full, keyed by prefix code << 8 | byte. Those
+// prefix codes are 256 or more, so no key there is 0, which marks a free slot.
 const uint32_t kDictionaryStrings = kLzwLastDictionaryCode - kLzwFirstDictionaryCode + 1;
-const uint32_t kLargestTableBits = 15; // 32,768 slots for the 16,127 strings
+const uint32_t kPairs = 256 * 256;
+const uint32_t kLargestTableBits = 16; // 65,536 slots for the 16,127 strings
 
 struct LzwEntry
 {
     uint32_t key;
-    uint32_t code;
+    uint16_t code; // 0 in a free slot
 };
 
 // Table size for an input of n bytes: one string at most per byte.
@@ -33,41 +36,47 @@ uint32_t LzwTableBits(int32_t n)
     const uint32_t strings =
         n < (int32_t)kDictionaryStrings ? (uint32_t)(n > 0 ? n : 0) : kDictionaryStrings;
     uint32_t bits = 6;
-    while (bits < kLargestTableBits && (1u << bits) < 2 * strings)
+    while (bits < kLargestTableBits && (1u << bits) < 4 * strings)
         ++bits;
     return bits;
 }
 
-// Bit reader: the bits held sit at the top of the accumulator.
-struct LzwReader
+// The slot that holds the string prefix + byte, or the free one where it
+// would go. The prefix alone picks the slot's high bits, so the lookup of
+// the next byte waits on nothing but the code this one finds.
+LzwEntry* LzwFindEntry(LzwEntry* table, uint32_t mask, uint32_t key)
 {
-    const unsigned char* position;
-    const unsigned char* end;
-    uint32_t accumulator;
-    int32_t count; // bits held
-};
-
-uint32_t TopCode(const LzwReader& reader)
-{
-    return reader.count >= kLzwCodeBits ? reader.accumulator >> (32 - kLzwCodeBits) : 0;
+    const uint32_t prefix = key >> 8;
+    uint32_t slot = ((prefix << 2) ^ (((key & 0xFF) * 0x9E3779B1u) >> 16)) & mask;
+    while (table[slot].key != key && table[slot].key != 0)
+        slot = (slot + 1) & mask;
+    return &table[slot];
 }
 
-// Takes the next code. The reader holds at least 25 bits before it hands one
-// out, except that it reads no further once the bits held begin with a whole
-// end code, so it never reads past the byte that ends a stream. At the end of
-// the input it hands out a code while 14 bits are held; false when fewer are.
+// Bit reader: the next code begins at bit bit (0 from the top) of input[at].
+struct LzwReader
+{
+    const unsigned char* input;
+    uint32_t length;
+    uint32_t at; // at most length
+    uint32_t bit;
+};
+
+// Takes the next code; false when fewer than 14 bits are left. Reads no byte
+// past the one that holds the code's last bit.
 bool LzwReadCode(LzwReader& reader, uint32_t& code)
 {
-    while (reader.count <= 24 && TopCode(reader) != kLzwEndCode && reader.position != reader.end)
-    {
-        reader.accumulator |= (uint32_t)*reader.position++ << (24 - reader.count);
-        reader.count += 8;
-    }
-    if (reader.count < kLzwCodeBits)
+    const unsigned char* from = reader.input + reader.at;
+    const uint32_t left = reader.length - reader.at;
+    if (left < 2 || (left == 2 && reader.bit > 2))
         return false;
-    code = reader.accumulator >> (32 - kLzwCodeBits);
-    reader.accumulator <<= kLzwCodeBits;
-    reader.count -= kLzwCodeBits;
+    uint32_t word = (uint32_t)from[0] << 16 | (uint32_t)from[1] << 8;
+    if (left > 2 && reader.bit > 2)
+        word |= from[2];
+    code = (word >> (10 - reader.bit)) & kLzwEndCode;
+    reader.bit += kLzwCodeBits;
+    reader.at += reader.bit >> 3;
+    reader.bit &= 7;
     return true;
 }
 
@@ -80,64 +89,64 @@ struct LzwString
     uint32_t length;
 };
 
-// Decodes codes until the end code. False for a damaged stream: it runs out,
-// uses a code not yet defined, or stands for more or fewer than size bytes.
-bool LzwDecodeCodes(LzwReader& reader, LzwString* strings, unsigned char* output, uint32_t size)
+// Copies a string that starts in the output before to, forward. Where the
+// two overlap (the code the decoder is defining), the bytes just copied
+// repeat, as they must. Eight bytes at a time while eight neither overlap
+// their source nor pass the end of the output.
+void LzwCopy(unsigned char* output, LzwString string, uint32_t to, uint32_t size)
 {
-    uint32_t old;
-    if (!LzwReadCode(reader, old) || old >= kLzwFirstDictionaryCode)
-        return false;
+    uint32_t done = 0;
+    if (to - string.start >= 8 && size - to >= string.length + 7)
+        for (; done < string.length; done += 8)
+            memcpy(output + to + done, output + string.start + done, 8);
+    for (; done < string.length; ++done)
+        output[to + done] = output[string.start + done];
+}
+
+// Decodes codes until the end code. Returns the bytes the stream occupies,
+// or 0 for a damaged stream: it runs out, uses a code not yet defined, or
+// stands for more or fewer than size bytes.
+uint32_t LzwDecodeCodes(LzwReader& reader, LzwString* strings, unsigned char* output, uint32_t size)
+{
+    uint32_t code;
+    if (!LzwReadCode(reader, code) || code >= kLzwFirstDictionaryCode)
+        return 0;
     if (size == 0)
     {
         // An empty input codes as code 0 and the end code; code 0 alone
         // stands for one byte, so any other stream is damaged here.
-        uint32_t end;
-        return old == 0 && LzwReadCode(reader, end) && end == kLzwEndCode;
+        const bool empty = code == 0 && LzwReadCode(reader, code) && code == kLzwEndCode;
+        return empty ? reader.at + (reader.bit != 0) : 0;
     }
-    output[0] = (unsigned char)old;
+    output[0] = (unsigned char)code;
     uint32_t written = 1;
     LzwString last = {0, 1}; // the string written last
     uint32_t nextCode = kLzwFirstDictionaryCode;
-    uint32_t code;
     for (;;)
     {
         if (!LzwReadCode(reader, code))
-            return false;
+            return 0;
         if (code == kLzwEndCode)
-            return written == size;
+            return written == size ? reader.at + (reader.bit != 0) : 0;
         if (code > nextCode)
-            return false;
-        const uint32_t room = size - written;
-        unsigned char* to = output + written;
-        uint32_t length = 1;
+            return 0;
+        // The code this very step defines is the string written last, which
+        // ends right here, followed by its own first byte.
+        LzwString string = {last.start, last.length + 1};
         if (code < kLzwFirstDictionaryCode)
-        {
-            if (room == 0)
-                return false;
-            *to = (unsigned char)code;
-        }
+            string.length = 1;
         else if (code < nextCode)
-        {
-            // Written in full before this string begins: no overlap.
-            length = strings[code].length;
-            if (length > room)
-                return false;
-            memcpy(to, output + strings[code].start, length);
-        }
+            string = strings[code];
+        if (string.length > size - written)
+            return 0;
+        if (code < kLzwFirstDictionaryCode)
+            output[written] = (unsigned char)code;
         else
-        {
-            // The code this very step defines: the string written last,
-            // which ends right here, followed by its own first byte.
-            length = last.length + 1;
-            if (length > room)
-                return false;
-            memcpy(to, output + last.start, last.length);
-            to[last.length] = output[last.start];
-        }
+            LzwCopy(output, string, written, size);
         if (nextCode <= kLzwLastDictionaryCode)
             strings[nextCode++] = {last.start, last.length + 1};
-        last = {written, length};
-        written += length;
+        last = {written, string.length};
+        written += string.length;
     }
 }
 
@@ -166,12 +175,12 @@ bool LzwCannotFit(const LzwWriter& writer, const unsigned char* output, uint32_t
 uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* output,
                           uint32_t outputCapacity)
 {
-    const uint32_t bits = LzwTableBits(n);
-    const uint32_t mask = (1u << bits) - 1;
-    LzwEntry* table = (LzwEntry*)malloc(((size_t)mask + 1) * sizeof(LzwEntry));
-    if (table == NULL)
+    const uint32_t mask = (1u << LzwTableBits(n)) - 1;
+    uint16_t* pairs =
+        (uint16_t*)calloc(kPairs * sizeof(uint16_t) + (mask + 1) * sizeof(LzwEntry), 1);
+    if (pairs == NULL)
         return kCoderFailed;
-    memset(table, 0xFF, ((size_t)mask + 1) * sizeof(LzwEntry)); // every key kFreeKey
+    LzwEntry* table = (LzwEntry*)(pairs + kPairs);
 
     LzwWriter writer = {output, output + outputCapacity, 0, 0};
     uint32_t nextCode = kLzwFirstDictionaryCode;
@@ -183,18 +192,19 @@ uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* 
     for (int32_t i = 1; i < n && fits; ++i)
     {
         const uint32_t key = current << 8 | input[i];
-        uint32_t slot = (key * 0x9E3779B1u) >> (32 - bits);
-        while (table[slot].key != key && table[slot].key != kFreeKey)
-            slot = (slot + 1) & mask;
-        if (table[slot].key == key)
+        LzwEntry* entry = current < 256 ? NULL : LzwFindEntry(table, mask, key);
+        uint16_t* code = entry ? &entry->code : &pairs[key];
+        if (*code != 0)
         {
-            current = table[slot].code;
+            current = *code;
             ++length;
             continue;
         }
         if (nextCode <= kLzwLastDictionaryCode)
         {
-            table[slot] = {key, nextCode++};
+            if (entry)
+                entry->key = key;
+            *code = (uint16_t)nextCode++;
             if (length + 1 > longest)
                 longest = length + 1;
         }
@@ -210,7 +220,7 @@ uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* 
         length = 1;
     }
     fits = fits && LzwWriteCode(writer, current, false) && LzwWriteCode(writer, kLzwEndCode, true);
-    free(table);
+    free(pairs);
     return fits ? (uint32_t)(writer.position - output) : kCoderTooLong;
 }
 
@@ -224,11 +234,10 @@ uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
 uint32_t LzwDecode(const unsigned char* input, uint32_t inputLength, unsigned char* output,
                    uint32_t size)
 {
-    LzwReader reader = {input, input + inputLength, 0, 0};
+    LzwReader reader = {input, inputLength, 0, 0};
     LzwString* strings = (LzwString*)malloc(kLzwEndCode * sizeof(LzwString));
-    uint32_t consumed = kCoderFailed;
-    if (strings != NULL && LzwDecodeCodes(reader, strings, output, size))
-        consumed = (uint32_t)(reader.position - input);
+    const uint32_t consumed =
+        strings != NULL ? LzwDecodeCodes(reader, strings, output, size) : kCoderFailed;
     free(strings);
     return consumed;
 }
