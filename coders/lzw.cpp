@@ -62,16 +62,15 @@ struct LzwReader
     uint32_t bit;
 };
 
-// Takes the next code; false when fewer than 14 bits are left. Reads no byte
-// past the one that holds the code's last bit.
+// Takes the next code; false when fewer than 14 bits are left.
 bool LzwReadCode(LzwReader& reader, uint32_t& code)
 {
     const unsigned char* from = reader.input + reader.at;
     const uint32_t left = reader.length - reader.at;
-    if (left < 2 || (left == 2 && reader.bit > 2))
+    if (left < 3 && left * 8 < reader.bit + kLzwCodeBits)
         return false;
     uint32_t word = (uint32_t)from[0] << 16 | (uint32_t)from[1] << 8;
-    if (left > 2 && reader.bit > 2)
+    if (left > 2)
         word |= from[2];
     code = (word >> (10 - reader.bit)) & kLzwEndCode;
     reader.bit += kLzwCodeBits;
@@ -89,8 +88,8 @@ struct LzwString
     uint32_t length;
 };
 
-// Copies a string that starts in the output before to, forward. Where the
-// two overlap (the code the decoder is defining), the bytes just copied
+// Copies a string that starts in the output at or before to, forward. Where
+// the two overlap (the code the decoder is defining), the bytes just copied
 // repeat, as they must. Eight bytes at a time while eight neither overlap
 // their source nor pass the end of the output.
 void LzwCopy(unsigned char* output, LzwString string, uint32_t to, uint32_t size)
@@ -103,46 +102,34 @@ void LzwCopy(unsigned char* output, LzwString string, uint32_t to, uint32_t size
         output[to + done] = output[string.start + done];
 }
 
-// Decodes codes until the end code. Returns the bytes the stream occupies,
-// or 0 for a damaged stream: it runs out, uses a code not yet defined, or
-// stands for more or fewer than size bytes.
-uint32_t LzwDecodeCodes(LzwReader& reader, LzwString* strings, unsigned char* output, uint32_t size)
+// Decodes codes until the end code. False for a damaged stream: it runs out,
+// uses a code not yet defined, or stands for more or fewer than size bytes.
+// The first code defines no string: it goes into entry 255, which no code
+// reads, and so a dictionary code first is one not yet defined.
+bool LzwDecodeCodes(LzwReader& reader, LzwString* strings, unsigned char* output, uint32_t size)
 {
-    uint32_t code;
-    if (!LzwReadCode(reader, code) || code >= kLzwFirstDictionaryCode)
-        return 0;
-    if (size == 0)
-    {
-        // An empty input codes as code 0 and the end code; code 0 alone
-        // stands for one byte, so any other stream is damaged here.
-        const bool empty = code == 0 && LzwReadCode(reader, code) && code == kLzwEndCode;
-        return empty ? reader.at + (reader.bit != 0) : 0;
-    }
-    output[0] = (unsigned char)code;
-    uint32_t written = 1;
-    LzwString last = {0, 1}; // the string written last
-    uint32_t nextCode = kLzwFirstDictionaryCode;
+    uint32_t written = 0;
+    LzwString last = {0, 0}; // the string written last
+    uint32_t nextCode = kLzwFirstDictionaryCode - 1;
     for (;;)
     {
+        uint32_t code;
         if (!LzwReadCode(reader, code))
-            return 0;
+            return false;
         if (code == kLzwEndCode)
-            return written == size ? reader.at + (reader.bit != 0) : 0;
+            return written == size;
         if (code > nextCode)
-            return 0;
-        // The code this very step defines is the string written last, which
-        // ends right here, followed by its own first byte.
-        LzwString string = {last.start, last.length + 1};
-        if (code < kLzwFirstDictionaryCode)
-            string.length = 1;
-        else if (code < nextCode)
-            string = strings[code];
+            return false;
+        // A single byte is copied onto itself once it is written; the code
+        // this very step defines is the string written last, which ends
+        // right here, followed by its own first byte.
+        LzwString string = {written, 1};
+        if (code >= kLzwFirstDictionaryCode)
+            string = code == nextCode ? LzwString{last.start, last.length + 1} : strings[code];
         if (string.length > size - written)
-            return 0;
-        if (code < kLzwFirstDictionaryCode)
-            output[written] = (unsigned char)code;
-        else
-            LzwCopy(output, string, written, size);
+            return false;
+        output[written] = (unsigned char)code;
+        LzwCopy(output, string, written, size);
         if (nextCode <= kLzwLastDictionaryCode)
             strings[nextCode++] = {last.start, last.length + 1};
         last = {written, string.length};
@@ -157,17 +144,16 @@ uint32_t LzwDecodeCodes(LzwReader& reader, LzwString* strings, unsigned char* ou
 const int32_t kBoundCheckBytes = 4096;
 
 // True when the codes for the current string of length bytes and the n - i
-// bytes after it, then the end code, cannot fit in the output.
-bool LzwCannotFit(const LzwWriter& writer, const unsigned char* output, uint32_t outputCapacity,
-                  uint32_t length, int32_t n, int32_t i, uint32_t longest)
+// bytes after it cannot fit in the output: each code takes 1.75 bytes, and
+// rounding down every term keeps the bound below the true length, so it
+// never gives up on a coding that fits.
+bool LzwCannotFit(const LzwWriter& writer, uint32_t length, int32_t n, int32_t i, uint32_t longest)
 {
     // Below 2^32 throughout: n is below 2^31 and a string at most 16,128
-    // bytes. A 32-bit division keeps a 32-bit build off the 64-bit helper.
+    // bytes. 32-bit arithmetic keeps a 32-bit build off the 64-bit helpers.
     const uint32_t rest = length + (uint32_t)(n - i);
-    const uint64_t codes = (rest + (longest - 1)) / longest + 1;
-    const uint64_t bits =
-        (uint64_t)(writer.position - output) * 8 + (uint64_t)writer.count + codes * kLzwCodeBits;
-    return (bits + 7) >> 3 > outputCapacity;
+    const uint32_t codes = (rest + (longest - 1)) / longest + 1; // the end code too
+    return codes + codes / 2 + codes / 4 > (uint32_t)(writer.end - writer.position);
 }
 
 } // namespace
@@ -211,7 +197,7 @@ uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* 
         else if (i >= nextCheck)
         {
             nextCheck = i + kBoundCheckBytes;
-            fits = !LzwCannotFit(writer, output, outputCapacity, length, n, i, longest);
+            fits = !LzwCannotFit(writer, length, n, i, longest);
             if (!fits)
                 break;
         }
@@ -234,10 +220,16 @@ uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
 uint32_t LzwDecode(const unsigned char* input, uint32_t inputLength, unsigned char* output,
                    uint32_t size)
 {
+    // An empty input codes as code 0 and the end code, which stands for the
+    // single byte 0 too: no other stream stands for no bytes.
+    unsigned char zero = 1;
     LzwReader reader = {input, inputLength, 0, 0};
     LzwString* strings = (LzwString*)malloc(kLzwEndCode * sizeof(LzwString));
-    const uint32_t consumed =
-        strings != NULL ? LzwDecodeCodes(reader, strings, output, size) : kCoderFailed;
+    uint32_t consumed = kCoderFailed;
+    if (strings != NULL &&
+        LzwDecodeCodes(reader, strings, size ? output : &zero, size ? size : 1) &&
+        (size != 0 || zero == 0))
+        consumed = reader.at + (reader.bit != 0); // the byte that ends the end code
     free(strings);
     return consumed;
 }
