@@ -17,18 +17,13 @@ namespace
 // code, so the code a string gets depends on the input alone, not on how the
 // dictionary finds it. Every code the encoder writes begins with a byte, so
 // the two-byte strings, looked up once a code, sit in a table indexed by
-// their two bytes; longer ones in a power-of-two open-addressing hash table,
-// never more than a quarter full, keyed by prefix code << 8 | byte. Those
-// prefix codes are 256 or more, so no key there is 0, which marks a free slot.
+// their two bytes. Longer ones sit in a power-of-two open-addressing hash
+// table of codes, never more than a quarter full, 0 in a free slot (no such
+// string has a code below 256); each code's key, prefix code << 8 | byte, is
+// kept apart, so the slot a lookup waits on is only two bytes wide.
 const uint32_t kDictionaryStrings = kLzwLastDictionaryCode - kLzwFirstDictionaryCode + 1;
 const uint32_t kPairs = 256 * 256;
 const uint32_t kLargestTableBits = 16; // 65,536 slots for the 16,127 strings
-
-struct LzwEntry
-{
-    uint32_t key;
-    uint16_t code; // 0 in a free slot
-};
 
 // Table size for an input of n bytes: one string at most per byte.
 uint32_t LzwTableBits(int32_t n)
@@ -41,14 +36,12 @@ uint32_t LzwTableBits(int32_t n)
     return bits;
 }
 
-// The slot that holds the string prefix + byte, or the free one where it
-// would go. The prefix alone picks the slot's high bits, so the lookup of
-// the next byte waits on nothing but the code this one finds.
-LzwEntry* LzwFindEntry(LzwEntry* table, uint32_t mask, uint32_t key)
+// The slot that holds the code of the string key, prefix << 8 | byte, or the
+// free one where it would go; keys[code] is the key of each code's string.
+uint16_t* LzwFindSlot(uint16_t* table, const uint32_t* keys, uint32_t mask, uint32_t key)
 {
-    const uint32_t prefix = key >> 8;
-    uint32_t slot = ((prefix << 2) ^ (((key & 0xFF) * 0x9E3779B1u) >> 16)) & mask;
-    while (table[slot].key != key && table[slot].key != 0)
+    uint32_t slot = ((key >> 6) ^ (((key & 0xFF) * 0x9E3779B1u) >> 16)) & mask;
+    while (table[slot] != 0 && keys[table[slot]] != key)
         slot = (slot + 1) & mask;
     return &table[slot];
 }
@@ -162,11 +155,12 @@ uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* 
                           uint32_t outputCapacity)
 {
     const uint32_t mask = (1u << LzwTableBits(n)) - 1;
-    uint16_t* pairs =
-        (uint16_t*)calloc(kPairs * sizeof(uint16_t) + (mask + 1) * sizeof(LzwEntry), 1);
+    uint16_t* pairs = (uint16_t*)calloc(
+        (kPairs + mask + 1) * sizeof(uint16_t) + kLzwEndCode * sizeof(uint32_t), 1);
     if (pairs == NULL)
         return kCoderFailed;
-    LzwEntry* table = (LzwEntry*)(pairs + kPairs);
+    uint16_t* table = pairs + kPairs;
+    uint32_t* keys = (uint32_t*)(table + mask + 1);
 
     LzwWriter writer = {output, output + outputCapacity, 0, 0};
     uint32_t nextCode = kLzwFirstDictionaryCode;
@@ -178,8 +172,7 @@ uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* 
     for (int32_t i = 1; i < n && fits; ++i)
     {
         const uint32_t key = current << 8 | input[i];
-        LzwEntry* entry = current < 256 ? NULL : LzwFindEntry(table, mask, key);
-        uint16_t* code = entry ? &entry->code : &pairs[key];
+        uint16_t* code = current < 256 ? &pairs[key] : LzwFindSlot(table, keys, mask, key);
         if (*code != 0)
         {
             current = *code;
@@ -188,8 +181,7 @@ uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* 
         }
         if (nextCode <= kLzwLastDictionaryCode)
         {
-            if (entry)
-                entry->key = key;
+            keys[nextCode] = key;
             *code = (uint16_t)nextCode++;
             if (length + 1 > longest)
                 longest = length + 1;
