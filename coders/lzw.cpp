@@ -83,14 +83,14 @@ struct LzwString
 
 // Copies a string that starts in the output at or before to, forward. Where
 // the two overlap (the code the decoder is defining), the bytes just copied
-// repeat, as they must. Eight bytes at a time while eight neither overlap
+// repeat, as they must. Sixteen bytes at a time while sixteen neither overlap
 // their source nor pass the end of the output.
 void LzwCopy(unsigned char* output, LzwString string, uint32_t to, uint32_t size)
 {
     uint32_t done = 0;
-    if (to - string.start >= 8 && size - to >= string.length + 7)
-        for (; done < string.length; done += 8)
-            memcpy(output + to + done, output + string.start + done, 8);
+    if (to - string.start >= 16 && size - to >= string.length + 15)
+        for (; done < string.length; done += 16)
+            memcpy(output + to + done, output + string.start + done, 16);
     for (; done < string.length; ++done)
         output[to + done] = output[string.start + done];
 }
