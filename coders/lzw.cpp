@@ -81,13 +81,14 @@ struct LzwString
     uint32_t length;
 };
 
-// Copies a string that starts in the output at or before to, forward. Where
-// the two overlap (the code the decoder is defining), the bytes just copied
-// repeat, as they must. Sixteen bytes at a time while sixteen neither overlap
-// their source nor pass the end of the output.
+// Copies a string that starts in the output at or before to, forward; one
+// that starts at to is a single byte already written. Where the two overlap
+// (the code the decoder is defining), the bytes just copied repeat, as they
+// must. Sixteen bytes at a time while sixteen neither overlap their source
+// nor pass the end of the output.
 void LzwCopy(unsigned char* output, LzwString string, uint32_t to, uint32_t size)
 {
-    uint32_t done = 0;
+    uint32_t done = to == string.start;
     if (to - string.start >= 16 && size - to >= string.length + 15)
         for (; done < string.length; done += 16)
             memcpy(output + to + done, output + string.start + done, 16);
@@ -113,9 +114,9 @@ bool LzwDecodeCodes(LzwReader& reader, LzwString* strings, unsigned char* output
             return written == size;
         if (code > nextCode)
             return false;
-        // A single byte is copied onto itself once it is written; the code
-        // this very step defines is the string written last, which ends
-        // right here, followed by its own first byte.
+        // A single byte is written where it starts; the code this very step
+        // defines is the string written last, which ends right here,
+        // followed by its own first byte.
         LzwString string = {written, 1};
         if (code >= kLzwFirstDictionaryCode)
             string = code == nextCode ? LzwString{last.start, last.length + 1} : strings[code];
