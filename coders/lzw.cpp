@@ -15,17 +15,15 @@ namespace
 
 // Codes are assigned in order to each new string until the last dictionary
 // code, so the code a string gets depends on the input alone, not on how the
-// dictionary finds it. The encoder's table is a power-of-two open-addressing
-// hash, never more than half full, keyed by prefix code << 8 | byte.
-const uint32_t kFreeKey = 0xFFFFFFFF; // above every key: prefix codes have 14 bits
+// dictionary finds it. Every code the encoder writes begins with a byte, so
+// the two-byte strings, looked up once a code, sit in a table indexed by
+// their two bytes. Longer ones sit in a power-of-two open-addressing hash
+// table of codes, never more than a quarter full, 0 in a free slot (no such
+// string has a code below 256); each code's key, prefix code << 8 | byte, is
+// kept apart, so the slot a lookup waits on is only two bytes wide.
 const uint32_t kDictionaryStrings = kLzwLastDictionaryCode - kLzwFirstDictionaryCode + 1;
-const uint32_t kLargestTableBits = 15; // 32,768 slots for the 16,127 strings
-
-struct LzwEntry
-{
-    uint32_t key;
-    uint32_t code;
-};
+const uint32_t kPairs = 256 * 256;
+const uint32_t kLargestTableBits = 16; // 65,536 slots for the 16,127 strings
 
 // Table size for an input of n bytes: one string at most per byte.
 uint32_t LzwTableBits(int32_t n)
@@ -33,41 +31,44 @@ uint32_t LzwTableBits(int32_t n)
     const uint32_t strings =
         n < (int32_t)kDictionaryStrings ? (uint32_t)(n > 0 ? n : 0) : kDictionaryStrings;
     uint32_t bits = 6;
-    while (bits < kLargestTableBits && (1u << bits) < 2 * strings)
+    while (bits < kLargestTableBits && (1u << bits) < 4 * strings)
         ++bits;
     return bits;
 }
 
-// Bit reader: the bits held sit at the top of the accumulator.
-struct LzwReader
+// The slot that holds the code of the string key, prefix << 8 | byte, or the
+// free one where it would go; keys[code] is the key of each code's string.
+uint16_t* LzwFindSlot(uint16_t* table, const uint32_t* keys, uint32_t mask, uint32_t key)
 {
-    const unsigned char* position;
-    const unsigned char* end;
-    uint32_t accumulator;
-    int32_t count; // bits held
-};
-
-uint32_t TopCode(const LzwReader& reader)
-{
-    return reader.count >= kLzwCodeBits ? reader.accumulator >> (32 - kLzwCodeBits) : 0;
+    uint32_t slot = ((key >> 6) ^ (((key & 0xFF) * 0x9E3779B1u) >> 16)) & mask;
+    while (table[slot] != 0 && keys[table[slot]] != key)
+        slot = (slot + 1) & mask;
+    return &table[slot];
 }
 
-// Takes the next code. The reader holds at least 25 bits before it hands one
-// out, except that it reads no further once the bits held begin with a whole
-// end code, so it never reads past the byte that ends a stream. At the end of
-// the input it hands out a code while 14 bits are held; false when fewer are.
+// Bit reader: the next code begins at bit bit (0 from the top) of input[at].
+struct LzwReader
+{
+    const unsigned char* input;
+    uint32_t length;
+    uint32_t at; // at most length
+    uint32_t bit;
+};
+
+// Takes the next code; false when fewer than 14 bits are left.
 bool LzwReadCode(LzwReader& reader, uint32_t& code)
 {
-    while (reader.count <= 24 && TopCode(reader) != kLzwEndCode && reader.position != reader.end)
-    {
-        reader.accumulator |= (uint32_t)*reader.position++ << (24 - reader.count);
-        reader.count += 8;
-    }
-    if (reader.count < kLzwCodeBits)
+    const unsigned char* from = reader.input + reader.at;
+    const uint32_t left = reader.length - reader.at;
+    if (left < 3 && left * 8 < reader.bit + kLzwCodeBits)
         return false;
-    code = reader.accumulator >> (32 - kLzwCodeBits);
-    reader.accumulator <<= kLzwCodeBits;
-    reader.count -= kLzwCodeBits;
+    uint32_t word = (uint32_t)from[0] << 16 | (uint32_t)from[1] << 8;
+    if (left > 2)
+        word |= from[2];
+    code = (word >> (10 - reader.bit)) & kLzwEndCode;
+    reader.bit += kLzwCodeBits;
+    reader.at += reader.bit >> 3;
+    reader.bit &= 7;
     return true;
 }
 
@@ -80,64 +81,53 @@ struct LzwString
     uint32_t length;
 };
 
+// Copies a string that starts in the output at or before to, forward; one
+// that starts at to is a single byte already written. Where the two overlap
+// (the code the decoder is defining), the bytes just copied repeat, as they
+// must. Sixteen bytes at a time while sixteen neither overlap their source
+// nor pass the end of the output.
+void LzwCopy(unsigned char* output, LzwString string, uint32_t to, uint32_t size)
+{
+    uint32_t done = to == string.start;
+    if (to - string.start >= 16 && size - to >= string.length + 15)
+        for (; done < string.length; done += 16)
+            memcpy(output + to + done, output + string.start + done, 16);
+    for (; done < string.length; ++done)
+        output[to + done] = output[string.start + done];
+}
+
 // Decodes codes until the end code. False for a damaged stream: it runs out,
 // uses a code not yet defined, or stands for more or fewer than size bytes.
+// The first code defines no string: it goes into entry 255, which no code
+// reads, and so a dictionary code first is one not yet defined.
 bool LzwDecodeCodes(LzwReader& reader, LzwString* strings, unsigned char* output, uint32_t size)
 {
-    uint32_t old;
-    if (!LzwReadCode(reader, old) || old >= kLzwFirstDictionaryCode)
-        return false;
-    if (size == 0)
-    {
-        // An empty input codes as code 0 and the end code; code 0 alone
-        // stands for one byte, so any other stream is damaged here.
-        uint32_t end;
-        return old == 0 && LzwReadCode(reader, end) && end == kLzwEndCode;
-    }
-    output[0] = (unsigned char)old;
-    uint32_t written = 1;
-    LzwString last = {0, 1}; // the string written last
-    uint32_t nextCode = kLzwFirstDictionaryCode;
-    uint32_t code;
+    uint32_t written = 0;
+    LzwString last = {0, 0}; // the string written last
+    uint32_t nextCode = kLzwFirstDictionaryCode - 1;
     for (;;)
     {
+        uint32_t code;
         if (!LzwReadCode(reader, code))
             return false;
         if (code == kLzwEndCode)
             return written == size;
         if (code > nextCode)
             return false;
-        const uint32_t room = size - written;
-        unsigned char* to = output + written;
-        uint32_t length = 1;
-        if (code < kLzwFirstDictionaryCode)
-        {
-            if (room == 0)
-                return false;
-            *to = (unsigned char)code;
-        }
-        else if (code < nextCode)
-        {
-            // Written in full before this string begins: no overlap.
-            length = strings[code].length;
-            if (length > room)
-                return false;
-            memcpy(to, output + strings[code].start, length);
-        }
-        else
-        {
-            // The code this very step defines: the string written last,
-            // which ends right here, followed by its own first byte.
-            length = last.length + 1;
-            if (length > room)
-                return false;
-            memcpy(to, output + last.start, last.length);
-            to[last.length] = output[last.start];
-        }
+        // A single byte is written where it starts; the code this very step
+        // defines is the string written last, which ends right here,
+        // followed by its own first byte.
+        LzwString string = {written, 1};
+        if (code >= kLzwFirstDictionaryCode)
+            string = code == nextCode ? LzwString{last.start, last.length + 1} : strings[code];
+        if (string.length > size - written)
+            return false;
+        output[written] = (unsigned char)code;
+        LzwCopy(output, string, written, size);
         if (nextCode <= kLzwLastDictionaryCode)
             strings[nextCode++] = {last.start, last.length + 1};
-        last = {written, length};
-        written += length;
+        last = {written, string.length};
+        written += string.length;
     }
 }
 
@@ -148,17 +138,16 @@ bool LzwDecodeCodes(LzwReader& reader, LzwString* strings, unsigned char* output
 const int32_t kBoundCheckBytes = 4096;
 
 // True when the codes for the current string of length bytes and the n - i
-// bytes after it, then the end code, cannot fit in the output.
-bool LzwCannotFit(const LzwWriter& writer, const unsigned char* output, uint32_t outputCapacity,
-                  uint32_t length, int32_t n, int32_t i, uint32_t longest)
+// bytes after it cannot fit in the output: each code takes 1.75 bytes, and
+// rounding down every term keeps the bound below the true length, so it
+// never gives up on a coding that fits.
+bool LzwCannotFit(const LzwWriter& writer, uint32_t length, int32_t n, int32_t i, uint32_t longest)
 {
     // Below 2^32 throughout: n is below 2^31 and a string at most 16,128
-    // bytes. A 32-bit division keeps a 32-bit build off the 64-bit helper.
+    // bytes. 32-bit arithmetic keeps a 32-bit build off the 64-bit helpers.
     const uint32_t rest = length + (uint32_t)(n - i);
-    const uint64_t codes = (rest + (longest - 1)) / longest + 1;
-    const uint64_t bits =
-        (uint64_t)(writer.position - output) * 8 + (uint64_t)writer.count + codes * kLzwCodeBits;
-    return (bits + 7) >> 3 > outputCapacity;
+    const uint32_t codes = (rest + (longest - 1)) / longest + 1; // the end code too
+    return codes + codes / 2 + codes / 4 > (uint32_t)(writer.end - writer.position);
 }
 
 } // namespace
@@ -166,12 +155,13 @@ bool LzwCannotFit(const LzwWriter& writer, const unsigned char* output, uint32_t
 uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* output,
                           uint32_t outputCapacity)
 {
-    const uint32_t bits = LzwTableBits(n);
-    const uint32_t mask = (1u << bits) - 1;
-    LzwEntry* table = (LzwEntry*)malloc(((size_t)mask + 1) * sizeof(LzwEntry));
-    if (table == NULL)
+    const uint32_t mask = (1u << LzwTableBits(n)) - 1;
+    uint16_t* pairs = (uint16_t*)calloc(
+        (kPairs + mask + 1) * sizeof(uint16_t) + kLzwEndCode * sizeof(uint32_t), 1);
+    if (pairs == NULL)
         return kCoderFailed;
-    memset(table, 0xFF, ((size_t)mask + 1) * sizeof(LzwEntry)); // every key kFreeKey
+    uint16_t* table = pairs + kPairs;
+    uint32_t* keys = (uint32_t*)(table + mask + 1);
 
     LzwWriter writer = {output, output + outputCapacity, 0, 0};
     uint32_t nextCode = kLzwFirstDictionaryCode;
@@ -183,25 +173,24 @@ uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* 
     for (int32_t i = 1; i < n && fits; ++i)
     {
         const uint32_t key = current << 8 | input[i];
-        uint32_t slot = (key * 0x9E3779B1u) >> (32 - bits);
-        while (table[slot].key != key && table[slot].key != kFreeKey)
-            slot = (slot + 1) & mask;
-        if (table[slot].key == key)
+        uint16_t* code = current < 256 ? &pairs[key] : LzwFindSlot(table, keys, mask, key);
+        if (*code != 0)
         {
-            current = table[slot].code;
+            current = *code;
             ++length;
             continue;
         }
         if (nextCode <= kLzwLastDictionaryCode)
         {
-            table[slot] = {key, nextCode++};
+            keys[nextCode] = key;
+            *code = (uint16_t)nextCode++;
             if (length + 1 > longest)
                 longest = length + 1;
         }
         else if (i >= nextCheck)
         {
             nextCheck = i + kBoundCheckBytes;
-            fits = !LzwCannotFit(writer, output, outputCapacity, length, n, i, longest);
+            fits = !LzwCannotFit(writer, length, n, i, longest);
             if (!fits)
                 break;
         }
@@ -210,7 +199,7 @@ uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* 
         length = 1;
     }
     fits = fits && LzwWriteCode(writer, current, false) && LzwWriteCode(writer, kLzwEndCode, true);
-    free(table);
+    free(pairs);
     return fits ? (uint32_t)(writer.position - output) : kCoderTooLong;
 }
 
@@ -224,11 +213,16 @@ uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
 uint32_t LzwDecode(const unsigned char* input, uint32_t inputLength, unsigned char* output,
                    uint32_t size)
 {
-    LzwReader reader = {input, input + inputLength, 0, 0};
+    // An empty input codes as code 0 and the end code, which stands for the
+    // single byte 0 too: no other stream stands for no bytes.
+    unsigned char zero = 1;
+    LzwReader reader = {input, inputLength, 0, 0};
     LzwString* strings = (LzwString*)malloc(kLzwEndCode * sizeof(LzwString));
     uint32_t consumed = kCoderFailed;
-    if (strings != NULL && LzwDecodeCodes(reader, strings, output, size))
-        consumed = (uint32_t)(reader.position - input);
+    if (strings != NULL &&
+        LzwDecodeCodes(reader, strings, size ? output : &zero, size ? size : 1) &&
+        (size != 0 || zero == 0))
+        consumed = reader.at + (reader.bit != 0); // the byte that ends the end code
     free(strings);
     return consumed;
 }
