@@ -2,10 +2,12 @@
 // modes' error reports: what an install of the sample game never reaches.
 #include "app/install_paths.h"
 #include "app/notepad.h"
+#include "datafile/extract.h"
 #include "platform/platform.h"
 
 #include "tests/unit/scratch_folder.h"
 
+#include <random>
 #include <tuple>
 #include <windows.h>
 
@@ -22,7 +24,7 @@ TEST(BuildInstallPaths, LeavesOutAGroupWhoseFolderIsUnknownOrTooLong)
          std::vector<std::tuple<std::string, std::string, int, int>>{
              {"", "C:\\Desk\\", 0, 1}, {"C:\\Menu\\", "", 1, 0}, {longFolder, longFolder, 0, 1}})
     {
-        BuildInstallPaths("C:\\Tremlok", programs.c_str(), desktop.c_str(), &paths);
+        BuildInstallPaths("C:\\Tremlok", programs.c_str(), desktop.c_str(), false, &paths);
         EXPECT_EQ(1, paths.haveInstall);
         EXPECT_EQ(haveMenu, paths.haveMenu);
         EXPECT_EQ(haveDesktop, paths.haveDesktop);
@@ -39,6 +41,42 @@ TEST(NotepadCommandLine, QuotesThePathOrRefusesIt)
         char out[64];
         EXPECT_EQ(refused ? -1 : 0, NotepadCommandLine(path.c_str(), out, sizeof out));
         EXPECT_EQ(refused ? "" : "notepad \"" + path + "\"", out);
+    }
+}
+
+// The percentage as the bar always showed it, in doubles, each step stored
+// so that the x87's wider registers round as a double would.
+int DoublePercent(uint32_t done, uint32_t total)
+{
+    if (total == 0)
+        return 1;
+    volatile double quotient = (double)(int32_t)done / (double)(int32_t)total;
+    volatile double percent = quotient * 100.0;
+    return !(percent >= 1.0) ? 1 : (percent > 99.0 ? 99 : (int)percent);
+}
+
+// Every exact quotient, the signs, the ends of both ranges, then random
+// pairs of every magnitude.
+TEST(ExtractPercent, GivesWhatTheDoubleArithmeticGave)
+{
+    std::vector<uint32_t> edges = {0,   1,          2,          3,          99,        100,
+                                   101, 0x7fffffff, 0x80000000, 0x80000001, 0xffffffff};
+    for (uint32_t total = 1; total <= 200; ++total)
+        for (uint32_t done = 0; done <= total + 1; ++done)
+            ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total))
+                << done << "/" << total;
+    for (uint32_t done : edges)
+        for (uint32_t total : edges)
+            ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total))
+                << done << "/" << total;
+    std::mt19937 random(23);
+    for (int i = 0; i < 300000; ++i)
+    {
+        uint32_t total = random() >> (random() % 32);
+        uint32_t done = random() >> (random() % 32);
+        if (i % 2) // an exact quotient
+            done = (total -= total % 100) / 100 * (random() % 101);
+        ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total)) << done << "/" << total;
     }
 }
 
