@@ -3,6 +3,7 @@
 #include "app/install_paths.h"
 #include "app/notepad.h"
 #include "datafile/extract.h"
+#include "uninstall/uninstall_log.h"
 #include "platform/platform.h"
 
 #include "tests/unit/scratch_folder.h"
@@ -78,6 +79,23 @@ TEST(ExtractPercent, GivesWhatTheDoubleArithmeticGave)
             done = (total -= total % 100) / 100 * (random() % 101);
         ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total)) << done << "/" << total;
     }
+}
+
+typedef ScratchTest CodePage932;
+
+// On Japanese Windows the second byte of many characters is 0x5C, a
+// backslash (here of "\x94\x5c" and "\x83\x5c"): only whole names are made,
+// a name ending in such a character included (a folder is logged only once
+// made). Run under LANG=ja_JP.UTF-8 (unit_tests_cp932).
+TEST_F(CodePage932, MakePathMakesEachFolderWhole)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "the ANSI code page is " << GetACP();
+    const std::string outer = Path("\x8b\x40\x94\x5c"), inner = outer + "\\\x83\x5c\x83\x74";
+    MakePath(inner.c_str());
+    EXPECT_EQ(
+        std::vector<std::string>({"rmdir \"" + outer + "\"\r\n", "rmdir \"" + inner + "\"\r\n"}),
+        std::vector<std::string>(gUninstallLines, gUninstallLines + gUninstallCount));
 }
 
 typedef ScratchTest ReportErrorTest;
