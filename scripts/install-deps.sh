@@ -76,8 +76,11 @@ if [ ! -e "$binfmt/qemu-i386" ]; then
 fi
 [ -x /usr/lib/wine/wine ] || fail "the 32-bit Wine loader /usr/lib/wine/wine is missing"
 # The Japanese locale: under LANG=ja_JP.UTF-8 Wine runs programs on code
-# page 932, whose characters may end in the byte of a backslash.
-if ! locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
-    $SUDO localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 || fail "cannot make the ja_JP.UTF-8 locale"
-fi
+# page 932, whose characters may end in the byte of a backslash; with
+# LC_MESSAGES=en_US.UTF-8 their windows stay English.
+for locale in ja_JP en_US; do
+    if ! locale -a 2>/dev/null | grep -qiE "^$locale\.utf-?8$"; then
+        $SUDO localedef -i $locale -f UTF-8 $locale.UTF-8 || fail "cannot make the $locale.UTF-8 locale"
+    fi
+done
 exit 0
