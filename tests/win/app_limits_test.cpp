@@ -56,29 +56,25 @@ int DoublePercent(uint32_t done, uint32_t total)
     return !(percent >= 1.0) ? 1 : (percent > 99.0 ? 99 : (int)percent);
 }
 
-// Every exact quotient, the signs, the ends of both ranges, then random
-// pairs of every magnitude.
+// Small totals whole (every exact quotient), the signs and ends of both
+// ranges, then random pairs of every magnitude, every other one exact.
 TEST(ExtractPercent, GivesWhatTheDoubleArithmeticGave)
 {
-    std::vector<uint32_t> edges = {0,   1,          2,          3,          99,        100,
-                                   101, 0x7fffffff, 0x80000000, 0x80000001, 0xffffffff};
+    std::vector<std::pair<uint32_t, uint32_t>> pairs;
     for (uint32_t total = 1; total <= 200; ++total)
         for (uint32_t done = 0; done <= total + 1; ++done)
-            ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total))
-                << done << "/" << total;
-    for (uint32_t done : edges)
-        for (uint32_t total : edges)
-            ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total))
-                << done << "/" << total;
+            pairs.push_back({done, total});
+    for (uint32_t done : {0u, 1u, 99u, 100u, 0x7fffffffu, 0x80000000u, 0x80000001u, 0xffffffffu})
+        for (uint32_t total : {0u, 1u, 100u, 101u, 0x7fffffffu, 0x80000000u, 0xffffffffu})
+            pairs.push_back({done, total});
     std::mt19937 random(23);
     for (int i = 0; i < 300000; ++i)
     {
-        uint32_t total = random() >> (random() % 32);
-        uint32_t done = random() >> (random() % 32);
-        if (i % 2) // an exact quotient
-            done = (total -= total % 100) / 100 * (random() % 101);
-        ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total)) << done << "/" << total;
+        uint32_t total = random() >> (random() % 32), done = random() >> (random() % 32);
+        pairs.push_back({i % 2 ? (total -= total % 100) / 100 * (random() % 101) : done, total});
     }
+    for (auto [done, total] : pairs)
+        ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total)) << done << "/" << total;
 }
 
 typedef ScratchTest CodePage932;
