@@ -17,6 +17,7 @@ static size_t NextCharacter(const char* path, size_t i)
 #ifdef _WIN32
     return (size_t)(CharNextA(path + i) - path);
 #else
+    (void)path;
     return i + 1;
 #endif
 }

@@ -8,7 +8,7 @@
 
 #include <string.h>
 
-// Both filled here, not initialised: the program's only initialised
+// The folder is filled by the page and the name is read-only: initialised
 // writable data would take a section of its own, 512 bytes of the file.
 char gInstallFolder[kInstallFolderSize];
 const char gProductName[kProductNameSize] = "Tremlok";
