@@ -3,8 +3,8 @@
 # for Setup.exe alone: Windows 98 (the 32-bit run; a 64-bit program cannot
 # pose as it) gets the .pif and a uninst.bat that COMMAND.COM reads, which
 # run leaves only the folder that held it; Windows 10 (the 64-bit run) gets
-# a .lnk that asks to run as administrator, and a uninst.bat that leaves
-# nothing behind.
+# a .lnk that asks to run as administrator (its uninst.bat, as Wine's
+# default Windows 10 gets it, is install.sh's).
 set -u
 work="$E2E_WORK/windows_family"
 # shellcheck source-path=SCRIPTDIR
@@ -39,12 +39,7 @@ if start_setup traced; then
         flags=$(sed -n 's/.*ShellLink_SetFlags.*->(\([0-9]*\)).*/\1/p' "$work/shell.log")
         check "its flags ask to run as administrator (got ${flags:-none})" \
             test $((${flags:-0} & 0x2000)) -ne 0
-        # Started as install.sh starts it, the link's target in its folder:
-        # started through the link itself, Wine keeps the emptied folder.
-        run_uninstall "$install" gone
-        expect_eq "its uninstall leaves nothing behind" "" \
-            "$(diff <(echo "$before") <(snapshot) | grep '^[<>]')"
     fi
 fi
-rm -rf "$installed"
+rm -rf "$installed" "$(from_win "$menu")"
 wine_run reg delete "$key" /f >/dev/null
