@@ -16,7 +16,10 @@ static int BuildInstallFolderPaths(const char* installFolder, InstallPaths* path
 
 // An empty programs folder would turn the menu folder into a path relative
 // to the current directory; such a group is left out.
-static int BuildMenuPaths(const char* programsDir, InstallPaths* paths)
+// Windows 95, 98 and Me start a batch file through a .pif; the NT family
+// starts it through a link, and 64-bit Windows has no MS-DOS subsystem to
+// run a .pif in.
+static int BuildMenuPaths(const char* programsDir, bool dosFamily, InstallPaths* paths)
 {
     if (programsDir[0] == 0)
         return 0;
@@ -24,16 +27,16 @@ static int BuildMenuPaths(const char* programsDir, InstallPaths* paths)
     return JoinText(paths->menuFolder, kInstallPathSize, programsDir, "Tremlok", nullptr) &&
            JoinText(paths->menuLink, kInstallPathSize, folder, "\\Tremlok.lnk", nullptr) &&
            JoinText(paths->helpLink, kInstallPathSize, folder, "\\Tremlok Help.lnk", nullptr) &&
-           JoinText(paths->uninstallLink, kInstallPathSize, folder, "\\Tremlok Uninstall.pif",
-                    nullptr);
+           JoinText(paths->uninstallLink, kInstallPathSize, folder,
+                    dosFamily ? "\\Tremlok Uninstall.pif" : "\\Tremlok Uninstall.lnk", nullptr);
 }
 
 void BuildInstallPaths(const char* installFolder, const char* programsDir, const char* desktopDir,
-                       InstallPaths* paths)
+                       bool dosFamily, InstallPaths* paths)
 {
     memset(paths, 0, sizeof *paths);
     paths->haveInstall = BuildInstallFolderPaths(installFolder, paths);
-    paths->haveMenu = BuildMenuPaths(programsDir, paths);
+    paths->haveMenu = BuildMenuPaths(programsDir, dosFamily, paths);
     // desktopDir ends in a backslash, so none is added.
     paths->haveDesktop = desktopDir[0] != 0 && JoinText(paths->desktopLink, kInstallPathSize,
                                                         desktopDir, "Tremlok.lnk", nullptr);

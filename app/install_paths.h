@@ -22,7 +22,9 @@ struct InstallPaths
 // Builds every path from the install folder and the two shell folders (each
 // ending in a backslash, or empty when the shell could not locate it). A
 // group whose folder is empty or whose paths do not fit is marked missing.
+// dosFamily (Windows 95, 98 and Me) names the uninstall shortcut ".pif",
+// otherwise ".lnk".
 void BuildInstallPaths(const char* installFolder, const char* programsDir, const char* desktopDir,
-                       InstallPaths* paths);
+                       bool dosFamily, InstallPaths* paths);
 
 #endif

@@ -2,8 +2,11 @@
 // as data.cpp's text of numbers: the assembler copies the file in. The
 // result is what data.cpp gives: gDatfile on a word boundary holding the
 // bytes followed by 1 to 4 zero bytes up to the next word boundary, and the
-// 32-bit gSizeDatfile holding the byte count. Both are writable data with
-// the plain names that the C++ declarations of embedded_image.h refer to.
+// 32-bit gSizeDatfile holding the byte count, under the plain names that the
+// C++ declarations of embedded_image.h refer to. Both are read-only data: a
+// writable section would be charged to the page file whole when Windows NT
+// maps the program, before its first instruction, where read-only pages are
+// read from Setup.exe as they are touched.
 #ifndef TREMLOK_DATA_BIN_PATH
 #error "TREMLOK_DATA_BIN_PATH names the data.bin to embed"
 #endif
@@ -19,11 +22,13 @@
 #define TREMLOK_OBJECT(name, size)                                                                 \
     ".type " TREMLOK_SYMBOL(name) ", @object\n"                                                    \
     ".size " TREMLOK_SYMBOL(name) ", " size "\n"
+#define TREMLOK_READ_ONLY ".section .rodata\n"
 #else
 #define TREMLOK_OBJECT(name, size) ""
+#define TREMLOK_READ_ONLY ".section .rdata, \"dr\"\n"
 #endif
 
-asm(".data\n"
+asm(TREMLOK_READ_ONLY
     ".balign 4\n"
     ".globl " TREMLOK_SYMBOL(gDatfile) "\n"
     TREMLOK_SYMBOL(gDatfile) ":\n"

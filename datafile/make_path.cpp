@@ -6,6 +6,21 @@
 #include "uninstall/uninstall_log.h"
 
 #include <string.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+// On Chinese, Japanese and Korean Windows the second byte of many
+// characters is 0x5C, a backslash: a path is walked a character at a time.
+static size_t NextCharacter(const char* path, size_t i)
+{
+#ifdef _WIN32
+    return (size_t)(CharNextA(path + i) - path);
+#else
+    (void)path;
+    return i + 1;
+#endif
+}
 
 // On Windows a separator right after a colon belongs to a drive ("C:\"),
 // which is never made; POSIX paths have no drives.
@@ -24,10 +39,7 @@ static void MakePrefix(char* prefix, size_t length)
 {
     char kept = prefix[length];
     prefix[length] = 0;
-    // A prefix ending in a separator comes from a doubled separator or a
-    // root; there is no new folder in it.
-    if (!IsPathSeparator(prefix[length - 1]))
-        MakeLoggedDir(prefix);
+    MakeLoggedDir(prefix);
     prefix[length] = kept;
 }
 
@@ -40,11 +52,15 @@ void MakePath(const char* path)
     char prefix[kMakePathSize];
     memcpy(prefix, path, length + 1);
     // The first character always belongs to the first prefix, so a leading
-    // separator (a POSIX root or a UNC name) never names an empty folder.
-    for (size_t i = 1; i < length; ++i)
+    // separator (a POSIX root or a UNC name) never names an empty folder. A
+    // prefix whose last character is a separator comes from a doubled
+    // separator or a root; there is no new folder in it.
+    size_t last = 0; // where the character before i begins
+    for (size_t i = NextCharacter(prefix, 0); i < length; last = i, i = NextCharacter(prefix, i))
     {
-        if (EndsPrefix(prefix, i))
+        if (EndsPrefix(prefix, i) && !IsPathSeparator(prefix[last]))
             MakePrefix(prefix, i);
     }
-    MakePrefix(prefix, length);
+    if (!IsPathSeparator(prefix[last]))
+        MakePrefix(prefix, length);
 }

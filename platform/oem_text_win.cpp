@@ -31,11 +31,18 @@ char* OemCodePageText(const char* text)
         return nullptr;
     MultiByteToWideChar(CP_ACP, 0, text, -1, wide, wideLength);
     BOOL lost = FALSE;
-    int length =
-        WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, -1, NULL, 0, NULL, &lost);
+    // Windows 95 and NT 4 refuse the flag; there a best-fit letter goes
+    // unnoticed, a missing one is still seen.
+    DWORD flags = WC_NO_BEST_FIT_CHARS;
+    int length = WideCharToMultiByte(CP_OEMCP, flags, wide, -1, NULL, 0, NULL, &lost);
+    if (length <= 0 && GetLastError() == ERROR_INVALID_FLAGS)
+    {
+        flags = 0;
+        length = WideCharToMultiByte(CP_OEMCP, flags, wide, -1, NULL, 0, NULL, &lost);
+    }
     char* oem = length > 0 && !lost ? (char*)malloc((size_t)length) : nullptr;
     if (oem)
-        WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, -1, oem, length, NULL, &lost);
+        WideCharToMultiByte(CP_OEMCP, flags, wide, -1, oem, length, NULL, &lost);
     free(wide);
     if (oem && !lost)
         return oem;

@@ -209,7 +209,9 @@ Thread* ThreadStart(void (*work)(void*), void* argument)
         return nullptr;
     thread->work = work;
     thread->argument = argument;
-    thread->handle = CreateThread(nullptr, 0, RunThread, thread, 0, nullptr);
+    // Windows 95, 98 and Me fail the call without somewhere to put the id.
+    DWORD id = 0;
+    thread->handle = CreateThread(nullptr, 0, RunThread, thread, 0, &id);
     if (!thread->handle)
     {
         free(thread);

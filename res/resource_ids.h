@@ -20,5 +20,6 @@
 #define IDC_PROGRESS_BAR 1038
 #define IDC_VIEW_README 1039
 #define IDC_CURRENT_FILE 1041
+#define IDC_WELCOME_NOTE 1042 // the welcome page's refusals
 
 #endif

@@ -50,6 +50,11 @@ above=$(awk -v above="$above_i486" '{ split($0, w, " ") } w[1] ~ above || /%[xy]
 check "code for the i486 ($(wc -l <<<"$instructions") instructions; above it: $(echo $above))" \
     bash -c "[ \$(wc -l <<<\"$instructions\") -gt 1000 ] && [ -z '$above' ]"
 
+# A 486SX has no floating-point unit: no x87 instruction at all.
+x87=$(awk '{ split($0, w, " ") } w[1] ~ /^f/ && w[1] != "fs" { print w[1] }' <<<"$instructions" |
+    sort | uniq -c | sort -rn | awk '{ printf "%s%s x%s", sep, $2, $1; sep = ", " }')
+check "no x87 instruction (got: $(echo $x87))" test -z "$x87"
+
 has_resource() {
     grep -qE -- "--type=$1 --name=$2 " <<<"$resources"
 }
@@ -91,6 +96,18 @@ empty=$(dirname "$exe")/SetupEmpty.exe
 empty_size=$(stat -c %s "$empty" 2>/dev/null || echo missing)
 check "program around an empty archive within $empty_limit bytes (got: $empty_size)" \
     bash -c "[ '$empty_size' != missing ] && [ '$empty_size' -le $empty_limit ]"
+# SetupEmpty.exe carries its archive the data.bin way: in a read-only
+# section, whose pages Windows NT reads from the file as they are touched,
+# where a writable one is charged to the page file whole at start-up.
+datfile=$(awk '$2 ~ /^_?gDatfile$/ { print $1; exit }' "${empty%.exe}.map" 2>/dev/null)
+section=$(i686-w64-mingw32-objdump -h "$empty" 2>/dev/null | awk '$1 ~ /^[0-9]+$/ { line = $2 " 0x" $4 " 0x" $3; next }
+        line != "" { print line, $0; line = "" }' |
+    while read -r name start size flags; do
+        [ -n "$datfile" ] && [ $((datfile)) -ge $((start)) ] && [ $((datfile)) -lt $((start + size)) ] &&
+            echo "$name $flags"
+    done)
+check "the archive of data.bin in a read-only data section (got: $section)" \
+    grep -q 'READONLY, DATA$' <<<"$section"
 check "no base relocations" grep -q 'relocations stripped' <<<"$headers"
 # The tests need the posix thread model's C++ library; the program must not
 # pull its thread library in.

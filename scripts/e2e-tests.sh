@@ -7,7 +7,8 @@
 # and exits non-zero on any failure. Needs strace, which shows the order in
 # which the native tool extracts.
 #
-#   scripts/e2e-tests.sh [SCRIPT...]   SCRIPT: tool_modes, install, write_failure, planted_dll
+#   scripts/e2e-tests.sh [SCRIPT...]   SCRIPT: tool_modes, install, write_failure, planted_dll,
+#                                      windows_family, japanese_folder
 #   E2E_GAME=DIR scripts/e2e-tests.sh packaged_install   a program that
 #                     package.sh built for DIR (not run by default)
 #
@@ -49,7 +50,7 @@ esac
 native=$repo/${E2E_NATIVE_BUILD:-build/e2e-native}
 scripts=("$@")
 if [ ${#scripts[@]} -eq 0 ]; then
-    scripts=(tool_modes install write_failure planted_dll)
+    scripts=(tool_modes install write_failure planted_dll windows_family japanese_folder)
 fi
 
 if [ "${E2E_SKIP_BUILD:-0}" != 1 ]; then

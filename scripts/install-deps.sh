@@ -15,7 +15,7 @@ PACKAGES=(
     wine wine64 xvfb xauth x11-utils imagemagick icoutils
     python3 time strace ncompress gzip
     osslsigncode openssl
-    qemu-user-static
+    qemu-user-static locales
 )
 PACKAGES_I386=(wine32:i386)
 
@@ -75,4 +75,12 @@ if [ ! -e "$binfmt/qemu-i386" ]; then
     fi
 fi
 [ -x /usr/lib/wine/wine ] || fail "the 32-bit Wine loader /usr/lib/wine/wine is missing"
+# The Japanese locale: under LANG=ja_JP.UTF-8 Wine runs programs on code
+# page 932, whose characters may end in the byte of a backslash; with
+# LC_MESSAGES=en_US.UTF-8 their windows stay English.
+for locale in ja_JP en_US; do
+    if ! locale -a 2>/dev/null | grep -qiE "^$locale\.utf-?8$"; then
+        $SUDO localedef -i $locale -f UTF-8 $locale.UTF-8 || fail "cannot make the $locale.UTF-8 locale"
+    fi
+done
 exit 0

@@ -40,7 +40,9 @@ void SetUninstallMark();
 // The script's own "del" line also removes the folders holding the script
 // that have an "rmdir" line, which are taken out of their places: they can
 // only go once the script is gone. Lines are written in the OEM code page
-// that cmd reads them in.
-int WriteUninstallScript(const char* scriptPath);
+// that cmd reads them in. forCommandCom (Windows 95, 98 and Me) writes only
+// what COMMAND.COM reads: one command a line, the script's own "del" last,
+// and no line for the folders that hold the script.
+int WriteUninstallScript(const char* scriptPath, bool forCommandCom);
 
 #endif

@@ -116,25 +116,31 @@ static bool PutLastStep(TextOutput* out, const ScriptPlan* plan, const char* sel
     return put;
 }
 
-static bool PutScript(TextOutput* out, const char* scriptPath)
+// COMMAND.COM reads a batch file line by line from the file and stops once
+// it is gone, and knows none of cmd's "&", "2>", "start" or "for": its
+// script is one plain command a line with its own "del" last, and the
+// folders that hold it stay, emptied.
+static bool PutScript(TextOutput* out, const char* scriptPath, bool forCommandCom)
 {
     char* selfLine = UninstallCommandText("del", scriptPath);
     ScriptPlan plan = {};
     bool put = selfLine && MakePlan(selfLine, &plan);
     for (int k = 0; k < plan.lines && put; ++k)
     {
-        if (k == plan.self)
+        if (k == plan.self && !forCommandCom)
             put = PutLastStep(out, &plan, selfLine);
-        else if (!plan.holdsSelf[k])
+        else if (k != plan.self && !plan.holdsSelf[k])
             put = PutOem(out, gUninstallLines[plan.order[k]], 0);
     }
+    if (put && forCommandCom && plan.self >= 0)
+        put = PutOem(out, selfLine, 0);
     free(plan.order);
     free(plan.holdsSelf);
     free(selfLine);
     return put;
 }
 
-int WriteUninstallScript(const char* scriptPath)
+int WriteUninstallScript(const char* scriptPath, bool forCommandCom)
 {
     if (gUninstallLineLost)
         return -1;
@@ -143,7 +149,7 @@ int WriteUninstallScript(const char* scriptPath)
         return -1;
     TextOutput out;
     BeginTextOutput(&out, FileSink, &fd);
-    bool written = PutScript(&out, scriptPath);
+    bool written = PutScript(&out, scriptPath, forCommandCom);
     written = FinishTextOutput(&out) == 0 && written;
     written = FileCommit(fd) == 0 && written;
     written = FileClose(fd) == 0 && written;

@@ -9,6 +9,7 @@
 #include "wizard/welcome_page.h"
 
 const char kFolderTooLongText[] = "This folder's path is too long to install into.";
+const char kFolderNameText[] = "This folder's name holds characters that Setup cannot use.";
 
 // BIF_STATUSTEXT's message; older headers spell it only for one character set.
 const UINT kSetStatusTextA = WM_USER + 100;
@@ -23,17 +24,18 @@ int JoinProductName(const char* folder, char* out, size_t size)
     return JoinText(out, size, folder, gProductName, nullptr) ? 0 : -1;
 }
 
-// The install folder that choosing idList would give, or -1 when the shell
-// has no path for it or the result would not fit the install folder.
-static int InstallFolderFor(LPCITEMIDLIST idList, char* out, size_t size)
+// Writes the install folder that choosing idList would give into out.
+// Returns null, or why that folder cannot be had: the shell has no path for
+// it that the ANSI code page holds, or it would not fit the install folder.
+static const char* InstallFolderFor(LPCITEMIDLIST idList, char* out, size_t size)
 {
     char folder[kShellPathSize];
-    if (FAILED(PathFromIdList(idList, folder, sizeof folder)))
-    {
-        out[0] = 0;
-        return -1;
-    }
-    return JoinProductName(folder, out, size);
+    HRESULT found = PathFromIdList(idList, folder, sizeof folder);
+    out[0] = 0;
+    if (found == kNameNotInCodePage)
+        return kFolderNameText;
+    return SUCCEEDED(found) && JoinProductName(folder, out, size) == 0 ? nullptr
+                                                                       : kFolderTooLongText;
 }
 
 int CALLBACK BrowseStatusCallback(HWND window, UINT message, LPARAM lParam, LPARAM)
@@ -41,25 +43,20 @@ int CALLBACK BrowseStatusCallback(HWND window, UINT message, LPARAM lParam, LPAR
     if (message != BFFM_SELCHANGED)
         return 1;
     char status[kInstallFolderSize];
-    const char* text = status;
-    if (InstallFolderFor((LPCITEMIDLIST)lParam, status, sizeof status) != 0)
-        text = kFolderTooLongText;
-    SendMessageA(window, kSetStatusTextA, 0, (LPARAM)text);
+    const char* refused = InstallFolderFor((LPCITEMIDLIST)lParam, status, sizeof status);
+    SendMessageA(window, kSetStatusTextA, 0, (LPARAM)(refused ? refused : status));
     return 1;
 }
 
 void BrowseForInstallFolder(HWND page)
 {
-    char title[260];
-    JoinText(title, sizeof title, "Please select the folder into which to install ", gProductName,
-             nullptr);
     char displayName[MAX_PATH];
     BROWSEINFOA info;
     memset(&info, 0, sizeof info);
     info.hwndOwner = page;
     info.pidlRoot = NULL;
     info.pszDisplayName = displayName;
-    info.lpszTitle = title;
+    info.lpszTitle = "Please select the folder into which to install Tremlok";
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
     info.lpfn = BrowseStatusCallback;
     info.lParam = 0;
@@ -67,9 +64,10 @@ void BrowseForInstallFolder(HWND page)
     if (chosen == NULL)
         return;
     char folder[kInstallFolderSize];
-    int fits = InstallFolderFor(chosen, folder, sizeof folder);
+    const char* refused = InstallFolderFor(chosen, folder, sizeof folder);
     CoTaskMemFree(chosen);
-    if (fits != 0)
+    SetDlgItemTextA(page, IDC_WELCOME_NOTE, refused ? refused : "");
+    if (refused)
         return;
     memcpy(gInstallFolder, folder, sizeof gInstallFolder);
     SetDlgItemTextA(page, IDC_INSTALL_FOLDER, gInstallFolder);

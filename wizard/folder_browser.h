@@ -8,7 +8,7 @@
 // Runs the shell's folder browser owned by page. When the user picks a
 // folder whose path with the product name appended fits the install folder,
 // that becomes the install folder and the page's edit shows it; otherwise
-// nothing changes.
+// the install folder stays and the page's note says why.
 void BrowseForInstallFolder(HWND page);
 
 // The browser's callback: on a selection change, shows the install folder
@@ -20,7 +20,9 @@ int CALLBACK BrowseStatusCallback(HWND window, UINT message, LPARAM lParam, LPAR
 // otherwise -1, with out left empty.
 int JoinProductName(const char* folder, char* out, size_t size);
 
-// Status line for a folder the install folder cannot hold.
+// Status line and note for a folder the install folder cannot hold, and for
+// one whose name the ANSI code page cannot hold.
 extern const char kFolderTooLongText[];
+extern const char kFolderNameText[];
 
 #endif

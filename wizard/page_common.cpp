@@ -12,8 +12,8 @@ void SetPageIcon(HWND page)
     HICON small =
         (HICON)LoadImageA(module, MAKEINTRESOURCEA(IDI_PAGE), IMAGE_ICON,
                           GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED);
-    PostMessageA(page, WM_SETICON, ICON_BIG, (LPARAM)big);
-    PostMessageA(page, WM_SETICON, ICON_SMALL, (LPARAM)(small ? small : big));
+    SendMessageA(page, WM_SETICON, ICON_BIG, (LPARAM)big);
+    SendMessageA(page, WM_SETICON, ICON_SMALL, (LPARAM)(small ? small : big));
 }
 
 // Through the button's own messages: each wrapper user32 offers for them is

@@ -2,10 +2,14 @@
 
 #include <string.h>
 
+const HRESULT kPathTooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+
 // Copies the text of a STRRET into out (outSize bytes). A wide string is
-// converted to the ANSI code page and freed, as its owner must. Returns 0 when
-// the whole text fits, -1 otherwise.
-static int TextFromStrRet(STRRET* name, LPCITEMIDLIST idList, char* out, size_t outSize)
+// converted to the ANSI code page and freed, as its owner must. Returns S_OK
+// when the whole text fits, kPathTooLong otherwise, and kNameNotInCodePage
+// when a character of a wide name has no form in the ANSI code page: the
+// "?" put in its place would be a wildcard in uninst.bat.
+static HRESULT TextFromStrRet(STRRET* name, LPCITEMIDLIST idList, char* out, size_t outSize)
 {
     const char* text = NULL;
     size_t limit = outSize;
@@ -13,10 +17,11 @@ static int TextFromStrRet(STRRET* name, LPCITEMIDLIST idList, char* out, size_t 
     {
     case STRRET_WSTR:
     {
+        BOOL lost = FALSE;
         int written =
-            WideCharToMultiByte(CP_ACP, 0, name->pOleStr, -1, out, (int)outSize, NULL, NULL);
+            WideCharToMultiByte(CP_ACP, 0, name->pOleStr, -1, out, (int)outSize, NULL, &lost);
         CoTaskMemFree(name->pOleStr);
-        return written > 0 ? 0 : -1;
+        return lost ? kNameNotInCodePage : (written > 0 ? S_OK : kPathTooLong);
     }
     case STRRET_OFFSET:
         text = (const char*)idList + name->uOffset;
@@ -28,14 +33,14 @@ static int TextFromStrRet(STRRET* name, LPCITEMIDLIST idList, char* out, size_t 
             limit = sizeof(name->cStr);
         break;
     default:
-        return -1;
+        return kPathTooLong;
     }
     size_t length = strnlen(text, limit);
     if (length >= outSize)
-        return -1;
+        return kPathTooLong;
     memcpy(out, text, length);
     out[length] = 0;
-    return 0;
+    return S_OK;
 }
 
 HRESULT PathFromIdList(LPCITEMIDLIST idList, char* path, size_t pathSize)
@@ -53,14 +58,16 @@ HRESULT PathFromIdList(LPCITEMIDLIST idList, char* path, size_t pathSize)
     if (SUCCEEDED(result))
     {
         char text[kShellPathSize];
-        if (TextFromStrRet(&name, idList, text, sizeof text) != 0)
-            result = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-        else
+        result = TextFromStrRet(&name, idList, text, sizeof text);
+        if (SUCCEEDED(result))
         {
+            // Only a drive's root ends in a backslash. A last byte of 0x5C
+            // alone does not say so: on a double-byte code page it may be
+            // the second byte of a character, but never after a colon.
             size_t length = strlen(text);
-            bool addSlash = length == 0 || text[length - 1] != '\\';
+            bool addSlash = length < 2 || text[length - 2] != ':' || text[length - 1] != '\\';
             if (length + (addSlash ? 1 : 0) >= pathSize)
-                result = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+                result = kPathTooLong;
             else
             {
                 memcpy(path, text, length);

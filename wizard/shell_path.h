@@ -10,10 +10,14 @@
 // backslash and the terminator.
 const size_t kShellPathSize = 261;
 
+// PathFromIdList's failure for a name that the ANSI code page cannot hold.
+const HRESULT kNameNotInCodePage = HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+
 // Writes the file-system path of idList (borrowed, relative to the desktop)
 // into path, ending in exactly one backslash ("C:\", "C:\Program Files\").
 // Returns S_OK; on failure, or when the path with its backslash does not fit
-// pathSize bytes, path is left empty and a failure HRESULT is returned.
+// pathSize bytes, path is left empty and a failure HRESULT is returned
+// (kNameNotInCodePage when a character has no ANSI form).
 HRESULT PathFromIdList(LPCITEMIDLIST idList, char* path, size_t pathSize);
 
 // Writes the path of a special folder (a CSIDL_ value) into path, ending in

@@ -4,6 +4,18 @@
 #include <shlobj.h>
 #include <string.h>
 
+// Older shells have no data list; the link then starts unelevated.
+static void MarkRunAsAdministrator(IShellLinkA* link)
+{
+    IShellLinkDataList* data = NULL;
+    if (FAILED(link->QueryInterface(IID_IShellLinkDataList, (void**)&data)))
+        return;
+    DWORD flags = 0;
+    if (SUCCEEDED(data->GetFlags(&flags)))
+        data->SetFlags(flags | SLDF_RUNAS_USER);
+    data->Release();
+}
+
 // The setters' results are ignored: a property the object refuses must not
 // stop the save.
 static void ApplyShortcutInfo(IShellLinkA* link, const ShortcutInfo* info)
@@ -21,6 +33,8 @@ static void ApplyShortcutInfo(IShellLinkA* link, const ShortcutInfo* info)
         link->SetShowCmd(info->showCommand);
     if (info->mask & SHORTCUT_HOTKEY)
         link->SetHotkey(info->hotkey);
+    if (info->mask & SHORTCUT_RUNAS)
+        MarkRunAsAdministrator(link);
 }
 
 static HRESULT SaveLink(IShellLinkA* link, const char* linkPath)

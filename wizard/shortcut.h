@@ -11,6 +11,9 @@ const unsigned SHORTCUT_ICON = 0x04; // iconPath and iconIndex
 const unsigned SHORTCUT_WORKDIR = 0x08;
 const unsigned SHORTCUT_HOTKEY = 0x10;
 const unsigned SHORTCUT_SHOWCMD = 0x20;
+// "Run as administrator", where the shell supports it; otherwise the plain
+// link is saved.
+const unsigned SHORTCUT_RUNAS = 0x40;
 
 // A field whose mask bit is clear is never read.
 struct ShortcutInfo

@@ -1,16 +1,25 @@
 #include "wizard/welcome_page.h"
 
 #include "res/resource_ids.h"
+#include "datafile/format.h"
 #include "wizard/folder_browser.h"
+#include "wizard/install_fit.h"
 #include "wizard/page_common.h"
 
-char gInstallFolder[kInstallFolderSize] = "C:\\Program Files\\Tremlok";
-char gProductName[kProductNameSize] = "Tremlok";
+#include <string.h>
+
+// The folder is filled by the page and the name is read-only: initialised
+// writable data would take a section of its own, 512 bytes of the file.
+char gInstallFolder[kInstallFolderSize];
+const char gProductName[kProductNameSize] = "Tremlok";
 int gCancelled = 0;
 unsigned char gDesktopShortcut = 0;
 
 static INT_PTR OnWelcomeInit(HWND page)
 {
+    static const char kDefaultFolder[] = "C:\\Program Files\\Tremlok";
+    if (gInstallFolder[0] == 0)
+        memcpy(gInstallFolder, kDefaultFolder, sizeof kDefaultFolder);
     SetPageIcon(page);
     UntickBox(page, IDC_DESKTOP_SHORTCUT);
     SetDlgItemTextA(page, IDC_INSTALL_FOLDER, gInstallFolder);
@@ -32,10 +41,18 @@ static INT_PTR OnWelcomeCommand(HWND page, int id)
         BrowseForInstallFolder(page);
         return TRUE;
     case IDC_NEXT:
+    {
+        char refusal[kEntryNameSize + 128];
+        if (!InstallFits(gInstallFolder, refusal, sizeof refusal))
+        {
+            SetDlgItemTextA(page, IDC_WELCOME_NOTE, refusal);
+            return TRUE;
+        }
         if (IsBoxTicked(page, IDC_DESKTOP_SHORTCUT))
             gDesktopShortcut = 1;
         EndDialog(page, 1);
         return TRUE;
+    }
     }
     return FALSE;
 }

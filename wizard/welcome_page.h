@@ -7,9 +7,10 @@
 const int kInstallFolderSize = 256; // at most 255 characters
 const int kProductNameSize = 32;
 
-// Owned by welcome_page.cpp. The install folder never ends in a backslash.
+// Owned by welcome_page.cpp. The install folder never ends in a backslash;
+// the page sets "C:\Program Files\Tremlok" when it is still empty.
 extern char gInstallFolder[kInstallFolderSize];
-extern char gProductName[kProductNameSize];
+extern const char gProductName[kProductNameSize];
 extern int gCancelled;
 extern unsigned char gDesktopShortcut;
 

@@ -27,7 +27,7 @@ check_install()
     check "the files in $install equal the sample game" diff -r -x uninst.bat "$game" "$dir"
     check_link "$menu\\Tremlok.lnk" "$install\\tremlok.exe" "$install\\tremlok.exe,0" "$install"
     check_link "$menu\\Tremlok Help.lnk" "$install\\Readme.txt" ",0" "$install"
-    check_link "$menu\\Tremlok Uninstall.pif" "$install\\uninst.bat" ",0" "$install"
+    check_link "$menu\\$uninstall_link" "$install\\uninst.bat" ",0" "$install"
     if [ "$3" == 1 ]; then
         check_link "$desktop\\Tremlok.lnk" "$install\\tremlok.exe" "$install\\tremlok.exe,0" \
             "$install"

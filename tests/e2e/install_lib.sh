@@ -24,6 +24,8 @@ if [ -z "$programs" ] || [ -z "$desktop" ]; then
     exit 1
 fi
 menu="$programs\\Tremlok"
+# The uninstall shortcut on the NT family; Windows 95, 98 and Me get a .pif.
+uninstall_link="Tremlok Uninstall.lnk"
 # The archive that Setup.exe embeds, as data.bin for the native tool: the
 # sample game's (tool_modes.sh checks that data/data.cpp is).
 "$E2E_NATIVE" -m "$game" || fail "native -m of the sample game"
@@ -113,7 +115,7 @@ expected_script()
         s/^renameat2?\(AT_FDCWD, "[^"]*", AT_FDCWD, "([^"]*)".*/del \1/p' "$work/trace" | tac)
     printf '\r\n'
     if [ "$3" != - ]; then
-        for link in Tremlok.lnk "Tremlok Help.lnk" "Tremlok Uninstall.pif"; do
+        for link in Tremlok.lnk "Tremlok Help.lnk" "$uninstall_link"; do
             script_line del "$menu\\$link"
         done
         [ "$3" == 1 ] && script_line del "$desktop\\Tremlok.lnk"

@@ -24,12 +24,19 @@ TEST_F(UninstallTest, TwoReversedRunsWithoutTheMarkLine)
     SetUninstallMark();
     for (const char* line : {"", "del \"P\\X\\uninst.bat\"", "", "del \"M\\Tremlok.lnk\"", ""})
         AddUninstallLine(line);
-    ASSERT_EQ(WriteUninstallScript("P\\X\\uninst.bat"), 0);
+    ASSERT_EQ(WriteUninstallScript("P\\X\\uninst.bat", false), 0);
     EXPECT_EQ(ReadFile("P\\X\\uninst.bat"),
               "REM This will uninstall Tremlok\r\n\r\ndel \"P\\X\\a\"\r\nrmdir \"P\\Xy\"\r\n"
               "rmdir \"P\\X\\X\"\r\n\r\ndel \"M\\Tremlok.lnk\"\r\n\r\ncd \\ & del "
               "\"P\\X\\uninst.bat\" & start \"\" /b cmd /c for /l %%i in (1,1,300) do rmdir "
               "\"P\\X\" 2^>nul ^& rmdir \"P\" 2^>nul\r\n");
+    // COMMAND.COM's form: plain lines, its own "del" last, the folders that
+    // hold it left in place.
+    ASSERT_EQ(WriteUninstallScript("P\\X\\uninst.bat", true), 0);
+    EXPECT_EQ(
+        ReadFile("P\\X\\uninst.bat"),
+        "REM This will uninstall Tremlok\r\n\r\ndel \"P\\X\\a\"\r\nrmdir \"P\\Xy\"\r\n"
+        "rmdir \"P\\X\\X\"\r\n\r\ndel \"M\\Tremlok.lnk\"\r\n\r\ndel \"P\\X\\uninst.bat\"\r\n");
 }
 
 // cmd reads "%%" as one '%'.
@@ -54,7 +61,7 @@ TEST_F(UninstallTest, LongLogsAndLongLinesAreKeptWhole)
         if (i == 149)
             SetUninstallMark();
     }
-    ASSERT_EQ(WriteUninstallScript("uninst.bat"), 0);
+    ASSERT_EQ(WriteUninstallScript("uninst.bat", false), 0);
     std::string expected;
     for (int i = 149; i >= 0; --i)
         expected += lines[i] + "\r\n";
@@ -72,12 +79,12 @@ TEST_F(UninstallTest, LostLineOrFullDiskLeavesNoHalfScript)
     AddUninstallLine("");
     AddUninstallLine("del \"a\"");
     gUninstallLineLost = 1; // as a failed allocation leaves it
-    EXPECT_EQ(WriteUninstallScript("uninst.bat"), -1);
+    EXPECT_EQ(WriteUninstallScript("uninst.bat", false), -1);
     EXPECT_EQ(ReadFile("uninst.bat"), "earlier\r\n");
 #ifndef _WIN32
     gUninstallLineLost = 0;
     ASSERT_TRUE(LimitFileSize(4));
-    EXPECT_EQ(WriteUninstallScript("uninst.bat"), -1);
+    EXPECT_EQ(WriteUninstallScript("uninst.bat", false), -1);
     LimitFileSize(RLIM_INFINITY);
     EXPECT_FALSE(std::filesystem::exists("uninst.bat"));
 #endif

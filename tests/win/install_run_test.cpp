@@ -171,4 +171,57 @@ TEST_F(InstallRunTest, AFailedExtractionEndsTheRunAfterTheProgressPage)
     }
 }
 
+std::string gNote; // the welcome page's note, or the message box's text
+
+// Presses Install on the welcome page, keeps its note, then Cancel; or
+// reads and closes a message box.
+VOID CALLBACK RefuseOrAcknowledge(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND window = NULL;
+    char text[1024];
+    EnumThreadWindows(GetCurrentThreadId(), FindVisible, (LPARAM)&window);
+    if (window == NULL)
+        return;
+    if (GetDlgItem(window, IDC_WELCOME_NOTE) == NULL)
+    {
+        GetDlgItemTextA(window, 0xFFFF, text, sizeof text); // the message box's text
+        gNote = text;
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+        return;
+    }
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_CLICKED), 0);
+    GetDlgItemTextA(window, IDC_WELCOME_NOTE, text, sizeof text);
+    gNote = text;
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CANCEL, BN_CLICKED), 0);
+}
+
+// Before anything is written: a folder too long for the archive's longest
+// path (found past a coded entry, whose length only decoding gives) keeps
+// the welcome page with a note naming it; a page that cannot be shown (no
+// template in the module) ends the run with a message.
+TEST_F(InstallRunTest, ARunThatCannotGoOnWritesNothing)
+{
+    const std::string longName = "\\" + std::string(230, 'n');
+    const Bytes bytes =
+        ArchiveBytes({{"\\Data\\" + std::string(200, 'd') + "\\x.txt", "lzw", kMethodLzw},
+                      {longName, "stored", kMethodStored},
+                      {"\\a.txt", "a", kMethodStored}});
+    memcpy(gDatfile, bytes.data(), bytes.size());
+    gSizeDatfile = (unsigned int)bytes.size();
+    strcpy(gInstallFolder, Path("Tremlok").c_str());
+    for (HINSTANCE module : {GetModuleHandleA(NULL), GetModuleHandleA("kernel32.dll")})
+    {
+        gNote.clear();
+        UINT_PTR timer = SetTimer(NULL, 0, 50, RefuseOrAcknowledge);
+        EXPECT_EQ(1, RunInstall(module));
+        KillTimer(NULL, timer);
+        EXPECT_FALSE(std::filesystem::exists(Path("Tremlok")));
+        EXPECT_EQ(module == GetModuleHandleA(NULL)
+                      ? "Please choose a folder of at most 28 characters: the path of " + longName +
+                            " would be too long."
+                      : "Setup could not open its window.",
+                  gNote);
+    }
+}
+
 } // namespace

@@ -35,6 +35,22 @@ TEST(ShellPath, RefusesAShortBufferAndLeavesAnUnknownFolderUntouched)
     EXPECT_STREQ("unchanged", untouched);
 }
 
+// A name the ANSI code page cannot hold (Japanese, outside code page 932)
+// is refused, never turned into the "?" wildcards of uninst.bat.
+TEST(ShellPath, RefusesANameTheCodePageCannotHold)
+{
+    if (GetACP() == 932)
+        GTEST_SKIP() << "code page 932 holds the name";
+    const wchar_t* folder = L"C:\\\x30bd\x30d5\x30c8";
+    CreateDirectoryW(folder, NULL);
+    LPITEMIDLIST idList = ILCreateFromPathW(folder);
+    char path[kShellPathSize];
+    EXPECT_EQ(kNameNotInCodePage, PathFromIdList(idList, path, sizeof path));
+    EXPECT_STREQ("", path);
+    ILFree(idList);
+    RemoveDirectoryW(folder);
+}
+
 typedef ScratchTest ShortcutTest;
 
 // Fields whose mask bit is clear carry values that must not be applied; a
