@@ -4,8 +4,8 @@
 #include "app/help_text.h"
 #include "app/run_action.h"
 #include "app/tool_summary.h"
-#include "datafile/archive_file.h"
-#include "datafile/archive_scan.h"
+#include "inspect/archive_file.h"
+#include "inspect/archive_scan.h"
 
 #include <stdio.h>
 #ifdef __GLIBC__

@@ -4,8 +4,8 @@
 // data section and holds whole to its last byte, and damage it names lies
 // inside the file.
 #include "datafile/archive_walk.h"
-#include "datafile/image_locate.h"
-#include "datafile/pe_sections.h"
+#include "inspect/image_locate.h"
+#include "inspect/pe_sections.h"
 #include "fuzz/fuzz_check.h"
 
 #include <vector>

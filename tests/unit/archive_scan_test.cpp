@@ -1,7 +1,7 @@
 // --list and --test: every record decoded and listed up to the first
 // damaged one, which is named with its offset. The Linux tool's only.
 #ifndef _WIN32
-#include "datafile/archive_scan.h"
+#include "inspect/archive_scan.h"
 #include "tests/unit/scratch_folder.h"
 
 #include <stdio.h>

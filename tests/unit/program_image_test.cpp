@@ -2,9 +2,9 @@
 // field checked against the file, and only an image that holds whole,
 // framed by its gSizeDatfile, taken. A wrong answer lists or extracts the
 // wrong bytes; a missing check reads outside the file.
-#include "datafile/archive_file.h"
-#include "datafile/archive_scan.h"
-#include "datafile/image_locate.h"
+#include "inspect/archive_file.h"
+#include "inspect/archive_scan.h"
+#include "inspect/image_locate.h"
 #include "tests/support/fake_program.h"
 #include "tests/unit/scratch_folder.h"
 

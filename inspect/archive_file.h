@@ -1,10 +1,10 @@
 // The Linux tool's FILE argument: a data.bin, or a program built by this
 // project that carries the data file as its embedded image.
-#ifndef TREMLOK_DATAFILE_ARCHIVE_FILE_H
-#define TREMLOK_DATAFILE_ARCHIVE_FILE_H
+#ifndef TREMLOK_INSPECT_ARCHIVE_FILE_H
+#define TREMLOK_INSPECT_ARCHIVE_FILE_H
 
 #include "datafile/archive_walk.h"
-#include "datafile/pe_sections.h"
+#include "inspect/pe_sections.h"
 
 #include <stdint.h>
 

@@ -1,7 +1,7 @@
 // The Linux tool's --list and --test: every entry of a data file decoded in
 // memory, nothing written.
-#ifndef TREMLOK_DATAFILE_ARCHIVE_SCAN_H
-#define TREMLOK_DATAFILE_ARCHIVE_SCAN_H
+#ifndef TREMLOK_INSPECT_ARCHIVE_SCAN_H
+#define TREMLOK_INSPECT_ARCHIVE_SCAN_H
 
 // Decodes every entry of the data file at path (a data.bin, or a program
 // built by this project, whose embedded image is found first), checking that each yields

@@ -5,11 +5,11 @@
 // padding between) or close after its zero padding. Only an image whose
 // structure holds from the total size to an end marker on its last byte is
 // taken.
-#ifndef TREMLOK_DATAFILE_IMAGE_LOCATE_H
-#define TREMLOK_DATAFILE_IMAGE_LOCATE_H
+#ifndef TREMLOK_INSPECT_IMAGE_LOCATE_H
+#define TREMLOK_INSPECT_IMAGE_LOCATE_H
 
 #include "datafile/archive_walk.h"
-#include "datafile/pe_sections.h"
+#include "inspect/pe_sections.h"
 
 #include <stdint.h>
 

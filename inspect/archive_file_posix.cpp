@@ -1,9 +1,9 @@
 // Telling a data.bin from a program, and finding the data file in either.
-#include "datafile/archive_file.h"
+#include "inspect/archive_file.h"
 
 #include "datafile/entry_name.h"
 #include "datafile/extract.h"
-#include "datafile/image_locate.h"
+#include "inspect/image_locate.h"
 #include "platform/platform.h"
 
 #include <stdlib.h>

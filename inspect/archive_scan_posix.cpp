@@ -1,7 +1,7 @@
 // --list and --test over a data.bin or a program's embedded image.
-#include "datafile/archive_scan.h"
+#include "inspect/archive_scan.h"
 
-#include "datafile/archive_file.h"
+#include "inspect/archive_file.h"
 
 #include <stdlib.h>
 

@@ -1,6 +1,6 @@
 // Windows program headers. Offsets are summed in 64 bits, so no field of a
 // damaged file can wrap a check around into a read outside it.
-#include "datafile/pe_sections.h"
+#include "inspect/pe_sections.h"
 
 #include "datafile/format.h"
 

@@ -1,7 +1,7 @@
 // The section table of a Windows program, read from its bytes in memory:
 // where each section's initialised data lies in the file.
-#ifndef TREMLOK_DATAFILE_PE_SECTIONS_H
-#define TREMLOK_DATAFILE_PE_SECTIONS_H
+#ifndef TREMLOK_INSPECT_PE_SECTIONS_H
+#define TREMLOK_INSPECT_PE_SECTIONS_H
 
 #include <stdint.h>
 
