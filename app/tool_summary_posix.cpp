@@ -1,7 +1,7 @@
 #include "app/tool_summary.h"
 
 #include "datafile/builder.h"
-#include "datafile/extract.h"
+#include "datafile/extract_state.h"
 
 #include <stdio.h>
 

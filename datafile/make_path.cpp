@@ -1,5 +1,5 @@
 // Creating the folders along a path, outermost first.
-#include "datafile/extract.h"
+#include "datafile/make_path.h"
 
 #include "datafile/format.h"
 #include "platform/platform.h"

@@ -1,5 +1,5 @@
 // The progress page's percentage.
-#include "datafile/extract.h"
+#include "datafile/percent.h"
 
 // Divides before multiplying, in double precision, so 29 of 100 gives 28 as
 // the progress bar has always shown it. The 32-bit program computes on the

@@ -2,7 +2,7 @@
 #include "inspect/archive_file.h"
 
 #include "datafile/entry_name.h"
-#include "datafile/extract.h"
+#include "datafile/extract_whole.h"
 #include "inspect/image_locate.h"
 #include "platform/platform.h"
 

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "datafile/embedded_image.h"
-#include "datafile/extract.h"
+#include "datafile/extract_step.h"
 #include "platform/text.h"
 #include "res/resource_ids.h"
 #include "wizard/label_fit.h"

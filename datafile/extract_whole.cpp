@@ -1,12 +1,12 @@
-// The /e mode: all of data.bin into a folder in one call. data.bin is read
-// through a window that always holds the whole next record, so coded
+// The -e mode: all of a data file into a folder in one call. data.bin is
+// read through a window that always holds the whole next record, so coded
 // payloads, whose length only the decoder learns, are decoded in place
 // exactly as from the embedded image, and memory follows the largest entry
-// rather than the archive.
-#include "datafile/extract.h"
+// rather than the data file.
+#include "datafile/extract_whole.h"
 
-#include "coders/coder.h"
 #include "datafile/extract_entry.h"
+#include "datafile/extract_state.h"
 #include "platform/platform.h"
 #include "platform/text.h"
 
@@ -15,9 +15,6 @@
 
 static const char kDataBinName[] = "data.bin";
 static const size_t kReadBytes = 4 << 20;
-
-uint32_t gExtractFiles = 0;
-uint64_t gExtractBytes = 0;
 
 struct ArchiveWindow
 {
@@ -74,30 +71,46 @@ static bool Fill(ArchiveWindow* w, uint64_t need)
     return true;
 }
 
-// Brings the whole next record into the window: its name, size and method
-// byte, and its payload: size bytes when stored, else as many as any coding
-// of that size can take.
+// Brings the whole next record into the window, or all that is left of the
+// file: a record cut short is then damage that the engine reports.
 static bool FillRecord(ArchiveWindow* w)
 {
     size_t scanned = 0;
-    const unsigned char* zero;
-    while (!(zero = (const unsigned char*)memchr(w->buffer + w->start + scanned, 0,
-                                                 w->end - w->start - scanned)))
+    for (;;)
     {
-        scanned = w->end - w->start;
-        if (w->unread == 0)
-            return true; // damage: the engine reports it
-        if (!Fill(w, scanned + kReadBytes))
+        const size_t held = w->end - w->start;
+        uint64_t need = RecordExtent(w->buffer + w->start, held, &scanned);
+        if (need == 0)
+            need = held + kReadBytes; // the name goes on past the bytes held
+        if (need <= held || w->unread == 0)
+            return true;
+        if (!Fill(w, need))
             return false;
     }
-    uint64_t head = (uint64_t)(zero - (w->buffer + w->start)) + 1 + 5;
-    if (!Fill(w, head))
-        return false;
-    if (w->end - w->start < head)
-        return true;
-    uint32_t size = ReadLe32(w->buffer + w->start + head - 5);
-    bool stored = w->buffer[w->start + head - 1] == kMethodStored;
-    return Fill(w, head + (stored ? (uint64_t)size : 2 * (uint64_t)size + 4));
+}
+
+// The tool's wording of what happened to an entry.
+static const char* ProblemText(EntryProblem problem)
+{
+    switch (problem)
+    {
+    case kProblemNoDestination:
+        return "no destination folder";
+    case kProblemDamaged:
+        return "data file damaged";
+    case kProblemUnsafeName:
+        return "entry name would leave the destination folder";
+    case kProblemNoMemory:
+        return "out of memory";
+    case kProblemNameTooLong:
+        return "entry name too long";
+    case kProblemPathTooLong:
+        return "path too long";
+    case kProblemNotWritable:
+        return "cannot be written";
+    default:
+        return "";
+    }
 }
 
 static void ShowExtractProgress()
@@ -124,21 +137,21 @@ static int ExtractAll(const char* folder, ArchiveWindow* window)
         }
         ArchiveSpan span = {window->buffer + window->start, window->buffer + window->end};
         EntryResult entry;
-        EntryOutcome outcome = ExtractEntry(folder, &span, false, &entry);
+        EntryOutcome outcome = ExtractEntry(folder, &span, kWriteThroughTemporary, &entry);
         window->start = (size_t)(span.cursor - window->buffer);
         if (outcome == kEntryEnd)
             return result;
         if (outcome == kEntryFailed)
         {
             if (!entry.path[0])
-                ReportError("%s: %s", window->name, entry.problem);
+                ReportError("%s: %s", window->name, ProblemText(entry.problem));
             else
-                ReportError("%s: %s at %s", window->name, entry.problem, entry.path);
+                ReportError("%s: %s at %s", window->name, ProblemText(entry.problem), entry.path);
             return 1;
         }
         if (outcome == kEntrySkipped)
         {
-            ReportError("%s: %s", entry.path, entry.problem);
+            ReportError("%s: %s", entry.path, ProblemText(entry.problem));
             result = 1;
             continue;
         }
@@ -152,7 +165,6 @@ static int ExtractAll(const char* folder, ArchiveWindow* window)
 // size, and flushes what was written.
 static int ExtractWindow(const char* folder, ArchiveWindow* window)
 {
-    ForgetEntryFolder();
     int result = ExtractAll(folder, window);
     EndProgress();
     // Every file is on the disk before the run says so.
@@ -195,8 +207,7 @@ static int ExtractFrom(const char* folder, ArchiveWindow* window)
 // An empty folder would put every entry under the root of the drive.
 static bool StartExtraction(const char* folder)
 {
-    gExtractFiles = 0;
-    gExtractBytes = 0;
+    ResetExtractState();
     if (folder && folder[0])
         return true;
     ReportError("no destination folder given");
@@ -224,7 +235,6 @@ int ExtractDataBin(const char* folder)
     return ExtractDataFile(folder, kDataBinName);
 }
 
-#ifndef _WIN32
 int ExtractImageInMemory(const char* folder, const char* name, const unsigned char* image,
                          uint32_t length)
 {
@@ -239,4 +249,3 @@ int ExtractImageInMemory(const char* folder, const char* name, const unsigned ch
     ArchiveWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length};
     return ExtractWindow(folder, &window);
 }
-#endif
