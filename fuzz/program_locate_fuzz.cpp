@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const std::vector<unsigned char> file(data, data + size);
     ProgramSections sections;
-    if (ReadProgramSections(file.data(), (uint32_t)size, &sections))
+    if (ReadProgramSections(file.data(), (uint32_t)size, &sections) != kProgramSound)
         return 0;
     for (int i = 0; i < sections.count; ++i)
         FUZZ_CHECK((uint64_t)sections.ranges[i].offset + sections.ranges[i].length <= size,

@@ -22,14 +22,37 @@ void ReportWalkStop(const char* path, const ArchiveFile& file, const WalkStop& s
         ReportError("%s: damaged record at offset %u", path, offset);
 }
 
-// Finds the image in a program; 0 when found.
+static const char* ProgramProblemText(ProgramProblem problem)
+{
+    switch (problem)
+    {
+    case kProgramNoDosHeader:
+        return "truncated: shorter than a DOS header";
+    case kProgramPeHeaderPastEnd:
+        return "truncated: the PE header lies past the end of the file";
+    case kProgramNoPeSignature:
+        return "not a Windows program: no PE signature";
+    case kProgramWrongMachine:
+        return "not an i686 or x64 Windows program";
+    case kProgramTooManySections:
+        return "not a Windows program: too many sections";
+    case kProgramTablePastEnd:
+        return "truncated: the section table runs past the end of the file";
+    case kProgramSectionPastEnd:
+        return "truncated: a section runs past the end of the file";
+    default:
+        return "";
+    }
+}
+
+// Finds the embedded image in a program; 0 when found.
 static int LocateInProgram(const char* path, ArchiveFile* file)
 {
     ProgramSections sections;
-    const char* problem = ReadProgramSections(file->bytes, file->length, &sections);
-    if (problem)
+    ProgramProblem problem = ReadProgramSections(file->bytes, file->length, &sections);
+    if (problem != kProgramSound)
     {
-        ReportError("%s: %s", path, problem);
+        ReportError("%s: %s", path, ProgramProblemText(problem));
         return 1;
     }
     LocatedImage located;
@@ -49,13 +72,13 @@ static int LocateInProgram(const char* path, ArchiveFile* file)
 int LoadArchiveFile(const char* path, ArchiveFile* file)
 {
     *file = {nullptr, 0, false, {0, 0}};
-    int read = FileReadWhole(path, &file->bytes, &file->length);
-    if (read != 0)
+    ReadWholeResult read = FileReadWhole(path, &file->bytes, &file->length);
+    if (read != kReadWhole)
     {
         ReportError("%s: %s", path,
-                    read == -2   ? "4 GiB or larger"
-                    : read == -3 ? "not enough memory to read it"
-                                 : "cannot be opened or read");
+                    read == kReadTooLarge   ? "4 GiB or larger"
+                    : read == kReadNoMemory ? "not enough memory to read it"
+                                            : "cannot be opened or read");
         return 1;
     }
     file->program = LooksLikeProgram(file->bytes, file->length);

@@ -67,10 +67,16 @@ int FileSeek(int fd, uint32_t offset);
 // Length of an open file. Returns 0 on success.
 int FileLength(int fd, uint64_t* length);
 
-// Reads a whole file into a new heap buffer (free with free()). Returns 0 on
-// success, -1 when it cannot be opened or read, -2 when it is 4 GiB or more,
-// -3 when there is no memory for it.
-int FileReadWhole(const char* path, unsigned char** data, uint32_t* length);
+enum ReadWholeResult
+{
+    kReadWhole = 0,
+    kReadFailed = -1,   // cannot be opened or read, or changed length while read
+    kReadTooLarge = -2, // 4 GiB or more
+    kReadNoMemory = -3
+};
+
+// Reads a whole file into a new heap buffer (free with free()).
+ReadWholeResult FileReadWhole(const char* path, unsigned char** data, uint32_t* length);
 
 // Creates one folder. Returns 0 when it was created, -1 when not (it exists
 // already, or any other reason).

@@ -34,9 +34,10 @@ size_t Find(const Bytes& program, const Bytes& image)
 std::string Locate(const Bytes& program)
 {
     ProgramSections sections;
-    const char* problem = ReadProgramSections(program.data(), (uint32_t)program.size(), &sections);
-    if (problem)
-        return problem;
+    ProgramProblem problem =
+        ReadProgramSections(program.data(), (uint32_t)program.size(), &sections);
+    if (problem != kProgramSound)
+        return "problem " + std::to_string(problem);
     LocatedImage located;
     LocateImage(program.data(), sections, &located);
     if (located.result == kLocateMissing)
@@ -48,6 +49,11 @@ std::string Locate(const Bytes& program)
                std::to_string(located.damage.at - program.data());
     return "found " + std::to_string(located.image.offset) + " " +
            std::to_string(located.image.length);
+}
+
+std::string Problem(ProgramProblem problem)
+{
+    return "problem " + std::to_string(problem);
 }
 
 std::string Found(size_t offset, size_t length)
@@ -134,28 +140,24 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
          Found(Find(nested, outerImage), outerImage.size())},
         {"an empty archive", Program(false, {{".data", kData, IncbinSection(empty)}}),
          Found(0x200, 5)},
-        {"shorter than a DOS header", Cut(x64, 63), "truncated: shorter than a DOS header"},
+        {"shorter than a DOS header", Cut(x64, 63), Problem(kProgramNoDosHeader)},
         {"PE header past the end", With(x64, 0x3C, SizeWord(x64.size() - 20)),
-         "truncated: the PE header lies past the end of the file"},
+         Problem(kProgramPeHeaderPastEnd)},
         {"PE header offset near 4 GiB", With(x64, 0x3C, SizeWord(0xFFFFFFFC)),
-         "truncated: the PE header lies past the end of the file"},
-        {"no PE signature", With(x64, kPeOffset, {'N', 'E'}),
-         "not a Windows program: no PE signature"},
-        {"ARM64", With(x64, kCoffOffset, {0x64, 0xAA}), "not an i686 or x64 Windows program"},
+         Problem(kProgramPeHeaderPastEnd)},
+        {"no PE signature", With(x64, kPeOffset, {'N', 'E'}), Problem(kProgramNoPeSignature)},
+        {"ARM64", With(x64, kCoffOffset, {0x64, 0xAA}), Problem(kProgramWrongMachine)},
         {"i386 with a PE32+ header", With(x64, kCoffOffset, {0x4C, 0x01}),
-         "not an i686 or x64 Windows program"},
-        {"no optional header", With(x64, kCoffOffset + 16, {0, 0}),
-         "not an i686 or x64 Windows program"},
+         Problem(kProgramWrongMachine)},
+        {"no optional header", With(x64, kCoffOffset + 16, {0, 0}), Problem(kProgramWrongMachine)},
         {"more sections than Windows loads", With(x64, kCoffOffset + 2, {97, 0}),
-         "not a Windows program: too many sections"},
-        {"section table cut", Cut(x64, dataHeader + 20),
-         "truncated: the section table runs past the end of the file"},
+         Problem(kProgramTooManySections)},
+        {"section table cut", Cut(x64, dataHeader + 20), Problem(kProgramTablePastEnd)},
         {"section table past the end", With(x64, kCoffOffset + 2, {0xFF, 0}),
-         "not a Windows program: too many sections"},
-        {"data section cut", Cut(x64, x64.size() - 1),
-         "truncated: a section runs past the end of the file"},
+         Problem(kProgramTooManySections)},
+        {"data section cut", Cut(x64, x64.size() - 1), Problem(kProgramSectionPastEnd)},
         {"raw data offset wraps past 4 GiB", With(x64, dataHeader + 20, SizeWord(0xFFFFFF00)),
-         "truncated: a section runs past the end of the file"},
+         Problem(kProgramSectionPastEnd)},
         {"image in code only", Program(true, {{".text", kCode, DataCppSection(image)}}), "missing"},
         {"no image", Program(false, {{".text", kCode, kText}, {".data", kData, Bytes(64, 1)}}),
          "missing"},
