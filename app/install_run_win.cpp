@@ -1,3 +1,5 @@
+// The install run: the three pages in turn, then the shortcuts, the uninstall
+// script and the readme.
 #include "app/install_run.h"
 
 #include <shlobj.h>

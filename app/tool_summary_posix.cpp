@@ -1,3 +1,5 @@
+// The Linux tool's closing line after -m and -e, from the builder's and the
+// extraction's totals.
 #include "app/tool_summary.h"
 
 #include "datafile/builder.h"

@@ -1,3 +1,5 @@
+// The progress page's dialog procedure: one ExtractNext per timer tick, the
+// bar and the current file, and the damaged and not-written texts.
 #include "wizard/progress_page.h"
 
 #include <commctrl.h>
