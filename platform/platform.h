@@ -8,8 +8,21 @@
 
 #ifdef _WIN32
 const char kPathSeparator = '\\';
+// A path may begin with a drive, "C:", whose root is never made.
+const bool kPathsHaveDrives = true;
+// Names that differ only in letter case name the same file.
+const bool kNamesIgnoreCase = true;
+// Names listed here are already as the data file holds them: in the
+// Windows code page, with no '\' inside one.
+const bool kNamesAreArchiveNames = true;
+// The line end of a text file written here (data.cpp).
+const char kTextLineEnd[] = "\r\n";
 #else
 const char kPathSeparator = '/';
+const bool kPathsHaveDrives = false;
+const bool kNamesIgnoreCase = false;
+const bool kNamesAreArchiveNames = false;
+const char kTextLineEnd[] = "\n";
 #endif
 
 // Attribute bit of a listing entry that marks a folder, as find-first reports it.
