@@ -11,13 +11,7 @@
 // which is never made; POSIX paths have no drives.
 static bool EndsPrefix(const char* path, size_t i)
 {
-    if (!IsPathSeparator(path[i]))
-        return false;
-#ifdef _WIN32
-    if (path[i - 1] == ':')
-        return false;
-#endif
-    return true;
+    return IsPathSeparator(path[i]) && !(kPathsHaveDrives && path[i - 1] == ':');
 }
 
 static void MakePrefix(char* prefix, size_t length)
