@@ -1,7 +1,8 @@
-// Finding the archive inside a program: the section table read with every
-// field checked against the file, and only an image that holds whole,
-// framed by its gSizeDatfile, taken. A wrong answer lists or extracts the
-// wrong bytes; a missing check reads outside the file.
+// Reading a built program: the section table with every field checked
+// against the file, and only an embedded image that holds whole, framed by
+// its gSizeDatfile, taken; then the tool's --list, --test and -e over a data
+// file or a program. A wrong answer lists or extracts the wrong bytes; a
+// missing check reads outside the file.
 #include "inspect/archive_file.h"
 #include "inspect/archive_scan.h"
 #include "inspect/image_locate.h"
@@ -141,8 +142,6 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
         {"an empty archive", Program(false, {{".data", kData, IncbinSection(empty)}}),
          Found(0x200, 5)},
         {"shorter than a DOS header", Cut(x64, 63), Problem(kProgramNoDosHeader)},
-        {"PE header past the end", With(x64, 0x3C, SizeWord(x64.size() - 20)),
-         Problem(kProgramPeHeaderPastEnd)},
         {"PE header offset near 4 GiB", With(x64, 0x3C, SizeWord(0xFFFFFFFC)),
          Problem(kProgramPeHeaderPastEnd)},
         {"no PE signature", With(x64, kPeOffset, {'N', 'E'}), Problem(kProgramNoPeSignature)},
@@ -153,8 +152,6 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
         {"more sections than Windows loads", With(x64, kCoffOffset + 2, {97, 0}),
          Problem(kProgramTooManySections)},
         {"section table cut", Cut(x64, dataHeader + 20), Problem(kProgramTablePastEnd)},
-        {"section table past the end", With(x64, kCoffOffset + 2, {0xFF, 0}),
-         Problem(kProgramTooManySections)},
         {"data section cut", Cut(x64, x64.size() - 1), Problem(kProgramSectionPastEnd)},
         {"raw data offset wraps past 4 GiB", With(x64, dataHeader + 20, SizeWord(0xFFFFFF00)),
          Problem(kProgramSectionPastEnd)},
@@ -171,56 +168,62 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
         EXPECT_EQ(Locate(program), expected) << name;
 }
 
-TEST(ProgramImageTest, ProgramsAreToldFromDataFiles)
-{
-    Bytes mzTotal = ArchiveBytes(kGame);
-    mzTotal[0] = 'M', mzTotal[1] = 'Z'; // a total size of 0x....5A4D
-    const std::tuple<const char*, Bytes, bool> rows[] = {
-        {"a program", Program(false, {}), true},
-        {"a data file whose total begins with MZ", mzTotal, false},
-        {"the empty data file", ArchiveBytes({}), false},
-        {"two bytes of MZ", {'M', 'Z'}, true},
-    };
-    for (const auto& [name, bytes, program] : rows)
-        EXPECT_EQ(LooksLikeProgram(bytes.data(), (uint32_t)bytes.size()), program) << name;
-}
-
 #ifndef _WIN32
 typedef ScratchTest ProgramFileTest;
 
-// --list, --test and -e read a program as its data.bin: the same lines and
-// the tree that the install run writes; a bad program gets one line.
-TEST_F(ProgramFileTest, ListsTestsAndExtractsLikeTheDataFile)
+// --list and --test over a data.bin or a program: each entry listed up to
+// the first damaged record, named with its offset in the file; a program
+// lists as its data file and -e writes the tree the install writes.
+TEST_F(ProgramFileTest, ListsTestsAndExtracts)
 {
-    const Bytes image = ArchiveBytes(kGame);
-    ASSERT_TRUE(WriteFile("data.bin", image));
-    ASSERT_TRUE(WriteFile("Setup.exe", Program(true, {{".text", kCode, kText},
-                                                      {".data", kData, DataCppSection(image)}})));
-    for (bool list : {true, false})
-    {
-        testing::internal::CaptureStdout();
-        ASSERT_EQ(ScanArchive("data.bin", list), 0);
-        fflush(stdout);
-        std::string fromDataBin = testing::internal::GetCapturedStdout();
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(ScanArchive("Setup.exe", list), 0);
-        fflush(stdout);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), fromDataBin);
-    }
+    std::vector<size_t> at;
+    const Bytes image = ArchiveBytes(kGame, &at);
+    const Bytes program =
+        Program(true, {{".text", kCode, kText}, {".data", kData, DataCppSection(image)}});
+    const std::string listing = "       700 lzw            67 \\tremlok.exe\n"
+                                "        10 stored         10 \\Readme.txt\n"
+                                "       300 delta         157 \\Audio\\pop.wav\n"
+                                "         0 stored          0 \\Audio\\empty.dat\n";
+    const std::string firstTwo = listing.substr(0, listing.find("       300"));
+    Bytes mzTotal = image, badMethod = image;
+    mzTotal[0] = 'M', mzTotal[1] = 'Z'; // a data file, though it begins like a program
+    badMethod[at[2] + strlen("\\Audio\\pop.wav") + 5] = 'X';
+    const std::string damaged = "damaged record \\Audio\\pop.wav at offset ";
+    // file, result, listing, error (after "setup: x: ")
+    const std::tuple<Bytes, int, std::string, std::string> rows[] = {
+        {image, 0, listing, ""},
+        {program, 0, listing, ""},
+        {mzTotal, 0, listing, ""},
+        {ArchiveBytes({}), 0, "", ""},
+        {Bytes(image.begin(), image.begin() + (long)at[3] - 2), 1, firstTwo,
+         damaged + std::to_string(at[2])},
+        {badMethod, 1, firstTwo, damaged + std::to_string(at[2])},
+        {Bytes(4, 0), 1, "", "too short to be a data file (4 bytes)"},
+        {Bytes(program.begin(), program.begin() + 0x300), 1, "",
+         "truncated: a section runs past the end of the file"},
+    };
+    for (const auto& [file, result, lines, error] : rows)
+        for (bool list : {true, false})
+        {
+            ASSERT_TRUE(WriteFile("x", file));
+            testing::internal::CaptureStdout();
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(ScanArchive("x", list), result) << lines << error;
+            fflush(stdout);
+            EXPECT_EQ(testing::internal::GetCapturedStdout(), list ? lines : "") << error;
+            EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                      error.empty() ? "" : "setup: x: " + error + "\n");
+        }
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ScanArchive("missing", false), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "setup: missing: cannot be opened or read\n");
+    ASSERT_EQ(ExtractArchiveFile("tool", "x"), 1); // the cut program
+    EXPECT_FALSE(std::filesystem::exists("tool"));
+    ASSERT_TRUE(WriteFile("Setup.exe", program));
     ASSERT_EQ(ExtractArchiveFile("tool", "Setup.exe"), 0);
     ASSERT_EQ(ExtractImage("installed", image).back(), 100);
     EXPECT_EQ(TreeOf("tool"), TreeOf("installed"));
     EXPECT_EQ(TreeOf("tool").size(), 5u); // four files and the Audio folder
-
-    const Bytes cut = Cut(ReadFile<Bytes>("Setup.exe"), 0x300);
-    ASSERT_TRUE(WriteFile("cut.exe", cut));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(ScanArchive("cut.exe", false), 1);
-    EXPECT_EQ(ExtractArchiveFile("cut", "cut.exe"), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "setup: cut.exe: truncated: a section runs past the end of the file\n"
-              "setup: cut.exe: truncated: a section runs past the end of the file\n");
-    EXPECT_FALSE(std::filesystem::exists("cut"));
 }
 #endif
 
