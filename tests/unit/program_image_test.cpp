@@ -6,7 +6,6 @@
 #include "inspect/archive_file.h"
 #include "inspect/archive_scan.h"
 #include "inspect/image_locate.h"
-#include "tests/support/fake_program.h"
 #include "tests/unit/scratch_folder.h"
 
 #include <algorithm>
@@ -14,7 +13,94 @@
 namespace
 {
 
-using namespace fake_program;
+// Small Windows programs put together byte by byte: the headers a reader of
+// the section table looks at, and sections of given raw data.
+const size_t kPeOffset = 64;              // e_lfanew
+const size_t kCoffOffset = kPeOffset + 4; // after "PE\0\0"
+const uint32_t kCode = 0x60000020;        // code, execute, read
+const uint32_t kData = 0xC0000040;        // initialised data, read, write
+
+struct Section
+{
+    std::string name; // up to 8 characters
+    uint32_t flags;
+    Bytes raw;
+};
+
+size_t SectionHeaderOffset(bool x64, size_t index)
+{
+    return kCoffOffset + 20 + (x64 ? 0xF0 : 0xE0) + 40 * index;
+}
+
+// Little-endian, as WriteLe32, but the test's own: the core's inline copy
+// is compiled for link-time optimisation in the Windows builds.
+void Put32(Bytes& b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = (unsigned char)(v >> 8 * i);
+}
+
+Bytes SizeWord(size_t n)
+{
+    Bytes word(4);
+    Put32(word, 0, (uint32_t)n);
+    return word;
+}
+
+// A PE32 (i386) or PE32+ (x64) program holding sections, each at a file
+// offset aligned to 0x200 as a linker aligns it. The optional header is
+// zero but for its magic: nothing here runs.
+Bytes Program(bool x64, const std::vector<Section>& sections)
+{
+    auto aligned = [](size_t n) { return (n + 0x1FF) / 0x200 * 0x200; };
+    Bytes b(aligned(SectionHeaderOffset(x64, sections.size())), 0);
+    b[0] = 'M', b[1] = 'Z', b[2] = 0x90, b[4] = 3;
+    Put32(b, 0x3C, (uint32_t)kPeOffset);
+    Put32(b, kPeOffset, 'P' | 'E' << 8);
+    Put32(b, kCoffOffset, (x64 ? 0x8664 : 0x14C) | (uint32_t)sections.size() << 16);
+    Put32(b, kCoffOffset + 16, x64 ? 0xF0 : 0xE0);
+    Put32(b, kCoffOffset + 20, x64 ? 0x20B : 0x10B);
+    for (size_t i = 0; i < sections.size(); ++i)
+    {
+        const Section& s = sections[i];
+        const size_t header = SectionHeaderOffset(x64, i);
+        std::copy(s.name.begin(), s.name.begin() + (long)std::min<size_t>(8, s.name.size()),
+                  b.begin() + (long)header);
+        Put32(b, header + 8, (uint32_t)s.raw.size());
+        Put32(b, header + 12, (uint32_t)(0x1000 * (i + 1)));
+        Put32(b, header + 16, (uint32_t)aligned(s.raw.size()));
+        Put32(b, header + 20, (uint32_t)b.size());
+        Put32(b, header + 36, s.flags);
+        b.insert(b.end(), s.raw.begin(), s.raw.end());
+        b.resize(b.size() + aligned(s.raw.size()) - s.raw.size(), 0);
+    }
+    return b;
+}
+
+// A .data section as data.cpp leaves it: the unsigned int gSizeDatfile,
+// then gDatfile on a 32-byte boundary, floor(n / 4) + 1 words.
+Bytes DataCppSection(const Bytes& image, const Bytes& before = {})
+{
+    Bytes raw = before;
+    raw.resize((raw.size() + 31) / 32 * 32);
+    Bytes size = SizeWord(image.size());
+    raw.insert(raw.end(), size.begin(), size.end());
+    raw.resize(raw.size() + 28, 0);
+    raw.insert(raw.end(), image.begin(), image.end());
+    raw.resize(raw.size() + 4 - image.size() % 4, 0);
+    return raw;
+}
+
+// The same as the .incbin route leaves it: gDatfile on a word boundary,
+// padded with 1 to 4 zero bytes, then gSizeDatfile.
+Bytes IncbinSection(const Bytes& image)
+{
+    Bytes raw = image;
+    raw.resize(raw.size() + 4 - image.size() % 4, 0);
+    Bytes size = SizeWord(image.size());
+    raw.insert(raw.end(), size.begin(), size.end());
+    return raw;
+}
 
 const std::vector<RecordLayout> kGame = {{"\\tremlok.exe", std::string(700, 'x'), kMethodLzw},
                                          {"\\Readme.txt", "Read me.\r\n", kMethodStored},
