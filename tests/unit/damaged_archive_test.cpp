@@ -3,6 +3,7 @@
 // "Complete"; nothing lands outside the destination; exactly the records
 // before the damage come out, whole. Changes no reader can see (a byte of a
 // name or a stored payload): the archive_reader fuzz target.
+#include "datafile/entry_record.h"
 #include "tests/unit/scratch_folder.h"
 
 namespace
@@ -174,6 +175,19 @@ TEST_F(DamagedArchiveTest, EveryDamageIsCaught)
     for (const Case& c : cases)
         Check(c);
     printf("[ damaged  ] %zu damaged archives tried\n", cases.size());
+}
+
+// A size that no coding of the bytes left could reach is damage before
+// anything is allocated: a few damaged bytes must not ask for 256 MiB.
+TEST(EntryRecordTest, SizeBeyondAnyDecodingIsDamage)
+{
+    for (unsigned char method : {kMethodLzw, kMethodDelta})
+    {
+        Bytes record = {'\\', 'a', 0, 0, 0, 0, 0x10, method, 1, 2, 3, 4};
+        ArchiveSpan span = {record.data(), record.data() + record.size()};
+        EntryRecord head;
+        EXPECT_EQ(ReadRecordHead(&span, &head), kRecordDamaged) << method;
+    }
 }
 
 } // namespace
