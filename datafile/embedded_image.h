@@ -1,4 +1,5 @@
-// The archive compiled into the program; defined by the generated data.cpp.
+// The embedded image: the data file compiled into the program, defined by
+// the generated data.cpp.
 #ifndef TREMLOK_DATAFILE_EMBEDDED_IMAGE_H
 #define TREMLOK_DATAFILE_EMBEDDED_IMAGE_H
 

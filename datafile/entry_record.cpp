@@ -11,12 +11,12 @@
 
 static const size_t kHeadFields = 5; // size and method byte
 
-static size_t Remaining(const ArchiveSpan* span)
+static size_t Remaining(const DataFileSpan* span)
 {
     return (size_t)(span->end - span->cursor);
 }
 
-static bool ReadName(ArchiveSpan* span, EntryRecord* record)
+static bool ReadName(DataFileSpan* span, EntryRecord* record)
 {
     const unsigned char* zero = (const unsigned char*)memchr(span->cursor, 0, Remaining(span));
     if (!zero)
@@ -57,7 +57,7 @@ static bool SizeFits(const EntryRecord& record, size_t remaining)
     return false;
 }
 
-RecordStatus ReadRecordHead(ArchiveSpan* span, EntryRecord* record)
+RecordStatus ReadRecordHead(DataFileSpan* span, EntryRecord* record)
 {
     record->name[0] = 0;
     record->size = 0;
@@ -77,7 +77,7 @@ RecordStatus ReadRecordHead(ArchiveSpan* span, EntryRecord* record)
     return kRecordEntry;
 }
 
-PayloadStatus ReadPayload(ArchiveSpan* span, const EntryRecord& record, const unsigned char** data,
+PayloadStatus ReadPayload(DataFileSpan* span, const EntryRecord& record, const unsigned char** data,
                           unsigned char** owned)
 {
     *owned = nullptr;

@@ -18,7 +18,7 @@ struct EntryRecord
 };
 
 // The unread part of a data file.
-struct ArchiveSpan
+struct DataFileSpan
 {
     const unsigned char* cursor;
     const unsigned char* end;
@@ -36,7 +36,7 @@ enum RecordStatus
 // payload. The name is checked (IsSafeEntryName) only once the rest of the
 // head is known sound, and a name too long to hold is not checked: the
 // record and its size are filled in for either.
-RecordStatus ReadRecordHead(ArchiveSpan* span, EntryRecord* record);
+RecordStatus ReadRecordHead(DataFileSpan* span, EntryRecord* record);
 
 enum PayloadStatus
 {
@@ -48,7 +48,7 @@ enum PayloadStatus
 // Produces the record's size bytes and moves the cursor past the payload.
 // A stored payload is handed out where it lies (*owned is null); a coded
 // one is decoded into a heap buffer, *owned, for the caller to free().
-PayloadStatus ReadPayload(ArchiveSpan* span, const EntryRecord& record, const unsigned char** data,
+PayloadStatus ReadPayload(DataFileSpan* span, const EntryRecord& record, const unsigned char** data,
                           unsigned char** owned);
 
 // How many bytes from record's first byte a reader must hold to take the

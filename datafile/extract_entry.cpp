@@ -12,7 +12,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-// Writes root followed by name into out, the archive's backslashes turned
+// Writes root followed by name into out, the data file's backslashes turned
 // into this platform's separator. Returns false when it does not fit: out
 // then holds as much of the start as fits, for the report.
 static bool EntryPath(char* out, size_t size, const char* root, const char* name)
@@ -135,7 +135,7 @@ static EntryOutcome WriteEntry(const char* root, const EntryRecord& record,
     return kEntryWritten;
 }
 
-EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, WriteStrategy strategy,
+EntryOutcome ExtractEntry(const char* root, DataFileSpan* span, WriteStrategy strategy,
                           EntryResult* result)
 {
     EntryRecord record;

@@ -56,7 +56,7 @@ struct EntryResult
 
 // Reads the next record at span and writes its file under root, creating
 // its folders (gLastFolder keeps the last made).
-EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, WriteStrategy strategy,
+EntryOutcome ExtractEntry(const char* root, DataFileSpan* span, WriteStrategy strategy,
                           EntryResult* result);
 
 #endif

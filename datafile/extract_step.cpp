@@ -64,7 +64,7 @@ int ExtractNext(const char* root, char* currentFile)
 {
     if (!gExtractStarted)
         return gExtractPercent;
-    ArchiveSpan span = {gArchiveCursor, gArchiveEnd};
+    DataFileSpan span = {gArchiveCursor, gArchiveEnd};
     EntryResult result;
     EntryOutcome outcome = ExtractEntry(root, &span, kWriteInPlaceLogged, &result);
     gArchiveCursor = span.cursor;

@@ -16,7 +16,7 @@
 static const char kDataBinName[] = "data.bin";
 static const size_t kReadBytes = 4 << 20;
 
-struct ArchiveWindow
+struct DataFileWindow
 {
     const char* name; // the file, for messages
     int fd;
@@ -33,7 +33,7 @@ static const size_t kLeastWindow = 4 * kReadBytes;
 
 // Makes at least need bytes from start available, or all that remain of
 // data.bin. Returns false when it cannot be read or memory runs out.
-static bool Fill(ArchiveWindow* w, uint64_t need)
+static bool Fill(DataFileWindow* w, uint64_t need)
 {
     size_t held = w->end - w->start;
     if (held >= need || w->unread == 0)
@@ -73,7 +73,7 @@ static bool Fill(ArchiveWindow* w, uint64_t need)
 
 // Brings the whole next record into the window, or all that is left of the
 // file: a record cut short is then damage that the engine reports.
-static bool FillRecord(ArchiveWindow* w)
+static bool FillRecord(DataFileWindow* w)
 {
     size_t scanned = 0;
     for (;;)
@@ -125,7 +125,7 @@ static void ShowExtractProgress()
 }
 
 // Returns 0 when every entry was written, 1 otherwise.
-static int ExtractAll(const char* folder, ArchiveWindow* window)
+static int ExtractAll(const char* folder, DataFileWindow* window)
 {
     int result = 0;
     for (;;)
@@ -135,7 +135,7 @@ static int ExtractAll(const char* folder, ArchiveWindow* window)
             ReportError("%s: cannot be read", window->name);
             return 1;
         }
-        ArchiveSpan span = {window->buffer + window->start, window->buffer + window->end};
+        DataFileSpan span = {window->buffer + window->start, window->buffer + window->end};
         EntryResult entry;
         EntryOutcome outcome = ExtractEntry(folder, &span, kWriteThroughTemporary, &entry);
         window->start = (size_t)(span.cursor - window->buffer);
@@ -163,7 +163,7 @@ static int ExtractAll(const char* folder, ArchiveWindow* window)
 
 // Extracts the records that start at the window's start, after the total
 // size, and flushes what was written.
-static int ExtractWindow(const char* folder, ArchiveWindow* window)
+static int ExtractWindow(const char* folder, DataFileWindow* window)
 {
     int result = ExtractAll(folder, window);
     EndProgress();
@@ -176,7 +176,7 @@ static int ExtractWindow(const char* folder, ArchiveWindow* window)
     return result;
 }
 
-static int ExtractFrom(const char* folder, ArchiveWindow* window)
+static int ExtractFrom(const char* folder, DataFileWindow* window)
 {
     uint64_t length = 0;
     if (FileLength(window->fd, &length) != 0)
@@ -218,7 +218,7 @@ int ExtractDataFile(const char* folder, const char* path)
 {
     if (!StartExtraction(folder))
         return 1;
-    ArchiveWindow window = {path, FileOpenRead(path), 0, nullptr, 0, 0, 0};
+    DataFileWindow window = {path, FileOpenRead(path), 0, nullptr, 0, 0, 0};
     if (window.fd < 0)
     {
         ReportError("%s: cannot be opened or read", path);
@@ -246,6 +246,6 @@ int ExtractImageInMemory(const char* folder, const char* name, const unsigned ch
         return 1;
     }
     // The whole image is in the window already: nothing is left to read.
-    ArchiveWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length};
+    DataFileWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length};
     return ExtractWindow(folder, &window);
 }

@@ -3,7 +3,7 @@
 // it). After each input: an image it finds lies inside one initialised
 // data section and holds whole to its last byte, and damage it names lies
 // inside the file.
-#include "datafile/archive_walk.h"
+#include "datafile/record_walk.h"
 #include "inspect/image_locate.h"
 #include "inspect/pe_sections.h"
 #include "fuzz/fuzz_check.h"

@@ -1,4 +1,4 @@
-// Finding the archive image inside a program built by this project. The
+// Finding the embedded image inside a program built by this project. The
 // program is stripped, so the image is found by its own shape: the bytes
 // of a data file on a word boundary in an initialised data section, framed
 // by gSizeDatfile, a word holding its length, close before it (only zero
@@ -8,7 +8,7 @@
 #ifndef TREMLOK_INSPECT_IMAGE_LOCATE_H
 #define TREMLOK_INSPECT_IMAGE_LOCATE_H
 
-#include "datafile/archive_walk.h"
+#include "datafile/record_walk.h"
 #include "inspect/pe_sections.h"
 
 #include <stdint.h>

@@ -43,7 +43,7 @@ struct Listing;
 
 // Opens a listing of folder. Returns null when the folder cannot be listed.
 // On POSIX the entries come sorted case-insensitively, byte by byte (the
-// order NTFS lists them), so the same tree always gives the same archive.
+// order NTFS lists them), so the same tree always gives the same data file.
 Listing* ListingOpen(const char* folder);
 
 // Fills entry with the next entry. Returns 1 for an entry, 0 at the end and

@@ -184,7 +184,7 @@ TEST(EntryRecordTest, SizeBeyondAnyDecodingIsDamage)
     for (unsigned char method : {kMethodLzw, kMethodDelta})
     {
         Bytes record = {'\\', 'a', 0, 0, 0, 0, 0x10, method, 1, 2, 3, 4};
-        ArchiveSpan span = {record.data(), record.data() + record.size()};
+        DataFileSpan span = {record.data(), record.data() + record.size()};
         EntryRecord head;
         EXPECT_EQ(ReadRecordHead(&span, &head), kRecordDamaged) << method;
     }

@@ -3,8 +3,8 @@
 // its gSizeDatfile, taken; then the tool's --list, --test and -e over a data
 // file or a program. A wrong answer lists or extracts the wrong bytes; a
 // missing check reads outside the file.
-#include "inspect/archive_file.h"
-#include "inspect/archive_scan.h"
+#include "inspect/data_file_source.h"
+#include "inspect/data_file_scan.h"
 #include "inspect/image_locate.h"
 #include "tests/unit/scratch_folder.h"
 
@@ -294,19 +294,19 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
             ASSERT_TRUE(WriteFile("x", file));
             testing::internal::CaptureStdout();
             testing::internal::CaptureStderr();
-            EXPECT_EQ(ScanArchive("x", list), result) << lines << error;
+            EXPECT_EQ(ScanDataFile("x", list), result) << lines << error;
             fflush(stdout);
             EXPECT_EQ(testing::internal::GetCapturedStdout(), list ? lines : "") << error;
             EXPECT_EQ(testing::internal::GetCapturedStderr(),
                       error.empty() ? "" : "setup: x: " + error + "\n");
         }
     testing::internal::CaptureStderr();
-    EXPECT_EQ(ScanArchive("missing", false), 1);
+    EXPECT_EQ(ScanDataFile("missing", false), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "setup: missing: cannot be opened or read\n");
-    ASSERT_EQ(ExtractArchiveFile("tool", "x"), 1); // the cut program
+    ASSERT_EQ(ExtractDataFileSource("tool", "x"), 1); // the cut program
     EXPECT_FALSE(std::filesystem::exists("tool"));
     ASSERT_TRUE(WriteFile("Setup.exe", program));
-    ASSERT_EQ(ExtractArchiveFile("tool", "Setup.exe"), 0);
+    ASSERT_EQ(ExtractDataFileSource("tool", "Setup.exe"), 0);
     ASSERT_EQ(ExtractImage("installed", image).back(), 100);
     EXPECT_EQ(TreeOf("tool"), TreeOf("installed"));
     EXPECT_EQ(TreeOf("tool").size(), 5u); // four files and the Audio folder

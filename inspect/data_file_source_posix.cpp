@@ -1,5 +1,5 @@
 // Telling a data.bin from a program, and finding the data file in either.
-#include "inspect/archive_file.h"
+#include "inspect/data_file_source.h"
 
 #include "datafile/entry_name.h"
 #include "datafile/extract_whole.h"
@@ -8,7 +8,7 @@
 
 #include <stdlib.h>
 
-void ReportWalkStop(const char* path, const ArchiveFile& file, const WalkStop& stop)
+void ReportWalkStop(const char* path, const DataFileSource& file, const WalkStop& stop)
 {
     unsigned offset = (unsigned)(stop.at - file.bytes);
     if (stop.result == kWalkNoMemory)
@@ -46,7 +46,7 @@ static const char* ProgramProblemText(ProgramProblem problem)
 }
 
 // Finds the embedded image in a program; 0 when found.
-static int LocateInProgram(const char* path, ArchiveFile* file)
+static int LocateInProgram(const char* path, DataFileSource* file)
 {
     ProgramSections sections;
     ProgramProblem problem = ReadProgramSections(file->bytes, file->length, &sections);
@@ -69,7 +69,7 @@ static int LocateInProgram(const char* path, ArchiveFile* file)
     return located.result == kLocateFound ? 0 : 1;
 }
 
-int LoadArchiveFile(const char* path, ArchiveFile* file)
+int LoadDataFileSource(const char* path, DataFileSource* file)
 {
     *file = {nullptr, 0, false, {0, 0}};
     ReadWholeResult read = FileReadWhole(path, &file->bytes, &file->length);
@@ -114,12 +114,12 @@ static bool IsProgramFile(const char* path)
     return LooksLikeProgram(head, got);
 }
 
-int ExtractArchiveFile(const char* folder, const char* path)
+int ExtractDataFileSource(const char* folder, const char* path)
 {
     if (!IsProgramFile(path))
         return ExtractDataFile(folder, path);
-    ArchiveFile file;
-    if (LoadArchiveFile(path, &file) != 0)
+    DataFileSource file;
+    if (LoadDataFileSource(path, &file) != 0)
         return 1;
     int result =
         ExtractImageInMemory(folder, path, file.bytes + file.image.offset, file.image.length);

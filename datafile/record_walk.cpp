@@ -1,6 +1,6 @@
 // Uses the extraction engine's own record reader, so that what a walk
 // passes is what -e and the install can take.
-#include "datafile/archive_walk.h"
+#include "datafile/record_walk.h"
 
 #include "datafile/entry_record.h"
 
@@ -26,7 +26,7 @@ void WalkRecords(const unsigned char* image, const unsigned char* end, bool list
     stop->decoded = 0;
     if (end - image < (long)kEmptyDataFileLength)
         return Stop(stop, kWalkDamaged, image);
-    ArchiveSpan span = {image + 4, end};
+    DataFileSpan span = {image + 4, end};
     for (;;)
     {
         const unsigned char* start = span.cursor;
