@@ -59,8 +59,6 @@ static bool SizeFits(const EntryRecord& record, size_t remaining)
 
 RecordStatus ReadRecordHead(DataFileSpan* span, EntryRecord* record)
 {
-    record->name[0] = 0;
-    record->size = 0;
     if (!ReadName(span, record))
         return kRecordDamaged;
     if (record->name[0] == 0)
@@ -116,7 +114,7 @@ uint64_t RecordExtent(const unsigned char* record, size_t held, size_t* scanned)
     if (!zero)
     {
         *scanned = held;
-        return 0;
+        return (uint64_t)held + 1;
     }
     *scanned = (size_t)(zero - record);
     uint64_t head = (uint64_t)*scanned + 1 + kHeadFields;

@@ -35,7 +35,8 @@ enum RecordStatus
 // Reads one record's name, size and method byte and leaves the cursor on its
 // payload. The name is checked (IsSafeEntryName) only once the rest of the
 // head is known sound, and a name too long to hold is not checked: the
-// record and its size are filled in for either.
+// record and its size are filled in for either. The name is left as it was
+// when none could be read.
 RecordStatus ReadRecordHead(DataFileSpan* span, EntryRecord* record);
 
 enum PayloadStatus
@@ -54,8 +55,9 @@ PayloadStatus ReadPayload(DataFileSpan* span, const EntryRecord& record, const u
 // How many bytes from record's first byte a reader must hold to take the
 // record whole: its head and as much payload as any coding of its size
 // takes. held bytes are there; *scanned of them are known to hold no end of
-// name, and grows as the name is looked for. Returns 0 while the name goes
-// on past the bytes held, and the head's length when only the name is.
+// name, and grows as the name is looked for. While the name goes on past
+// the bytes held it asks for one byte more; once only the name is held, for
+// the head.
 uint64_t RecordExtent(const unsigned char* record, size_t held, size_t* scanned);
 
 #endif

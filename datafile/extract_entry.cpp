@@ -139,10 +139,7 @@ EntryOutcome ExtractEntry(const char* root, DataFileSpan* span, WriteStrategy st
                           EntryResult* result)
 {
     EntryRecord record;
-    result->size = 0;
-    result->problem = kProblemNone;
     result->path[0] = 0;
-    result->pathCut = false;
     if (!root[0])
         return Fail(result, kProblemNoDestination);
     RecordStatus status = ReadRecordHead(span, &record);

@@ -48,7 +48,7 @@ const int kReportedPathSize = 1024;
 
 struct EntryResult
 {
-    uint32_t size;                // the entry's size, for progress
+    uint32_t size;                // the entry's size, for progress, once its head is read
     char path[kReportedPathSize]; // root followed by the name; "" until the name is read
     bool pathCut;                 // path holds only the start of a longer path
     EntryProblem problem;         // why the entry was skipped or failed

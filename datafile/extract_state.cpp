@@ -1,8 +1,7 @@
 // The extraction's state and its one reset.
 #include "datafile/extract_state.h"
 
-const unsigned char* gArchiveCursor = nullptr;
-const unsigned char* gArchiveEnd = nullptr;
+DataFileSpan gArchiveSpan = {nullptr, nullptr};
 uint32_t gArchiveTotal = 0;
 uint32_t gDoneBytes = 0;
 int gExtractStarted = 0;
@@ -16,8 +15,7 @@ char gLastFolder[kEntryPathSize] = "";
 
 void ResetExtractState()
 {
-    gArchiveCursor = nullptr;
-    gArchiveEnd = nullptr;
+    gArchiveSpan = {nullptr, nullptr};
     gArchiveTotal = 0;
     gDoneBytes = 0;
     gExtractStarted = 0;

@@ -6,14 +6,14 @@
 #ifndef TREMLOK_DATAFILE_EXTRACT_STATE_H
 #define TREMLOK_DATAFILE_EXTRACT_STATE_H
 
+#include "datafile/entry_record.h"
 #include "datafile/format.h"
 
 #include <stdint.h>
 
-// The unread rest of the embedded image: cursor and end are null while the
-// image is not the source.
-extern const unsigned char* gArchiveCursor;
-extern const unsigned char* gArchiveEnd;
+// The unread rest of the embedded image, its cursor the next unread byte;
+// both null while the image is not the source.
+extern DataFileSpan gArchiveSpan;
 extern uint32_t gArchiveTotal; // the data file's total size, for the percentage
 extern uint32_t gDoneBytes;    // sizes of the entries taken, written or not
 extern int gExtractStarted;

@@ -28,8 +28,7 @@ int BeginExtract(const char* root, const unsigned int* image, uint32_t imageSize
         return 1;
     }
     gArchiveTotal = ReadLe32(bytes);
-    gArchiveCursor = bytes + 4;
-    gArchiveEnd = bytes + imageSize;
+    gArchiveSpan = {bytes + 4, bytes + imageSize};
     return 1;
 }
 
@@ -64,10 +63,8 @@ int ExtractNext(const char* root, char* currentFile)
 {
     if (!gExtractStarted)
         return gExtractPercent;
-    DataFileSpan span = {gArchiveCursor, gArchiveEnd};
     EntryResult result;
-    EntryOutcome outcome = ExtractEntry(root, &span, kWriteInPlaceLogged, &result);
-    gArchiveCursor = span.cursor;
+    EntryOutcome outcome = ExtractEntry(root, &gArchiveSpan, kWriteInPlaceLogged, &result);
     if (outcome == kEntryEnd)
         return FinishExtract(currentFile);
     if (outcome == kEntryFailed)

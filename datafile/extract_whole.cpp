@@ -79,39 +79,22 @@ static bool FillRecord(DataFileWindow* w)
     for (;;)
     {
         const size_t held = w->end - w->start;
-        uint64_t need = RecordExtent(w->buffer + w->start, held, &scanned);
-        if (need == 0)
-            need = held + kReadBytes; // the name goes on past the bytes held
-        if (need <= held || w->unread == 0)
-            return true;
-        if (!Fill(w, need))
+        if (!Fill(w, RecordExtent(w->buffer + w->start, held, &scanned)))
             return false;
+        if (w->end - w->start == held)
+            return true; // it holds the record, or the file has no more
     }
 }
 
-// The tool's wording of what happened to an entry.
-static const char* ProblemText(EntryProblem problem)
-{
-    switch (problem)
-    {
-    case kProblemNoDestination:
-        return "no destination folder";
-    case kProblemDamaged:
-        return "data file damaged";
-    case kProblemUnsafeName:
-        return "entry name would leave the destination folder";
-    case kProblemNoMemory:
-        return "out of memory";
-    case kProblemNameTooLong:
-        return "entry name too long";
-    case kProblemPathTooLong:
-        return "path too long";
-    case kProblemNotWritable:
-        return "cannot be written";
-    default:
-        return "";
-    }
-}
+// The tool's wording of what happened to an entry, by EntryProblem.
+static const char* const kProblemTexts[] = {"",
+                                            "no destination folder",
+                                            "data file damaged",
+                                            "entry name would leave the destination folder",
+                                            "out of memory",
+                                            "entry name too long",
+                                            "path too long",
+                                            "cannot be written"};
 
 static void ShowExtractProgress()
 {
@@ -144,14 +127,14 @@ static int ExtractAll(const char* folder, DataFileWindow* window)
         if (outcome == kEntryFailed)
         {
             if (!entry.path[0])
-                ReportError("%s: %s", window->name, ProblemText(entry.problem));
+                ReportError("%s: %s", window->name, kProblemTexts[entry.problem]);
             else
-                ReportError("%s: %s at %s", window->name, ProblemText(entry.problem), entry.path);
+                ReportError("%s: %s at %s", window->name, kProblemTexts[entry.problem], entry.path);
             return 1;
         }
         if (outcome == kEntrySkipped)
         {
-            ReportError("%s: %s", entry.path, ProblemText(entry.problem));
+            ReportError("%s: %s", entry.path, kProblemTexts[entry.problem]);
             result = 1;
             continue;
         }

@@ -31,6 +31,7 @@ void WalkRecords(const unsigned char* image, const unsigned char* end, bool list
     {
         const unsigned char* start = span.cursor;
         EntryRecord record;
+        record.name[0] = 0;
         RecordStatus status = ReadRecordHead(&span, &record);
         memcpy(stop->name, record.name, sizeof record.name);
         // A name that extraction refuses is damage here too.
