@@ -86,9 +86,9 @@ static bool FillRecord(DataFileWindow* w)
     }
 }
 
-// The tool's wording of what happened to an entry, by EntryProblem.
+// The tool's wording of what happened to an entry, in EntryProblem's order.
 static const char* const kProblemTexts[] = {"",
-                                            "no destination folder",
+                                            "no destination folder given",
                                             "data file damaged",
                                             "entry name would leave the destination folder",
                                             "out of memory",
@@ -159,32 +159,15 @@ static int ExtractWindow(const char* folder, DataFileWindow* window)
     return result;
 }
 
-static int ExtractFrom(const char* folder, DataFileWindow* window)
+bool DataFileLengthFits(const char* name, uint64_t length)
 {
-    uint64_t length = 0;
-    if (FileLength(window->fd, &length) != 0)
-    {
-        ReportError("%s: cannot be opened or read", window->name);
-        return 1;
-    }
     if (length >= 0x100000000ull)
-    {
-        ReportError("%s: 4 GiB or larger", window->name);
-        return 1;
-    }
-    if (length < kEmptyDataFileLength)
-    {
-        ReportError("%s: too short to be a data file (%u bytes)", window->name, (unsigned)length);
-        return 1;
-    }
-    window->unread = length;
-    if (!Fill(window, 4))
-    {
-        ReportError("%s: cannot be opened or read", window->name);
-        return 1;
-    }
-    window->start = 4; // the total size: only the wizard's progress needs it
-    return ExtractWindow(folder, window);
+        ReportError("%s: 4 GiB or larger", name);
+    else if (length < kEmptyDataFileLength)
+        ReportError("%s: too short to be a data file (%u bytes)", name, (unsigned)length);
+    else
+        return true;
+    return false;
 }
 
 // An empty folder would put every entry under the root of the drive.
@@ -193,7 +176,7 @@ static bool StartExtraction(const char* folder)
     ResetExtractState();
     if (folder && folder[0])
         return true;
-    ReportError("no destination folder given");
+    ReportError("%s", kProblemTexts[kProblemNoDestination]);
     return false;
 }
 
@@ -202,13 +185,21 @@ int ExtractDataFile(const char* folder, const char* path)
     if (!StartExtraction(folder))
         return 1;
     DataFileWindow window = {path, FileOpenRead(path), 0, nullptr, 0, 0, 0};
-    if (window.fd < 0)
+    uint64_t length = 0;
+    bool readable = window.fd >= 0 && FileLength(window.fd, &length) == 0;
+    int result = 1;
+    if (readable && DataFileLengthFits(path, length))
     {
-        ReportError("%s: cannot be opened or read", path);
-        return 1;
+        window.unread = length;
+        readable = Fill(&window, 4);
+        window.start = 4; // the total size: only the wizard's progress needs it
+        if (readable)
+            result = ExtractWindow(folder, &window);
     }
-    int result = ExtractFrom(folder, &window);
-    FileClose(window.fd);
+    if (!readable)
+        ReportError("%s: cannot be opened or read", path);
+    if (window.fd >= 0)
+        FileClose(window.fd);
     free(window.buffer);
     return result;
 }
@@ -221,13 +212,8 @@ int ExtractDataBin(const char* folder)
 int ExtractImageInMemory(const char* folder, const char* name, const unsigned char* image,
                          uint32_t length)
 {
-    if (!StartExtraction(folder))
+    if (!StartExtraction(folder) || !DataFileLengthFits(name, length))
         return 1;
-    if (length < kEmptyDataFileLength)
-    {
-        ReportError("%s: too short to be a data file (%u bytes)", name, (unsigned)length);
-        return 1;
-    }
     // The whole image is in the window already: nothing is left to read.
     DataFileWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length};
     return ExtractWindow(folder, &window);

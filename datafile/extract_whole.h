@@ -21,4 +21,8 @@ int ExtractDataFile(const char* folder, const char* path);
 int ExtractImageInMemory(const char* folder, const char* name, const unsigned char* image,
                          uint32_t length);
 
+// False, after a line on standard error, for a data file of length bytes
+// that no reader takes: 4 GiB or more, or shorter than the empty data file.
+bool DataFileLengthFits(const char* name, uint64_t length);
+
 #endif

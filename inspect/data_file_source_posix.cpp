@@ -86,11 +86,8 @@ int LoadDataFileSource(const char* path, DataFileSource* file)
     int result = 0;
     if (file->program)
         result = LocateInProgram(path, file);
-    else if (file->length < kEmptyDataFileLength)
-    {
-        ReportError("%s: too short to be a data file (%u bytes)", path, (unsigned)file->length);
+    else if (!DataFileLengthFits(path, file->length))
         result = 1;
-    }
     if (result != 0)
     {
         free(file->bytes);
