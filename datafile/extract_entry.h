@@ -20,13 +20,15 @@ enum EntryOutcome
 enum EntryProblem
 {
     kProblemNone,
-    kProblemNoDestination, // failed: an empty root would put the names at the top of the drive
-    kProblemDamaged,       // failed
-    kProblemUnsafeName,    // failed: the name would leave the destination folder
-    kProblemNoMemory,      // failed
-    kProblemNameTooLong,   // skipped
-    kProblemPathTooLong,   // skipped
-    kProblemNotWritable    // skipped
+    // failed: names begin with a separator, so without a root they would
+    // name the top of the drive or of the file system
+    kProblemNoDestination,
+    kProblemDamaged,     // failed
+    kProblemUnsafeName,  // failed: the name would leave the destination folder
+    kProblemNoMemory,    // failed
+    kProblemNameTooLong, // skipped
+    kProblemPathTooLong, // skipped
+    kProblemNotWritable  // skipped
 };
 
 // How the file of an entry is written.

@@ -8,11 +8,10 @@
 
 #include <stdint.h>
 
-// ExtractNext's result when the image is damaged (a record runs past the
-// image, a payload does not decode to its size, an unknown method byte, an
-// entry name that would leave the destination) or an entry is too large to
-// hold in memory. Nothing more is extracted; every later call returns it
-// again until the next BeginExtract.
+// ExtractNext's result when the image is damaged (ReadRecordHead and
+// ReadPayload say how) or an entry is too large to hold in memory. Nothing
+// more is extracted; every later call returns it again until the next
+// BeginExtract.
 const int kExtractDamaged = -1;
 
 // Points the engine at an embedded image of imageSize bytes (gDatfile and

@@ -170,7 +170,7 @@ bool DataFileLengthFits(const char* name, uint64_t length)
     return false;
 }
 
-// An empty folder would put every entry under the root of the drive.
+// Refuses an empty folder as ExtractEntry would, before anything is read.
 static bool StartExtraction(const char* folder)
 {
     ResetExtractState();
