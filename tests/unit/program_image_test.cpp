@@ -275,6 +275,7 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
     mzTotal[0] = 'M', mzTotal[1] = 'Z'; // a data file, though it begins like a program
     badMethod[at[2] + strlen("\\Audio\\pop.wav") + 5] = 'X';
     const std::string damaged = "damaged record \\Audio\\pop.wav at offset ";
+    const Bytes damagedProgram = Program(false, {{".data", kData, IncbinSection(badMethod)}});
     // file, result, listing, error (after "setup: x: ")
     const std::tuple<Bytes, int, std::string, std::string> rows[] = {
         {image, 0, listing, ""},
@@ -284,6 +285,7 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
         {Bytes(image.begin(), image.begin() + (long)at[3] - 2), 1, firstTwo,
          damaged + std::to_string(at[2])},
         {badMethod, 1, firstTwo, damaged + std::to_string(at[2])},
+        {damagedProgram, 1, "", damaged + std::to_string(Find(damagedProgram, badMethod) + at[2])},
         {Bytes(4, 0), 1, "", "too short to be a data file (4 bytes)"},
         {Bytes(program.begin(), program.begin() + 0x300), 1, "",
          "truncated: a section runs past the end of the file"},
