@@ -1,3 +1,5 @@
+// Narrowing where the program looks for DLLs to the system folder, through
+// whichever of the two calls this Windows has.
 #include "app/dll_search.h"
 
 #include <windows.h>

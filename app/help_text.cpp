@@ -1,3 +1,4 @@
+// The help text and its title, shown for /? in a message box.
 #include "app/help_text.h"
 
 const char kHelpTitle[] = "Install Tremlok";

@@ -1,3 +1,4 @@
+// The usage text shown for /? and its box's title.
 #ifndef TREMLOK_APP_HELP_TEXT_H
 #define TREMLOK_APP_HELP_TEXT_H
 

@@ -1,3 +1,5 @@
+// Putting together the install's paths from the install folder and the
+// shell's folders; a path that does not fit is left empty.
 #include "app/install_paths.h"
 
 #include "platform/text.h"

@@ -1,3 +1,5 @@
+// The install run: the three pages in turn, then the shortcuts, the uninstall
+// script and the readme.
 #include "app/install_run.h"
 
 #include <shlobj.h>
@@ -5,7 +7,8 @@
 #include "app/dll_search.h"
 #include "app/install_paths.h"
 #include "app/notepad.h"
-#include "datafile/extract.h"
+#include "datafile/extract_step.h"
+#include "datafile/make_path.h"
 #include "res/resource_ids.h"
 #include "uninstall/uninstall_log.h"
 #include "wizard/completion_page.h"

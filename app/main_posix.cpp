@@ -4,8 +4,8 @@
 #include "app/help_text.h"
 #include "app/run_action.h"
 #include "app/tool_summary.h"
-#include "datafile/archive_file.h"
-#include "datafile/archive_scan.h"
+#include "inspect/data_file_source.h"
+#include "inspect/data_file_scan.h"
 
 #include <stdio.h>
 #ifdef __GLIBC__
@@ -37,8 +37,8 @@ int main(int argc, char** argv)
         return action == kActionHelp ? 0 : 1;
     }
     if (action == kActionList || action == kActionTest)
-        return ScanArchive(gFolderArg, action == kActionList);
-    int result = action == kActionExtract ? ExtractArchiveFile(gFolderArg, gDataFileArg)
+        return ScanDataFile(gFolderArg, action == kActionList);
+    int result = action == kActionExtract ? ExtractDataFileSource(gFolderArg, gDataFileArg)
                                           : RunToolAction(action);
     char summary[kFolderArgSize + 128];
     if (result == 0 && !gQuiet && ToolSummary(action, summary, sizeof summary))

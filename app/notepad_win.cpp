@@ -1,3 +1,5 @@
+// Starting Notepad on the readme, from the Windows folder only, without
+// waiting for it.
 #include "app/notepad.h"
 
 #include <string.h>

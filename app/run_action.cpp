@@ -2,7 +2,7 @@
 #include "app/run_action.h"
 
 #include "datafile/builder.h"
-#include "datafile/extract.h"
+#include "datafile/extract_whole.h"
 #include "platform/platform.h"
 
 int RunToolAction(CommandAction action)

@@ -1,7 +1,9 @@
+// The Linux tool's closing line after -m and -e, from the builder's and the
+// extraction's totals.
 #include "app/tool_summary.h"
 
 #include "datafile/builder.h"
-#include "datafile/extract.h"
+#include "datafile/extract_state.h"
 
 #include <stdio.h>
 

@@ -22,17 +22,14 @@ static bool IsPlainFile(const ListingEntry& entry)
 // than installed under a different name.
 static bool IsPortableName(const char* name)
 {
-#ifdef _WIN32
-    (void)name;
-    return true;
-#else
+    if (kNamesAreArchiveNames)
+        return true;
     for (const unsigned char* p = (const unsigned char*)name; *p; ++p)
     {
         if (*p == '\\' || *p >= 0x80)
             return false;
     }
     return true;
-#endif
 }
 
 // Windows names differ in letter case only are the same file.
@@ -42,11 +39,7 @@ static bool IsBuildOutput(const char* name)
     {
         const char* p = name;
         const char* q = kBuildOutputs[i];
-#ifdef _WIN32
-        while (*p && (*p | 0x20) == *q)
-#else
-        while (*p && *p == *q)
-#endif
+        while (*p && (kNamesIgnoreCase ? (*p | 0x20) : *p) == *q)
             ++p, ++q;
         if (!*p && !*q)
             return true;
@@ -93,10 +86,8 @@ int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntr
 // last name taken. Windows lists no such twins.
 static int RefuseCaseTwin(const char* folderPath, char* previous, const ListingEntry& entry)
 {
-#ifdef _WIN32
-    (void)folderPath, (void)previous, (void)entry;
-    return 0;
-#else
+    if (kNamesIgnoreCase)
+        return 0;
     if (!IsSubFolder(entry) && !IsPlainFile(entry))
         return 0;
     const char* p = previous;
@@ -111,7 +102,6 @@ static int RefuseCaseTwin(const char* folderPath, char* previous, const ListingE
     }
     strcpy(previous, entry.name);
     return 0;
-#endif
 }
 
 int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* output)

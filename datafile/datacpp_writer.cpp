@@ -11,12 +11,8 @@
 #include <string.h>
 
 // data.cpp is a text file: it gets this platform's line ends.
-#ifdef _WIN32
-static const char kLineEnd[] = "\r\n";
-#else
-static const char kLineEnd[] = "\n";
-#endif
-static const uint32_t kLineEndLength = sizeof kLineEnd - 1;
+static const char* const kLineEnd = kTextLineEnd;
+static const uint32_t kLineEndLength = sizeof kTextLineEnd - 1;
 
 // A whole number of rows, so that every slice starts a row.
 static const uint32_t kSliceBytes = 32 * 32768;

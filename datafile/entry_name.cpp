@@ -1,4 +1,4 @@
-// Entry names come from the archive, which may be damaged or crafted: a name
+// Entry names come from the data file, which may be damaged or crafted: a name
 // is only ever joined to the destination after it passes this check.
 #include "datafile/entry_name.h"
 

@@ -4,15 +4,19 @@
 #include "coders/coder.h"
 #include "coders/delta.h"
 #include "coders/lzw.h"
+#include "datafile/entry_name.h"
 
+#include <stdlib.h>
 #include <string.h>
 
-static size_t Remaining(const ArchiveSpan* span)
+static const size_t kHeadFields = 5; // size and method byte
+
+static size_t Remaining(const DataFileSpan* span)
 {
     return (size_t)(span->end - span->cursor);
 }
 
-static bool ReadName(ArchiveSpan* span, EntryRecord* record)
+static bool ReadName(DataFileSpan* span, EntryRecord* record)
 {
     const unsigned char* zero = (const unsigned char*)memchr(span->cursor, 0, Remaining(span));
     if (!zero)
@@ -27,11 +31,11 @@ static bool ReadName(ArchiveSpan* span, EntryRecord* record)
 }
 
 // The most bytes a coded payload starting here could stand for, were the
-// whole rest of the image its stream. A larger size is damage, caught before
-// the engine allocates size bytes: otherwise a few damaged bytes could ask
-// for 4 GiB. The k-th LZW code stands for at most k bytes (and never more
-// than 16,128), and a stream of n bytes holds at most 8n / 14 codes; a delta
-// run never yields two bytes or more per byte it takes.
+// whole rest of the data file its stream. A larger size is damage, caught
+// before anything allocates size bytes: otherwise a few damaged bytes could
+// ask for 4 GiB. The k-th LZW code stands for at most k bytes (and never
+// more than 16,128), and a stream of n bytes holds at most 8n / 14 codes; a
+// delta run never yields two bytes or more per byte it takes.
 static uint64_t LongestDecoding(unsigned char method, size_t remaining)
 {
     if (method == kMethodDelta)
@@ -44,44 +48,79 @@ static uint64_t LongestDecoding(unsigned char method, size_t remaining)
     return growing < longest ? growing : longest;
 }
 
-RecordStatus ReadRecordHead(ArchiveSpan* span, EntryRecord* record)
+static bool SizeFits(const EntryRecord& record, size_t remaining)
+{
+    if (record.method == kMethodStored)
+        return record.size <= remaining;
+    if (record.method == kMethodLzw || record.method == kMethodDelta)
+        return record.size <= LongestDecoding(record.method, remaining);
+    return false;
+}
+
+RecordStatus ReadRecordHead(DataFileSpan* span, EntryRecord* record)
 {
     if (!ReadName(span, record))
         return kRecordDamaged;
     if (record->name[0] == 0)
         return kRecordEnd;
-    if (Remaining(span) < 5)
+    if (Remaining(span) < kHeadFields)
         return kRecordDamaged;
     record->size = ReadLe32(span->cursor);
     record->method = span->cursor[4];
-    span->cursor += 5;
-    if (record->method == kMethodStored)
-        return record->size <= Remaining(span) ? kRecordEntry : kRecordDamaged;
-    if (record->method == kMethodLzw || record->method == kMethodDelta)
-        return record->size <= LongestDecoding(record->method, Remaining(span)) ? kRecordEntry
-                                                                                : kRecordDamaged;
-    return kRecordDamaged;
+    span->cursor += kHeadFields;
+    if (!SizeFits(*record, Remaining(span)))
+        return kRecordDamaged;
+    if (!record->nameTooLong && !IsSafeEntryName(record->name))
+        return kRecordUnsafeName;
+    return kRecordEntry;
 }
 
-bool ReadPayload(ArchiveSpan* span, const EntryRecord& record, unsigned char* output)
+PayloadStatus ReadPayload(DataFileSpan* span, const EntryRecord& record, const unsigned char** data,
+                          unsigned char** owned)
 {
-    uint32_t available = Remaining(span) > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)Remaining(span);
-    uint32_t used;
+    *owned = nullptr;
+    *data = span->cursor;
     if (record.method == kMethodStored)
     {
-        if (record.size > available)
-            return false;
-        memcpy(output, span->cursor, record.size);
-        used = record.size;
+        if (record.size > Remaining(span))
+            return kPayloadDamaged;
+        span->cursor += record.size;
+        return kPayloadWhole;
     }
-    else if (record.method == kMethodLzw)
+    // One byte more than size, so that malloc(0) is never asked for.
+    unsigned char* output = (unsigned char*)malloc((size_t)record.size + 1);
+    if (!output)
+        return kPayloadNoMemory;
+    uint32_t available = Remaining(span) > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)Remaining(span);
+    uint32_t used = kCoderFailed;
+    if (record.method == kMethodLzw)
         used = LzwDecode(span->cursor, available, output, record.size);
     else if (record.method == kMethodDelta)
         used = DeltaDecode(span->cursor, available, output, record.size);
-    else
-        return false;
-    if (record.method != kMethodStored && (used == kCoderFailed || used > available))
-        return false;
+    if (used == kCoderFailed || used > available)
+    {
+        free(output);
+        return kPayloadDamaged;
+    }
     span->cursor += used;
-    return true;
+    *data = output;
+    *owned = output;
+    return kPayloadWhole;
+}
+
+uint64_t RecordExtent(const unsigned char* record, size_t held, size_t* scanned)
+{
+    const unsigned char* zero = (const unsigned char*)memchr(record + *scanned, 0, held - *scanned);
+    if (!zero)
+    {
+        *scanned = held;
+        return (uint64_t)held + 1;
+    }
+    *scanned = (size_t)(zero - record);
+    uint64_t head = (uint64_t)*scanned + 1 + kHeadFields;
+    if (held < head)
+        return head;
+    uint32_t size = ReadLe32(record + head - kHeadFields);
+    bool stored = record[head - 1] == kMethodStored;
+    return head + (stored ? size : CoderOutputBound(size));
 }

@@ -3,8 +3,8 @@
 // leaves neither a file nor a folder behind.
 #include "datafile/extract_entry.h"
 
-#include "datafile/entry_name.h"
-#include "datafile/extract.h"
+#include "datafile/extract_state.h"
+#include "datafile/make_path.h"
 #include "platform/platform.h"
 #include "platform/text.h"
 #include "uninstall/uninstall_log.h"
@@ -12,7 +12,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-// Writes root followed by name into out, the archive's backslashes turned
+// Writes root followed by name into out, the data file's backslashes turned
 // into this platform's separator. Returns false when it does not fit: out
 // then holds as much of the start as fits, for the report.
 static bool EntryPath(char* out, size_t size, const char* root, const char* name)
@@ -31,12 +31,12 @@ static bool EntryPath(char* out, size_t size, const char* root, const char* name
 // Writes data to fd, opened on path, and closes it. A file that did not go
 // in whole is removed rather than left short.
 static bool WriteAndClose(int fd, const char* path, const unsigned char* data, uint32_t size,
-                          bool commit)
+                          bool flushNow)
 {
     if (fd < 0)
         return false;
     bool written = FileWriteAll(fd, data, size) == 0;
-    if (commit)
+    if (flushNow)
         written = FileCommit(fd) == 0 && written;
     else
         FileStartFlush(fd);
@@ -74,15 +74,13 @@ static int CreatePart(const char* path, char* part)
     return -1;
 }
 
-// The install run writes the file in place, created or truncated, in one
-// write flushed to disk: the log names only final paths. The tool writes a
-// temporary beside it and renames it into place once whole, so a run killed
-// part-way never leaves a short file under an entry's name; the flush may
-// wait for the end of the run (kSyncAtEnd).
+// The install's log names only final paths, so its file is written in
+// place; the tool's temporary means a run killed part-way never leaves a
+// short file under an entry's name.
 static bool WriteEntryFile(const char* path, const unsigned char* data, uint32_t size,
-                           bool installRun)
+                           WriteStrategy strategy)
 {
-    if (installRun)
+    if (strategy == kWriteInPlaceLogged)
         return WriteAndClose(FileCreate(path), path, data, size, true);
     char part[kPartPathSize];
     if (!WriteAndClose(CreatePart(path, part), part, data, size, !kSyncAtEnd))
@@ -91,15 +89,6 @@ static bool WriteEntryFile(const char* path, const unsigned char* data, uint32_t
         return true;
     FileRemove(part);
     return false;
-}
-
-// The folder the last entry went into: entries come folder by folder, and
-// their folders need making only when it changes.
-static char gEntryFolder[kEntryPathSize] = "";
-
-void ForgetEntryFolder()
-{
-    gEntryFolder[0] = 0;
 }
 
 // path is shorter than kEntryPathSize: the caller checked.
@@ -111,79 +100,63 @@ static void MakeEntryFolders(const char* path, size_t rootLength)
     if (!last || (size_t)(last - path) < rootLength)
         return;
     size_t length = (size_t)(last - path);
-    if (strncmp(gEntryFolder, path, length) == 0 && gEntryFolder[length] == 0)
+    if (strncmp(gLastFolder, path, length) == 0 && gLastFolder[length] == 0)
         return;
-    memcpy(gEntryFolder, path, length);
-    gEntryFolder[length] = 0;
-    MakePath(gEntryFolder);
+    memcpy(gLastFolder, path, length);
+    gLastFolder[length] = 0;
+    MakePath(gLastFolder);
 }
 
-static EntryOutcome Fail(EntryResult* result, const char* problem)
+static EntryOutcome Fail(EntryResult* result, EntryProblem problem)
 {
     result->problem = problem;
     return kEntryFailed;
 }
 
-static EntryOutcome Skip(EntryResult* result, const char* problem)
+static EntryOutcome Skip(EntryResult* result, EntryProblem problem)
 {
     result->problem = problem;
     return kEntrySkipped;
 }
 
 static EntryOutcome WriteEntry(const char* root, const EntryRecord& record,
-                               const unsigned char* data, bool logFile, EntryResult* result)
+                               const unsigned char* data, WriteStrategy strategy,
+                               EntryResult* result)
 {
     if (record.nameTooLong)
-        return Skip(result, "entry name too long");
+        return Skip(result, kProblemNameTooLong);
     if (result->pathCut || strlen(result->path) >= (size_t)kEntryPathSize)
-        return Skip(result, "path too long");
+        return Skip(result, kProblemPathTooLong);
     MakeEntryFolders(result->path, strlen(root));
-    if (!WriteEntryFile(result->path, data, record.size, logFile))
-        return Skip(result, "cannot be written");
-    if (logFile)
+    if (!WriteEntryFile(result->path, data, record.size, strategy))
+        return Skip(result, kProblemNotWritable);
+    if (strategy == kWriteInPlaceLogged)
         AddUninstallCommand("del", result->path);
     return kEntryWritten;
 }
 
-EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, bool logFile, EntryResult* result)
+EntryOutcome ExtractEntry(const char* root, DataFileSpan* span, WriteStrategy strategy,
+                          EntryResult* result)
 {
     EntryRecord record;
-    result->size = 0;
-    result->problem = nullptr;
     result->path[0] = 0;
-    result->pathCut = false;
-    // Names begin with a separator: without a root they name the top of the
-    // drive or of the file system.
     if (!root[0])
-        return Fail(result, "no destination folder");
+        return Fail(result, kProblemNoDestination);
     RecordStatus status = ReadRecordHead(span, &record);
     if (status == kRecordEnd)
         return kEntryEnd;
     if (status == kRecordDamaged)
-        return Fail(result, "data file damaged");
+        return Fail(result, kProblemDamaged);
     result->pathCut = !EntryPath(result->path, sizeof result->path, root, record.name);
     result->size = record.size;
-    if (!record.nameTooLong && !IsSafeEntryName(record.name))
-        return Fail(result, "entry name would leave the destination folder");
-    // A stored payload is written from the image as it stands: the head
-    // checked that it is there whole. Only a coded one is decoded into a
-    // buffer of its own.
-    const unsigned char* payload = span->cursor;
-    unsigned char* data = nullptr;
-    if (record.method == kMethodStored)
-        span->cursor += record.size;
-    else
-    {
-        data = (unsigned char*)malloc(record.size ? record.size : 1);
-        if (!data)
-            return Fail(result, "out of memory");
-        payload = data;
-    }
-    EntryOutcome outcome;
-    if (data && !ReadPayload(span, record, data))
-        outcome = Fail(result, "data file damaged");
-    else
-        outcome = WriteEntry(root, record, payload, logFile, result);
-    free(data);
+    if (status == kRecordUnsafeName)
+        return Fail(result, kProblemUnsafeName);
+    const unsigned char* data;
+    unsigned char* owned;
+    PayloadStatus payload = ReadPayload(span, record, &data, &owned);
+    if (payload != kPayloadWhole)
+        return Fail(result, payload == kPayloadNoMemory ? kProblemNoMemory : kProblemDamaged);
+    EntryOutcome outcome = WriteEntry(root, record, data, strategy, result);
+    free(owned);
     return outcome;
 }

@@ -1,5 +1,6 @@
 // One entry of a data file taken from memory and written under a folder:
-// the step that ExtractNext and ExtractDataBin share.
+// the step that both drivers, the install's ExtractNext and the tool's
+// whole-file extract, share.
 #ifndef TREMLOK_DATAFILE_EXTRACT_ENTRY_H
 #define TREMLOK_DATAFILE_EXTRACT_ENTRY_H
 
@@ -13,7 +14,32 @@ enum EntryOutcome
     kEntryWritten,
     kEntrySkipped, // path too long or file not writable; payload consumed
     kEntryEnd,     // the end marker
-    kEntryFailed   // damaged image or no memory: extraction cannot go on
+    kEntryFailed   // damaged data file or no memory: extraction cannot go on
+};
+
+enum EntryProblem
+{
+    kProblemNone,
+    // failed: names begin with a separator, so without a root they would
+    // name the top of the drive or of the file system
+    kProblemNoDestination,
+    kProblemDamaged,     // failed
+    kProblemUnsafeName,  // failed: the name would leave the destination folder
+    kProblemNoMemory,    // failed
+    kProblemNameTooLong, // skipped
+    kProblemPathTooLong, // skipped
+    kProblemNotWritable  // skipped
+};
+
+// How the file of an entry is written.
+enum WriteStrategy
+{
+    // The install: in place, created or truncated, flushed, and given its
+    // "del" line in the uninstall log.
+    kWriteInPlaceLogged,
+    // The tool: under a temporary name beside it, renamed into place once
+    // whole, flushed only when the platform does not sync at the end.
+    kWriteThroughTemporary
 };
 
 // Room for an entry path in progress and reports: a root (the folder
@@ -24,21 +50,15 @@ const int kReportedPathSize = 1024;
 
 struct EntryResult
 {
-    uint32_t size;                // the entry's size, for progress
+    uint32_t size;                // the entry's size, for progress, once its head is read
     char path[kReportedPathSize]; // root followed by the name; "" until the name is read
     bool pathCut;                 // path holds only the start of a longer path
-    const char* problem;          // what went wrong, for skipped and failed entries
+    EntryProblem problem;         // why the entry was skipped or failed
 };
 
 // Reads the next record at span and writes its file under root, creating
-// its folders. logFile marks the install run: the file is written in place,
-// flushed, and gets its "del" line. Otherwise (the tool) it is written under
-// a temporary name and renamed into place, flushed only when the platform
-// does not sync at the end.
-EntryOutcome ExtractEntry(const char* root, ArchiveSpan* span, bool logFile, EntryResult* result);
-
-// Makes the next entry create its folders even when they are those of the
-// entry before: called at the start of each extraction.
-void ForgetEntryFolder();
+// its folders (gLastFolder keeps the last made).
+EntryOutcome ExtractEntry(const char* root, DataFileSpan* span, WriteStrategy strategy,
+                          EntryResult* result);
 
 #endif

@@ -1,5 +1,5 @@
 // Creating the folders along a path, outermost first.
-#include "datafile/extract.h"
+#include "datafile/make_path.h"
 
 #include "datafile/format.h"
 #include "platform/platform.h"
@@ -26,13 +26,7 @@ static size_t NextCharacter(const char* path, size_t i)
 // which is never made; POSIX paths have no drives.
 static bool EndsPrefix(const char* path, size_t i)
 {
-    if (!IsPathSeparator(path[i]))
-        return false;
-#ifdef _WIN32
-    if (path[i - 1] == ':')
-        return false;
-#endif
-    return true;
+    return IsPathSeparator(path[i]) && !(kPathsHaveDrives && path[i - 1] == ':');
 }
 
 static void MakePrefix(char* prefix, size_t length)

@@ -1,5 +1,5 @@
 // The progress page's percentage.
-#include "datafile/extract.h"
+#include "datafile/percent.h"
 
 // In integers only: a 486SX has no floating-point unit. The bar has always
 // shown the truncation of done / total * 100 computed in doubles, dividing

@@ -5,7 +5,8 @@
 // whole, and when it was they wrote the same files. The work folder is made
 // in the current directory, which fuzz.sh puts in memory: the engine flushes
 // every file it writes.
-#include "datafile/extract.h"
+#include "datafile/extract_step.h"
+#include "datafile/extract_whole.h"
 #include "datafile/format.h"
 #include "fuzz/fuzz_check.h"
 #include "uninstall/uninstall_log.h"

@@ -3,9 +3,9 @@
 // it). After each input: an image it finds lies inside one initialised
 // data section and holds whole to its last byte, and damage it names lies
 // inside the file.
-#include "datafile/archive_walk.h"
-#include "datafile/image_locate.h"
-#include "datafile/pe_sections.h"
+#include "datafile/record_walk.h"
+#include "inspect/image_locate.h"
+#include "inspect/pe_sections.h"
 #include "fuzz/fuzz_check.h"
 
 #include <vector>
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const std::vector<unsigned char> file(data, data + size);
     ProgramSections sections;
-    if (ReadProgramSections(file.data(), (uint32_t)size, &sections))
+    if (ReadProgramSections(file.data(), (uint32_t)size, &sections) != kProgramSound)
         return 0;
     for (int i = 0; i < sections.count; ++i)
         FUZZ_CHECK((uint64_t)sections.ranges[i].offset + sections.ranges[i].length <= size,

@@ -3,30 +3,30 @@
 
 #include <stdlib.h>
 
-int FileReadWhole(const char* path, unsigned char** data, uint32_t* length)
+ReadWholeResult FileReadWhole(const char* path, unsigned char** data, uint32_t* length)
 {
     *data = nullptr;
     *length = 0;
     int fd = FileOpenRead(path);
     if (fd < 0)
-        return -1;
+        return kReadFailed;
     uint64_t size = 0;
     if (FileLength(fd, &size) != 0)
     {
         FileClose(fd);
-        return -1;
+        return kReadFailed;
     }
     if (size >= 0x100000000ull)
     {
         FileClose(fd);
-        return -2;
+        return kReadTooLarge;
     }
     // A 32-bit program may not find a few hundred MB in one piece.
     unsigned char* buffer = (unsigned char*)malloc(size ? (size_t)size : 1);
     if (!buffer)
     {
         FileClose(fd);
-        return -3;
+        return kReadNoMemory;
     }
     uint32_t done = 0;
     int64_t got = 1;
@@ -40,9 +40,9 @@ int FileReadWhole(const char* path, unsigned char** data, uint32_t* length)
     if (!whole)
     {
         free(buffer);
-        return -1;
+        return kReadFailed;
     }
     *data = buffer;
     *length = (uint32_t)size;
-    return 0;
+    return kReadWhole;
 }

@@ -1,3 +1,4 @@
+// JoinText: texts joined into a fixed buffer, left empty when they do not fit.
 #include "platform/text.h"
 
 #include <stdarg.h>

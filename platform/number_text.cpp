@@ -1,3 +1,4 @@
+// UnsignedText: a number's digits in any base up to 16, without the C library.
 #include "platform/text.h"
 
 int UnsignedText(char* out, uint32_t value, unsigned base)

@@ -8,8 +8,21 @@
 
 #ifdef _WIN32
 const char kPathSeparator = '\\';
+// A path may begin with a drive, "C:", whose root is never made.
+const bool kPathsHaveDrives = true;
+// Names that differ only in letter case name the same file.
+const bool kNamesIgnoreCase = true;
+// Names listed here are already as the data file holds them: in the
+// Windows code page, with no '\' inside one.
+const bool kNamesAreArchiveNames = true;
+// The line end of a text file written here (data.cpp).
+const char kTextLineEnd[] = "\r\n";
 #else
 const char kPathSeparator = '/';
+const bool kPathsHaveDrives = false;
+const bool kNamesIgnoreCase = false;
+const bool kNamesAreArchiveNames = false;
+const char kTextLineEnd[] = "\n";
 #endif
 
 // Attribute bit of a listing entry that marks a folder, as find-first reports it.
@@ -30,7 +43,7 @@ struct Listing;
 
 // Opens a listing of folder. Returns null when the folder cannot be listed.
 // On POSIX the entries come sorted case-insensitively, byte by byte (the
-// order NTFS lists them), so the same tree always gives the same archive.
+// order NTFS lists them), so the same tree always gives the same data file.
 Listing* ListingOpen(const char* folder);
 
 // Fills entry with the next entry. Returns 1 for an entry, 0 at the end and
@@ -67,10 +80,16 @@ int FileSeek(int fd, uint32_t offset);
 // Length of an open file. Returns 0 on success.
 int FileLength(int fd, uint64_t* length);
 
-// Reads a whole file into a new heap buffer (free with free()). Returns 0 on
-// success, -1 when it cannot be opened or read, -2 when it is 4 GiB or more,
-// -3 when there is no memory for it.
-int FileReadWhole(const char* path, unsigned char** data, uint32_t* length);
+enum ReadWholeResult
+{
+    kReadWhole = 0,
+    kReadFailed = -1,   // cannot be opened or read, or changed length while read
+    kReadTooLarge = -2, // 4 GiB or more
+    kReadNoMemory = -3
+};
+
+// Reads a whole file into a new heap buffer (free with free()).
+ReadWholeResult FileReadWhole(const char* path, unsigned char** data, uint32_t* length);
 
 // Creates one folder. Returns 0 when it was created, -1 when not (it exists
 // already, or any other reason).

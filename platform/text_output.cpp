@@ -1,3 +1,5 @@
+// A text written through a small buffer to a sink, with one failure flag for
+// the whole text.
 #include "platform/text_output.h"
 
 #include "platform/platform.h"

@@ -1,3 +1,5 @@
+// The completion page's dialog procedure: the readme box, read when Finish
+// is pressed.
 #include "wizard/completion_page.h"
 
 #include "res/resource_ids.h"

@@ -1,3 +1,5 @@
+// The welcome page's Browse: the shell's folder browser, with the product
+// name added to the folder chosen.
 #include "wizard/folder_browser.h"
 
 #include <shlobj.h>

@@ -14,8 +14,8 @@
 // the next record.
 bool InstallFits(const char* folder, char* out, size_t size)
 {
-    ArchiveSpan span = {(const unsigned char*)gDatfile + 4,
-                        (const unsigned char*)gDatfile + gSizeDatfile};
+    DataFileSpan span = {(const unsigned char*)gDatfile + 4,
+                         (const unsigned char*)gDatfile + gSizeDatfile};
     // Every entry's folder, the install folder at least, is made: with one
     // entry or more, one of them names the limit.
     size_t allowed = (size_t)-1;
@@ -26,16 +26,12 @@ bool InstallFits(const char* folder, char* out, size_t size)
         return true;
     while (ReadRecordHead(&span, &record) == kRecordEntry)
     {
-        unsigned char* data = nullptr;
-        if (record.method == kMethodStored)
-            span.cursor += record.size;
-        else if (!(data = (unsigned char*)malloc(record.size | 1)) || // never 0 bytes
-                 !ReadPayload(&span, record, data))
-        {
-            free(data);
+        const unsigned char* data;
+        unsigned char* owned;
+        const PayloadStatus payload = ReadPayload(&span, record, &data, &owned);
+        free(owned);
+        if (payload != kPayloadWhole)
             return true;
-        }
-        free(data);
         const char* slash = strrchr(record.name, '\\');
         long room = (long)kLongestFilePath - (long)strlen(record.name);
         long folderRoom = (long)kLongestFolderPath - (slash ? (long)(slash - record.name) : 0);

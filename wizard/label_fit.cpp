@@ -1,3 +1,5 @@
+// Shortening a text that ends in a path to its label's width, the path cut
+// in the middle.
 #include "wizard/label_fit.h"
 
 #include <string.h>

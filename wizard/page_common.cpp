@@ -1,3 +1,5 @@
+// What the pages share: the window icon, and the check boxes of the welcome
+// and completion pages.
 #include "wizard/page_common.h"
 
 #include "res/resource_ids.h"

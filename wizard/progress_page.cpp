@@ -1,9 +1,11 @@
+// The progress page's dialog procedure: one ExtractNext per timer tick, the
+// bar and the current file, and the damaged and not-written texts.
 #include "wizard/progress_page.h"
 
 #include <commctrl.h>
 
 #include "datafile/embedded_image.h"
-#include "datafile/extract.h"
+#include "datafile/extract_step.h"
 #include "platform/text.h"
 #include "res/resource_ids.h"
 #include "wizard/label_fit.h"

@@ -1,3 +1,5 @@
+// Folder paths from the shell's identifier lists: special folders and the
+// display names the folder browser returns.
 #include "wizard/shell_path.h"
 
 #include <string.h>

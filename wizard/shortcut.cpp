@@ -1,3 +1,5 @@
+// Saving a shortcut file through the shell link object and its persist
+// interface, under COM started and stopped around it.
 #include "wizard/shortcut.h"
 
 #include <objbase.h>

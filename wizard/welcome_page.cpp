@@ -1,3 +1,5 @@
+// The welcome page's dialog procedure and the install folder, product name
+// and wizard flags it sets.
 #include "wizard/welcome_page.h"
 
 #include "res/resource_ids.h"

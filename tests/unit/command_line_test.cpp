@@ -5,54 +5,62 @@
 #include <gtest/gtest.h>
 
 #include <string.h>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
 {
 
-TEST(CommandLineTest, ActionAndFolder)
+TEST(CommandLineTest, ActionFolderAndDataFile)
 {
-    const std::string fits(kFolderArgSize - 2, 'x');
+    const std::string fits(kFolderArgSize - 2, 'x'), tooLong(kFolderArgSize, 'f');
     // posix: an argument vector, its words split at '|'; the folder for
-    // make, extract, list and test.
-    const std::tuple<bool, std::string, CommandAction, std::string, bool> cases[] = {
-        {false, "", kActionInstall, "", false},
-        {false, "/?", kActionHelp, "", false},
-        {false, "?", kActionHelp, "", false},
-        {false, "/x /?", kActionHelp, "", false},
-        {false, "/?x", kActionInstall, "", false},
-        {false, "/", kActionInstall, "", false},
-        {false, "/MC:\\DATA", kActionMake, "c:\\data", false},
-        {false, "-eC:\\x", kActionExtract, "c:\\x", false},
-        {false, "mygame", kActionMake, "ygame", false},
-        {false, "/ec:\\a-b", kActionExtract, "c:\\a-b", false},
-        {false, "/eC:\\Program Files\\x", kActionExtract, "c:\\program", false},
-        {false, "/ec:\\y /x /mc:\\z", kActionExtract, "c:\\y", false},
-        {false, "   /x\t/ec:\\y", kActionExtract, "c:\\y", false},
-        {false, "/" + std::string(5000, 'q') + " /ec:\\y", kActionExtract, "c:\\y", false},
-        {false, "/e" + fits, kActionExtract, fits, false},
+    // make, extract, list and test; -e's data file; -q.
+    const std::tuple<bool, std::string, CommandAction, std::string, std::string, bool> cases[] = {
+        {false, "", kActionInstall, "", "", false},
+        {false, "/?", kActionHelp, "", "", false},
+        {false, "?", kActionHelp, "", "", false},
+        {false, "/x /?", kActionHelp, "", "", false},
+        {false, "/?x", kActionInstall, "", "", false},
+        {false, "/", kActionInstall, "", "", false},
+        {false, "/MC:\\DATA", kActionMake, "c:\\data", "", false},
+        {false, "-eC:\\x", kActionExtract, "c:\\x", "", false},
+        {false, "mygame", kActionMake, "ygame", "", false},
+        {false, "/ec:\\a-b", kActionExtract, "c:\\a-b", "", false},
+        {false, "/eC:\\Program Files\\x", kActionExtract, "c:\\program", "", false},
+        {false, "/ec:\\y /x /mc:\\z", kActionExtract, "c:\\y", "", false},
+        {false, "   /x\t/ec:\\y", kActionExtract, "c:\\y", "", false},
+        {false, "/" + std::string(5000, 'q') + " /ec:\\y", kActionExtract, "c:\\y", "", false},
+        {false, "/e" + fits, kActionExtract, fits, "", false},
         // A tool switch without its folder, or with one too long to hold.
-        {false, "/e", kActionRefused, "", false},
-        {false, "/e c:\\x", kActionRefused, "", false},
-        {false, "/e" + fits + "x", kActionRefused, "", false},
-        {true, "", kActionInstall, "", false},
-        {true, "--help", kActionHelp, "", false},
-        {true, "-mGame/My-Dir", kActionMake, "Game/My-Dir", false},
-        {true, "-e|/tmp/Out Folder", kActionExtract, "/tmp/Out Folder", false},
-        {true, "-e|", kActionRefused, "", false},
-        {true, "--list", kActionList, "data.bin", false},
-        {true, "--test|other.bin", kActionTest, "other.bin", false},
+        {false, "/e", kActionRefused, "", "", false},
+        {false, "/e c:\\x", kActionRefused, "", "", false},
+        {false, "/e" + fits + "x", kActionRefused, "", "", false},
+        {false, "--list", kActionInstall, "", "", false}, // Windows keeps its command line
+        {false, "/eout Setup.exe", kActionExtract, "out", "", false},
+        {true, "", kActionInstall, "", "", false},
+        {true, "--help", kActionHelp, "", "", false},
+        {true, "-mGame/My-Dir", kActionMake, "Game/My-Dir", "", false},
+        {true, "-e|/tmp/Out Folder", kActionExtract, "/tmp/Out Folder", "data.bin", false},
+        {true, "-e|", kActionRefused, "", "", false},
+        {true, "--list", kActionList, "data.bin", "", false},
+        {true, "--test|other.bin", kActionTest, "other.bin", "", false},
+        {true, "-e|out|Setup.exe", kActionExtract, "out", "Setup.exe", false},
+        {true, "-eout|game/Setup.exe", kActionExtract, "out", "game/Setup.exe", false},
+        {true, "-e|out|", kActionRefused, "", "", false},
+        {true, "-e|out|" + tooLong, kActionRefused, "", "", false},
+        {true, "-m|game|Setup.exe", kActionMake, "game", "", false},
         // -q keeps standard output quiet wherever it stands, but not as a folder.
-        {true, "-q|-m|game", kActionMake, "game", true},
-        {true, "-egame|-q", kActionExtract, "game", true},
-        {true, "-m|-q", kActionMake, "-q", false},
-        {false, "--list", kActionInstall, "", false}, // Windows keeps its command line
+        {true, "-q|-m|game", kActionMake, "game", "", true},
+        {true, "/eout|Setup.exe|-q", kActionExtract, "out", "Setup.exe", true},
+        {true, "-e|out|-q|Setup.exe", kActionExtract, "out", "Setup.exe", true},
+        {true, "-m|-q", kActionMake, "-q", "", false},
     };
-    for (const auto& [posix, arguments, expected, folder, quiet] : cases)
+    for (const auto& [posix, arguments, expected, folder, file, quiet] : cases)
     {
         strcpy(gFolderArg, "stale");
+        strcpy(gDataFileArg, "stale");
         std::vector<std::string> words = {"setup"};
         std::string rest = arguments.empty() ? "" : arguments + "|";
         for (size_t bar; (bar = rest.find('|')) != std::string::npos; rest.erase(0, bar + 1))
@@ -66,43 +74,12 @@ TEST(CommandLineTest, ActionAndFolder)
         const bool takesFolder = action == kActionMake || action == kActionExtract ||
                                  action == kActionList || action == kActionTest;
         EXPECT_EQ(takesFolder ? gFolderArg : "", folder) << arguments;
+        if (action == kActionExtract)
+        {
+            EXPECT_EQ(gDataFileArg, posix ? file : "stale") << arguments;
+        }
         EXPECT_EQ(posix && gQuiet, quiet) << arguments;
     }
-}
-
-// -e's data file follows its folder on POSIX; the Windows line has none.
-TEST(CommandLineTest, ExtractDataFile)
-{
-    const std::string tooLong(kFolderArgSize, 'f');
-    // argument words split at '|'; the folder and the data file after them
-    const std::tuple<std::string, CommandAction, std::string, std::string> cases[] = {
-        {"-e|out", kActionExtract, "out", "data.bin"},
-        {"-e|out|Setup.exe", kActionExtract, "out", "Setup.exe"},
-        {"-eout|game/Setup.exe", kActionExtract, "out", "game/Setup.exe"},
-        {"/eout|Setup.exe|-q", kActionExtract, "out", "Setup.exe"},
-        {"-e|out|-q", kActionExtract, "out", "data.bin"},
-        {"-e|out|-q|Setup.exe", kActionExtract, "out", "Setup.exe"},
-        {"-e|out|", kActionRefused, "out", "data.bin"},
-        {"-e|out|" + tooLong, kActionRefused, "out", "data.bin"},
-        {"-m|game|Setup.exe", kActionMake, "game", "data.bin"},
-    };
-    for (const auto& [arguments, expected, folder, file] : cases)
-    {
-        strcpy(gDataFileArg, "stale");
-        std::vector<std::string> words = {"setup"};
-        std::string rest = arguments + "|";
-        for (size_t bar; (bar = rest.find('|')) != std::string::npos; rest.erase(0, bar + 1))
-            words.push_back(rest.substr(0, bar));
-        std::vector<const char*> argv;
-        for (const std::string& word : words)
-            argv.push_back(word.c_str());
-        EXPECT_EQ(ScanArguments((int)argv.size(), argv.data()), expected) << arguments;
-        EXPECT_EQ(std::string(gFolderArg), folder) << arguments;
-        EXPECT_EQ(std::string(gDataFileArg), file) << arguments;
-    }
-    strcpy(gDataFileArg, "stale");
-    EXPECT_EQ(ScanCommandLine("/eout Setup.exe"), kActionExtract);
-    EXPECT_EQ(std::string(gDataFileArg), "stale"); // Windows keeps its command line
 }
 
 } // namespace

@@ -1,11 +1,11 @@
-// Finding the archive inside a program: the section table read with every
-// field checked against the file, and only an image that holds whole,
-// framed by its gSizeDatfile, taken. A wrong answer lists or extracts the
-// wrong bytes; a missing check reads outside the file.
-#include "datafile/archive_file.h"
-#include "datafile/archive_scan.h"
-#include "datafile/image_locate.h"
-#include "tests/support/fake_program.h"
+// Reading a built program: the section table with every field checked
+// against the file, and only an embedded image that holds whole, framed by
+// its gSizeDatfile, taken; then the tool's --list, --test and -e over a data
+// file or a program. A wrong answer lists or extracts the wrong bytes; a
+// missing check reads outside the file.
+#include "inspect/data_file_source.h"
+#include "inspect/data_file_scan.h"
+#include "inspect/image_locate.h"
 #include "tests/unit/scratch_folder.h"
 
 #include <algorithm>
@@ -13,7 +13,94 @@
 namespace
 {
 
-using namespace fake_program;
+// Small Windows programs put together byte by byte: the headers a reader of
+// the section table looks at, and sections of given raw data.
+const size_t kPeOffset = 64;              // e_lfanew
+const size_t kCoffOffset = kPeOffset + 4; // after "PE\0\0"
+const uint32_t kCode = 0x60000020;        // code, execute, read
+const uint32_t kData = 0xC0000040;        // initialised data, read, write
+
+struct Section
+{
+    std::string name; // up to 8 characters
+    uint32_t flags;
+    Bytes raw;
+};
+
+size_t SectionHeaderOffset(bool x64, size_t index)
+{
+    return kCoffOffset + 20 + (x64 ? 0xF0 : 0xE0) + 40 * index;
+}
+
+// Little-endian, as WriteLe32, but the test's own: the core's inline copy
+// is compiled for link-time optimisation in the Windows builds.
+void Put32(Bytes& b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = (unsigned char)(v >> 8 * i);
+}
+
+Bytes SizeWord(size_t n)
+{
+    Bytes word(4);
+    Put32(word, 0, (uint32_t)n);
+    return word;
+}
+
+// A PE32 (i386) or PE32+ (x64) program holding sections, each at a file
+// offset aligned to 0x200 as a linker aligns it. The optional header is
+// zero but for its magic: nothing here runs.
+Bytes Program(bool x64, const std::vector<Section>& sections)
+{
+    auto aligned = [](size_t n) { return (n + 0x1FF) / 0x200 * 0x200; };
+    Bytes b(aligned(SectionHeaderOffset(x64, sections.size())), 0);
+    b[0] = 'M', b[1] = 'Z', b[2] = 0x90, b[4] = 3;
+    Put32(b, 0x3C, (uint32_t)kPeOffset);
+    Put32(b, kPeOffset, 'P' | 'E' << 8);
+    Put32(b, kCoffOffset, (x64 ? 0x8664 : 0x14C) | (uint32_t)sections.size() << 16);
+    Put32(b, kCoffOffset + 16, x64 ? 0xF0 : 0xE0);
+    Put32(b, kCoffOffset + 20, x64 ? 0x20B : 0x10B);
+    for (size_t i = 0; i < sections.size(); ++i)
+    {
+        const Section& s = sections[i];
+        const size_t header = SectionHeaderOffset(x64, i);
+        std::copy(s.name.begin(), s.name.begin() + (long)std::min<size_t>(8, s.name.size()),
+                  b.begin() + (long)header);
+        Put32(b, header + 8, (uint32_t)s.raw.size());
+        Put32(b, header + 12, (uint32_t)(0x1000 * (i + 1)));
+        Put32(b, header + 16, (uint32_t)aligned(s.raw.size()));
+        Put32(b, header + 20, (uint32_t)b.size());
+        Put32(b, header + 36, s.flags);
+        b.insert(b.end(), s.raw.begin(), s.raw.end());
+        b.resize(b.size() + aligned(s.raw.size()) - s.raw.size(), 0);
+    }
+    return b;
+}
+
+// A .data section as data.cpp leaves it: the unsigned int gSizeDatfile,
+// then gDatfile on a 32-byte boundary, floor(n / 4) + 1 words.
+Bytes DataCppSection(const Bytes& image, const Bytes& before = {})
+{
+    Bytes raw = before;
+    raw.resize((raw.size() + 31) / 32 * 32);
+    Bytes size = SizeWord(image.size());
+    raw.insert(raw.end(), size.begin(), size.end());
+    raw.resize(raw.size() + 28, 0);
+    raw.insert(raw.end(), image.begin(), image.end());
+    raw.resize(raw.size() + 4 - image.size() % 4, 0);
+    return raw;
+}
+
+// The same as the .incbin route leaves it: gDatfile on a word boundary,
+// padded with 1 to 4 zero bytes, then gSizeDatfile.
+Bytes IncbinSection(const Bytes& image)
+{
+    Bytes raw = image;
+    raw.resize(raw.size() + 4 - image.size() % 4, 0);
+    Bytes size = SizeWord(image.size());
+    raw.insert(raw.end(), size.begin(), size.end());
+    return raw;
+}
 
 const std::vector<RecordLayout> kGame = {{"\\tremlok.exe", std::string(700, 'x'), kMethodLzw},
                                          {"\\Readme.txt", "Read me.\r\n", kMethodStored},
@@ -34,9 +121,10 @@ size_t Find(const Bytes& program, const Bytes& image)
 std::string Locate(const Bytes& program)
 {
     ProgramSections sections;
-    const char* problem = ReadProgramSections(program.data(), (uint32_t)program.size(), &sections);
-    if (problem)
-        return problem;
+    ProgramProblem problem =
+        ReadProgramSections(program.data(), (uint32_t)program.size(), &sections);
+    if (problem != kProgramSound)
+        return "problem " + std::to_string(problem);
     LocatedImage located;
     LocateImage(program.data(), sections, &located);
     if (located.result == kLocateMissing)
@@ -48,6 +136,11 @@ std::string Locate(const Bytes& program)
                std::to_string(located.damage.at - program.data());
     return "found " + std::to_string(located.image.offset) + " " +
            std::to_string(located.image.length);
+}
+
+std::string Problem(ProgramProblem problem)
+{
+    return "problem " + std::to_string(problem);
 }
 
 std::string Found(size_t offset, size_t length)
@@ -134,28 +227,20 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
          Found(Find(nested, outerImage), outerImage.size())},
         {"an empty archive", Program(false, {{".data", kData, IncbinSection(empty)}}),
          Found(0x200, 5)},
-        {"shorter than a DOS header", Cut(x64, 63), "truncated: shorter than a DOS header"},
-        {"PE header past the end", With(x64, 0x3C, SizeWord(x64.size() - 20)),
-         "truncated: the PE header lies past the end of the file"},
+        {"shorter than a DOS header", Cut(x64, 63), Problem(kProgramNoDosHeader)},
         {"PE header offset near 4 GiB", With(x64, 0x3C, SizeWord(0xFFFFFFFC)),
-         "truncated: the PE header lies past the end of the file"},
-        {"no PE signature", With(x64, kPeOffset, {'N', 'E'}),
-         "not a Windows program: no PE signature"},
-        {"ARM64", With(x64, kCoffOffset, {0x64, 0xAA}), "not an i686 or x64 Windows program"},
+         Problem(kProgramPeHeaderPastEnd)},
+        {"no PE signature", With(x64, kPeOffset, {'N', 'E'}), Problem(kProgramNoPeSignature)},
+        {"ARM64", With(x64, kCoffOffset, {0x64, 0xAA}), Problem(kProgramWrongMachine)},
         {"i386 with a PE32+ header", With(x64, kCoffOffset, {0x4C, 0x01}),
-         "not an i686 or x64 Windows program"},
-        {"no optional header", With(x64, kCoffOffset + 16, {0, 0}),
-         "not an i686 or x64 Windows program"},
+         Problem(kProgramWrongMachine)},
+        {"no optional header", With(x64, kCoffOffset + 16, {0, 0}), Problem(kProgramWrongMachine)},
         {"more sections than Windows loads", With(x64, kCoffOffset + 2, {97, 0}),
-         "not a Windows program: too many sections"},
-        {"section table cut", Cut(x64, dataHeader + 20),
-         "truncated: the section table runs past the end of the file"},
-        {"section table past the end", With(x64, kCoffOffset + 2, {0xFF, 0}),
-         "not a Windows program: too many sections"},
-        {"data section cut", Cut(x64, x64.size() - 1),
-         "truncated: a section runs past the end of the file"},
+         Problem(kProgramTooManySections)},
+        {"section table cut", Cut(x64, dataHeader + 20), Problem(kProgramTablePastEnd)},
+        {"data section cut", Cut(x64, x64.size() - 1), Problem(kProgramSectionPastEnd)},
         {"raw data offset wraps past 4 GiB", With(x64, dataHeader + 20, SizeWord(0xFFFFFF00)),
-         "truncated: a section runs past the end of the file"},
+         Problem(kProgramSectionPastEnd)},
         {"image in code only", Program(true, {{".text", kCode, DataCppSection(image)}}), "missing"},
         {"no image", Program(false, {{".text", kCode, kText}, {".data", kData, Bytes(64, 1)}}),
          "missing"},
@@ -169,56 +254,64 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
         EXPECT_EQ(Locate(program), expected) << name;
 }
 
-TEST(ProgramImageTest, ProgramsAreToldFromDataFiles)
-{
-    Bytes mzTotal = ArchiveBytes(kGame);
-    mzTotal[0] = 'M', mzTotal[1] = 'Z'; // a total size of 0x....5A4D
-    const std::tuple<const char*, Bytes, bool> rows[] = {
-        {"a program", Program(false, {}), true},
-        {"a data file whose total begins with MZ", mzTotal, false},
-        {"the empty data file", ArchiveBytes({}), false},
-        {"two bytes of MZ", {'M', 'Z'}, true},
-    };
-    for (const auto& [name, bytes, program] : rows)
-        EXPECT_EQ(LooksLikeProgram(bytes.data(), (uint32_t)bytes.size()), program) << name;
-}
-
 #ifndef _WIN32
 typedef ScratchTest ProgramFileTest;
 
-// --list, --test and -e read a program as its data.bin: the same lines and
-// the tree that the install run writes; a bad program gets one line.
-TEST_F(ProgramFileTest, ListsTestsAndExtractsLikeTheDataFile)
+// --list and --test over a data.bin or a program: each entry listed up to
+// the first damaged record, named with its offset in the file; a program
+// lists as its data file and -e writes the tree the install writes.
+TEST_F(ProgramFileTest, ListsTestsAndExtracts)
 {
-    const Bytes image = ArchiveBytes(kGame);
-    ASSERT_TRUE(WriteFile("data.bin", image));
-    ASSERT_TRUE(WriteFile("Setup.exe", Program(true, {{".text", kCode, kText},
-                                                      {".data", kData, DataCppSection(image)}})));
-    for (bool list : {true, false})
-    {
-        testing::internal::CaptureStdout();
-        ASSERT_EQ(ScanArchive("data.bin", list), 0);
-        fflush(stdout);
-        std::string fromDataBin = testing::internal::GetCapturedStdout();
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(ScanArchive("Setup.exe", list), 0);
-        fflush(stdout);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), fromDataBin);
-    }
-    ASSERT_EQ(ExtractArchiveFile("tool", "Setup.exe"), 0);
+    std::vector<size_t> at;
+    const Bytes image = ArchiveBytes(kGame, &at);
+    const Bytes program =
+        Program(true, {{".text", kCode, kText}, {".data", kData, DataCppSection(image)}});
+    const std::string listing = "       700 lzw            67 \\tremlok.exe\n"
+                                "        10 stored         10 \\Readme.txt\n"
+                                "       300 delta         157 \\Audio\\pop.wav\n"
+                                "         0 stored          0 \\Audio\\empty.dat\n";
+    const std::string firstTwo = listing.substr(0, listing.find("       300"));
+    Bytes mzTotal = image, badMethod = image;
+    mzTotal[0] = 'M', mzTotal[1] = 'Z'; // a data file, though it begins like a program
+    badMethod[at[2] + strlen("\\Audio\\pop.wav") + 5] = 'X';
+    const std::string damaged = "damaged record \\Audio\\pop.wav at offset ";
+    const Bytes damagedProgram = Program(false, {{".data", kData, IncbinSection(badMethod)}});
+    // file, result, listing, error (after "setup: x: ")
+    const std::tuple<Bytes, int, std::string, std::string> rows[] = {
+        {image, 0, listing, ""},
+        {program, 0, listing, ""},
+        {mzTotal, 0, listing, ""},
+        {ArchiveBytes({}), 0, "", ""},
+        {Bytes(image.begin(), image.begin() + (long)at[3] - 2), 1, firstTwo,
+         damaged + std::to_string(at[2])},
+        {badMethod, 1, firstTwo, damaged + std::to_string(at[2])},
+        {damagedProgram, 1, "", damaged + std::to_string(Find(damagedProgram, badMethod) + at[2])},
+        {Bytes(4, 0), 1, "", "too short to be a data file (4 bytes)"},
+        {Bytes(program.begin(), program.begin() + 0x300), 1, "",
+         "truncated: a section runs past the end of the file"},
+    };
+    for (const auto& [file, result, lines, error] : rows)
+        for (bool list : {true, false})
+        {
+            ASSERT_TRUE(WriteFile("x", file));
+            testing::internal::CaptureStdout();
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(ScanDataFile("x", list), result) << lines << error;
+            fflush(stdout);
+            EXPECT_EQ(testing::internal::GetCapturedStdout(), list ? lines : "") << error;
+            EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                      error.empty() ? "" : "setup: x: " + error + "\n");
+        }
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ScanDataFile("missing", false), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "setup: missing: cannot be opened or read\n");
+    ASSERT_EQ(ExtractDataFileSource("tool", "x"), 1); // the cut program
+    EXPECT_FALSE(std::filesystem::exists("tool"));
+    ASSERT_TRUE(WriteFile("Setup.exe", program));
+    ASSERT_EQ(ExtractDataFileSource("tool", "Setup.exe"), 0);
     ASSERT_EQ(ExtractImage("installed", image).back(), 100);
     EXPECT_EQ(TreeOf("tool"), TreeOf("installed"));
     EXPECT_EQ(TreeOf("tool").size(), 5u); // four files and the Audio folder
-
-    const Bytes cut = Cut(ReadFile<Bytes>("Setup.exe"), 0x300);
-    ASSERT_TRUE(WriteFile("cut.exe", cut));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(ScanArchive("cut.exe", false), 1);
-    EXPECT_EQ(ExtractArchiveFile("cut", "cut.exe"), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "setup: cut.exe: truncated: a section runs past the end of the file\n"
-              "setup: cut.exe: truncated: a section runs past the end of the file\n");
-    EXPECT_FALSE(std::filesystem::exists("cut"));
 }
 #endif
 

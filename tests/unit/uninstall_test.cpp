@@ -9,16 +9,18 @@ typedef ScratchTest UninstallTest;
 
 // The install run's order: extraction, comment and mark, then shortcuts.
 // The folders that hold uninst.bat go on its own last line, innermost
-// first; a subfolder and a look-alike stay in place. (One folder made, or
-// none: the end-to-end install's scripts.)
+// first; a subfolder and a look-alike stay in place. cmd reads "%%" as one
+// '%'. (One folder made, or none: the end-to-end install's scripts.)
 TEST_F(UninstallTest, TwoReversedRunsWithoutTheMarkLine)
 {
     const char* extraction[] = {"rmdir \"P\"", "rmdir \"P\\X\"", "rmdir \"P\\X\\X\"",
-                                "rmdir \"P\\Xy\"", "del \"P\\X\\a\""};
+                                "rmdir \"P\\Xy\""};
     std::filesystem::create_directories("P/X");
     ASSERT_TRUE(WriteFile("P\\X\\uninst.bat", std::string(5000, 'o'))); // older, longer
     for (const char* line : extraction)
         AddUninstallLine(line);
+    AddUninstallCommand("del", "P\\X\\100% %PATH%");
+    EXPECT_EQ(MakeLoggedDir("P"), -1); // exists: not made, not logged
     AddUninstallLine("");
     AddUninstallLine("REM This will uninstall Tremlok");
     SetUninstallMark();
@@ -26,28 +28,17 @@ TEST_F(UninstallTest, TwoReversedRunsWithoutTheMarkLine)
         AddUninstallLine(line);
     ASSERT_EQ(WriteUninstallScript("P\\X\\uninst.bat", false), 0);
     EXPECT_EQ(ReadFile("P\\X\\uninst.bat"),
-              "REM This will uninstall Tremlok\r\n\r\ndel \"P\\X\\a\"\r\nrmdir \"P\\Xy\"\r\n"
-              "rmdir \"P\\X\\X\"\r\n\r\ndel \"M\\Tremlok.lnk\"\r\n\r\ncd \\ & del "
-              "\"P\\X\\uninst.bat\" & start \"\" /b cmd /c for /l %%i in (1,1,300) do rmdir "
+              "REM This will uninstall Tremlok\r\n\r\ndel \"P\\X\\100%% %%PATH%%\"\r\n"
+              "rmdir \"P\\Xy\"\r\nrmdir \"P\\X\\X\"\r\n\r\ndel \"M\\Tremlok.lnk\"\r\n\r\ncd \\ & "
+              "del \"P\\X\\uninst.bat\" & start \"\" /b cmd /c for /l %%i in (1,1,300) do rmdir "
               "\"P\\X\" 2^>nul ^& rmdir \"P\" 2^>nul\r\n");
     // COMMAND.COM's form: plain lines, its own "del" last, the folders that
     // hold it left in place.
     ASSERT_EQ(WriteUninstallScript("P\\X\\uninst.bat", true), 0);
     EXPECT_EQ(
         ReadFile("P\\X\\uninst.bat"),
-        "REM This will uninstall Tremlok\r\n\r\ndel \"P\\X\\a\"\r\nrmdir \"P\\Xy\"\r\n"
+        "REM This will uninstall Tremlok\r\n\r\ndel \"P\\X\\100%% %%PATH%%\"\r\nrmdir \"P\\Xy\"\r\n"
         "rmdir \"P\\X\\X\"\r\n\r\ndel \"M\\Tremlok.lnk\"\r\n\r\ndel \"P\\X\\uninst.bat\"\r\n");
-}
-
-// cmd reads "%%" as one '%'.
-TEST_F(UninstallTest, PercentSignsAreDoubled)
-{
-    AddUninstallCommand("del", "C:\\100% Games\\%PATH%.txt");
-    EXPECT_EQ(MakeLoggedDir("new%dir"), 0);
-    EXPECT_EQ(MakeLoggedDir("new%dir"), -1); // exists: not made, not logged
-    EXPECT_EQ(std::vector<std::string>(gUninstallLines, gUninstallLines + gUninstallCount),
-              std::vector<std::string>(
-                  {"del \"C:\\100%% Games\\%%PATH%%.txt\"\r\n", "rmdir \"new%%dir\"\r\n"}));
 }
 
 // Past the 256 lines and 509 characters of the old fixed table.

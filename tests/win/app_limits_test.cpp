@@ -2,7 +2,8 @@
 // modes' error reports: what an install of the sample game never reaches.
 #include "app/install_paths.h"
 #include "app/notepad.h"
-#include "datafile/extract.h"
+#include "datafile/make_path.h"
+#include "datafile/percent.h"
 #include "uninstall/uninstall_log.h"
 #include "platform/platform.h"
 

@@ -1,8 +1,8 @@
 // Walking a data file held in memory record by record, decoding every
 // payload: the one check of a data file's structure, used by --list and
 // --test and by the search for the image inside a program.
-#ifndef TREMLOK_DATAFILE_ARCHIVE_WALK_H
-#define TREMLOK_DATAFILE_ARCHIVE_WALK_H
+#ifndef TREMLOK_DATAFILE_RECORD_WALK_H
+#define TREMLOK_DATAFILE_RECORD_WALK_H
 
 #include "datafile/format.h"
 

@@ -1,15 +1,15 @@
-// Finding the archive image inside a program built by this project. The
+// Finding the embedded image inside a program built by this project. The
 // program is stripped, so the image is found by its own shape: the bytes
 // of a data file on a word boundary in an initialised data section, framed
 // by gSizeDatfile, a word holding its length, close before it (only zero
 // padding between) or close after its zero padding. Only an image whose
 // structure holds from the total size to an end marker on its last byte is
 // taken.
-#ifndef TREMLOK_DATAFILE_IMAGE_LOCATE_H
-#define TREMLOK_DATAFILE_IMAGE_LOCATE_H
+#ifndef TREMLOK_INSPECT_IMAGE_LOCATE_H
+#define TREMLOK_INSPECT_IMAGE_LOCATE_H
 
-#include "datafile/archive_walk.h"
-#include "datafile/pe_sections.h"
+#include "datafile/record_walk.h"
+#include "inspect/pe_sections.h"
 
 #include <stdint.h>
 

@@ -1,8 +1,7 @@
 // Uses the extraction engine's own record reader, so that what a walk
-// passes is what -e and the install run can take.
-#include "datafile/archive_walk.h"
+// passes is what -e and the install can take.
+#include "datafile/record_walk.h"
 
-#include "datafile/entry_name.h"
 #include "datafile/entry_record.h"
 
 #include <stdio.h>
@@ -27,7 +26,7 @@ void WalkRecords(const unsigned char* image, const unsigned char* end, bool list
     stop->decoded = 0;
     if (end - image < (long)kEmptyDataFileLength)
         return Stop(stop, kWalkDamaged, image);
-    ArchiveSpan span = {image + 4, end};
+    DataFileSpan span = {image + 4, end};
     for (;;)
     {
         const unsigned char* start = span.cursor;
@@ -36,22 +35,20 @@ void WalkRecords(const unsigned char* image, const unsigned char* end, bool list
         RecordStatus status = ReadRecordHead(&span, &record);
         memcpy(stop->name, record.name, sizeof record.name);
         // A name that extraction refuses is damage here too.
-        if (status == kRecordEntry && !record.nameTooLong && !IsSafeEntryName(record.name))
-            status = kRecordDamaged;
         if (status != kRecordEntry)
             return Stop(stop, status == kRecordEnd ? kWalkWhole : kWalkDamaged,
                         status == kRecordEnd ? span.cursor : start);
-        // One byte more than size, so that malloc(0) is never asked for.
-        unsigned char* output = (unsigned char*)malloc((size_t)record.size + 1);
-        if (!output)
+        const unsigned char* payload = span.cursor;
+        const unsigned char* data;
+        unsigned char* owned;
+        PayloadStatus whole = ReadPayload(&span, record, &data, &owned);
+        free(owned);
+        if (whole == kPayloadNoMemory)
         {
             stop->size = record.size;
             return Stop(stop, kWalkNoMemory, start);
         }
-        const unsigned char* payload = span.cursor;
-        bool whole = ReadPayload(&span, record, output);
-        free(output);
-        if (!whole)
+        if (whole != kPayloadWhole)
             return Stop(stop, kWalkDamaged, start);
         stop->decoded += record.size;
         if (list)

@@ -1,14 +1,14 @@
 // --list and --test over a data.bin or a program's embedded image.
-#include "datafile/archive_scan.h"
+#include "inspect/data_file_scan.h"
 
-#include "datafile/archive_file.h"
+#include "inspect/data_file_source.h"
 
 #include <stdlib.h>
 
-int ScanArchive(const char* path, bool list)
+int ScanDataFile(const char* path, bool list)
 {
-    ArchiveFile file;
-    if (LoadArchiveFile(path, &file) != 0)
+    DataFileSource file;
+    if (LoadDataFileSource(path, &file) != 0)
         return 1;
     // Finding a program's image decoded all of it already.
     int result = 0;

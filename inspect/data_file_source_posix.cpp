@@ -1,14 +1,14 @@
 // Telling a data.bin from a program, and finding the data file in either.
-#include "datafile/archive_file.h"
+#include "inspect/data_file_source.h"
 
 #include "datafile/entry_name.h"
-#include "datafile/extract.h"
-#include "datafile/image_locate.h"
+#include "datafile/extract_whole.h"
+#include "inspect/image_locate.h"
 #include "platform/platform.h"
 
 #include <stdlib.h>
 
-void ReportWalkStop(const char* path, const ArchiveFile& file, const WalkStop& stop)
+void ReportWalkStop(const char* path, const DataFileSource& file, const WalkStop& stop)
 {
     unsigned offset = (unsigned)(stop.at - file.bytes);
     if (stop.result == kWalkNoMemory)
@@ -22,14 +22,37 @@ void ReportWalkStop(const char* path, const ArchiveFile& file, const WalkStop& s
         ReportError("%s: damaged record at offset %u", path, offset);
 }
 
-// Finds the image in a program; 0 when found.
-static int LocateInProgram(const char* path, ArchiveFile* file)
+static const char* ProgramProblemText(ProgramProblem problem)
+{
+    switch (problem)
+    {
+    case kProgramNoDosHeader:
+        return "truncated: shorter than a DOS header";
+    case kProgramPeHeaderPastEnd:
+        return "truncated: the PE header lies past the end of the file";
+    case kProgramNoPeSignature:
+        return "not a Windows program: no PE signature";
+    case kProgramWrongMachine:
+        return "not an i686 or x64 Windows program";
+    case kProgramTooManySections:
+        return "not a Windows program: too many sections";
+    case kProgramTablePastEnd:
+        return "truncated: the section table runs past the end of the file";
+    case kProgramSectionPastEnd:
+        return "truncated: a section runs past the end of the file";
+    default:
+        return "";
+    }
+}
+
+// Finds the embedded image in a program; 0 when found.
+static int LocateInProgram(const char* path, DataFileSource* file)
 {
     ProgramSections sections;
-    const char* problem = ReadProgramSections(file->bytes, file->length, &sections);
-    if (problem)
+    ProgramProblem problem = ReadProgramSections(file->bytes, file->length, &sections);
+    if (problem != kProgramSound)
     {
-        ReportError("%s: %s", path, problem);
+        ReportError("%s: %s", path, ProgramProblemText(problem));
         return 1;
     }
     LocatedImage located;
@@ -46,16 +69,16 @@ static int LocateInProgram(const char* path, ArchiveFile* file)
     return located.result == kLocateFound ? 0 : 1;
 }
 
-int LoadArchiveFile(const char* path, ArchiveFile* file)
+int LoadDataFileSource(const char* path, DataFileSource* file)
 {
     *file = {nullptr, 0, false, {0, 0}};
-    int read = FileReadWhole(path, &file->bytes, &file->length);
-    if (read != 0)
+    ReadWholeResult read = FileReadWhole(path, &file->bytes, &file->length);
+    if (read != kReadWhole)
     {
         ReportError("%s: %s", path,
-                    read == -2   ? "4 GiB or larger"
-                    : read == -3 ? "not enough memory to read it"
-                                 : "cannot be opened or read");
+                    read == kReadTooLarge   ? "4 GiB or larger"
+                    : read == kReadNoMemory ? "not enough memory to read it"
+                                            : "cannot be opened or read");
         return 1;
     }
     file->program = LooksLikeProgram(file->bytes, file->length);
@@ -63,11 +86,8 @@ int LoadArchiveFile(const char* path, ArchiveFile* file)
     int result = 0;
     if (file->program)
         result = LocateInProgram(path, file);
-    else if (file->length < kEmptyDataFileLength)
-    {
-        ReportError("%s: too short to be a data file (%u bytes)", path, (unsigned)file->length);
+    else if (!DataFileLengthFits(path, file->length))
         result = 1;
-    }
     if (result != 0)
     {
         free(file->bytes);
@@ -91,12 +111,12 @@ static bool IsProgramFile(const char* path)
     return LooksLikeProgram(head, got);
 }
 
-int ExtractArchiveFile(const char* folder, const char* path)
+int ExtractDataFileSource(const char* folder, const char* path)
 {
     if (!IsProgramFile(path))
         return ExtractDataFile(folder, path);
-    ArchiveFile file;
-    if (LoadArchiveFile(path, &file) != 0)
+    DataFileSource file;
+    if (LoadDataFileSource(path, &file) != 0)
         return 1;
     int result =
         ExtractImageInMemory(folder, path, file.bytes + file.image.offset, file.image.length);

@@ -1,6 +1,6 @@
 // Windows program headers. Offsets are summed in 64 bits, so no field of a
 // damaged file can wrap a check around into a read outside it.
-#include "datafile/pe_sections.h"
+#include "inspect/pe_sections.h"
 
 #include "datafile/format.h"
 
@@ -32,31 +32,31 @@ bool LooksLikeProgram(const unsigned char* file, uint32_t length)
 }
 
 // One section header: keeps its raw data when it holds initialised data.
-static const char* TakeSection(const unsigned char* header, uint32_t length,
-                               ProgramSections* sections)
+static ProgramProblem TakeSection(const unsigned char* header, uint32_t length,
+                                  ProgramSections* sections)
 {
     uint32_t rawSize = ReadLe32(header + 16);
     uint32_t rawOffset = ReadLe32(header + 20);
     uint32_t flags = ReadLe32(header + 36);
     if (!(flags & kInitialisedData) || rawSize == 0)
-        return nullptr;
+        return kProgramSound;
     if (!Within(rawOffset, rawSize, length))
-        return "truncated: a section runs past the end of the file";
+        return kProgramSectionPastEnd;
     sections->ranges[sections->count++] = {rawOffset, rawSize};
-    return nullptr;
+    return kProgramSound;
 }
 
-const char* ReadProgramSections(const unsigned char* file, uint32_t length,
-                                ProgramSections* sections)
+ProgramProblem ReadProgramSections(const unsigned char* file, uint32_t length,
+                                   ProgramSections* sections)
 {
     sections->count = 0;
     if (length < kDosHeaderSize)
-        return "truncated: shorter than a DOS header";
+        return kProgramNoDosHeader;
     uint64_t pe = ReadLe32(file + kNewHeaderField);
     if (!Within(pe, 4 + kCoffHeaderSize + 2, length))
-        return "truncated: the PE header lies past the end of the file";
+        return kProgramPeHeaderPastEnd;
     if (memcmp(file + pe, "PE\0\0", 4) != 0)
-        return "not a Windows program: no PE signature";
+        return kProgramNoPeSignature;
     const unsigned char* coff = file + pe + 4;
     uint16_t machine = ReadLe16(coff);
     uint16_t sectionCount = ReadLe16(coff + 2);
@@ -64,18 +64,18 @@ const char* ReadProgramSections(const unsigned char* file, uint32_t length,
     uint16_t magic = ReadLe16(coff + kCoffHeaderSize);
     if (optionalSize < 2 || !((machine == kMachineI386 && magic == kMagicPe32) ||
                               (machine == kMachineAmd64 && magic == kMagicPe32Plus)))
-        return "not an i686 or x64 Windows program";
+        return kProgramWrongMachine;
     if (sectionCount > kMaxSections)
-        return "not a Windows program: too many sections";
+        return kProgramTooManySections;
     uint64_t table = pe + 4 + kCoffHeaderSize + optionalSize;
     if (!Within(table, (uint64_t)sectionCount * kSectionHeaderSize, length))
-        return "truncated: the section table runs past the end of the file";
+        return kProgramTablePastEnd;
     for (uint32_t i = 0; i < sectionCount; ++i)
     {
-        const char* problem =
+        ProgramProblem problem =
             TakeSection(file + table + (uint64_t)i * kSectionHeaderSize, length, sections);
-        if (problem)
+        if (problem != kProgramSound)
             return problem;
     }
-    return nullptr;
+    return kProgramSound;
 }

@@ -1,14 +1,14 @@
 // The Linux tool's FILE argument: a data.bin, or a program built by this
 // project that carries the data file as its embedded image.
-#ifndef TREMLOK_DATAFILE_ARCHIVE_FILE_H
-#define TREMLOK_DATAFILE_ARCHIVE_FILE_H
+#ifndef TREMLOK_INSPECT_DATA_FILE_SOURCE_H
+#define TREMLOK_INSPECT_DATA_FILE_SOURCE_H
 
-#include "datafile/archive_walk.h"
-#include "datafile/pe_sections.h"
+#include "datafile/record_walk.h"
+#include "inspect/pe_sections.h"
 
 #include <stdint.h>
 
-struct ArchiveFile
+struct DataFileSource
 {
     unsigned char* bytes; // the whole file; free() it
     uint32_t length;
@@ -21,14 +21,14 @@ struct ArchiveFile
 // Returns 0, or 1 after one line on standard error (bytes is then null):
 // unreadable, too short, not an i686 or x64 program, truncated, no image,
 // or an image damaged at a named record and offset.
-int LoadArchiveFile(const char* path, ArchiveFile* file);
+int LoadDataFileSource(const char* path, DataFileSource* file);
 
 // Reports where a walk of the data file in file stopped short: the record's
 // name when it was read, and its offset in the file.
-void ReportWalkStop(const char* path, const ArchiveFile& file, const WalkStop& stop);
+void ReportWalkStop(const char* path, const DataFileSource& file, const WalkStop& stop);
 
 // -e DIR FILE: extracts the data file in path into folder. A data.bin is
 // read piece by piece as ExtractDataBin reads it; a program is read whole.
-int ExtractArchiveFile(const char* folder, const char* path);
+int ExtractDataFileSource(const char* folder, const char* path);
 
 #endif

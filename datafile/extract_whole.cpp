@@ -1,12 +1,12 @@
-// The /e mode: all of data.bin into a folder in one call. data.bin is read
-// through a window that always holds the whole next record, so coded
+// The -e mode: all of a data file into a folder in one call. data.bin is
+// read through a window that always holds the whole next record, so coded
 // payloads, whose length only the decoder learns, are decoded in place
 // exactly as from the embedded image, and memory follows the largest entry
-// rather than the archive.
-#include "datafile/extract.h"
+// rather than the data file.
+#include "datafile/extract_whole.h"
 
-#include "coders/coder.h"
 #include "datafile/extract_entry.h"
+#include "datafile/extract_state.h"
 #include "platform/platform.h"
 #include "platform/text.h"
 
@@ -16,10 +16,7 @@
 static const char kDataBinName[] = "data.bin";
 static const size_t kReadBytes = 4 << 20;
 
-uint32_t gExtractFiles = 0;
-uint64_t gExtractBytes = 0;
-
-struct ArchiveWindow
+struct DataFileWindow
 {
     const char* name; // the file, for messages
     int fd;
@@ -36,7 +33,7 @@ static const size_t kLeastWindow = 4 * kReadBytes;
 
 // Makes at least need bytes from start available, or all that remain of
 // data.bin. Returns false when it cannot be read or memory runs out.
-static bool Fill(ArchiveWindow* w, uint64_t need)
+static bool Fill(DataFileWindow* w, uint64_t need)
 {
     size_t held = w->end - w->start;
     if (held >= need || w->unread == 0)
@@ -74,31 +71,30 @@ static bool Fill(ArchiveWindow* w, uint64_t need)
     return true;
 }
 
-// Brings the whole next record into the window: its name, size and method
-// byte, and its payload: size bytes when stored, else as many as any coding
-// of that size can take.
-static bool FillRecord(ArchiveWindow* w)
+// Brings the whole next record into the window, or all that is left of the
+// file: a record cut short is then damage that the engine reports.
+static bool FillRecord(DataFileWindow* w)
 {
     size_t scanned = 0;
-    const unsigned char* zero;
-    while (!(zero = (const unsigned char*)memchr(w->buffer + w->start + scanned, 0,
-                                                 w->end - w->start - scanned)))
+    for (;;)
     {
-        scanned = w->end - w->start;
-        if (w->unread == 0)
-            return true; // damage: the engine reports it
-        if (!Fill(w, scanned + kReadBytes))
+        const size_t held = w->end - w->start;
+        if (!Fill(w, RecordExtent(w->buffer + w->start, held, &scanned)))
             return false;
+        if (w->end - w->start == held)
+            return true; // it holds the record, or the file has no more
     }
-    uint64_t head = (uint64_t)(zero - (w->buffer + w->start)) + 1 + 5;
-    if (!Fill(w, head))
-        return false;
-    if (w->end - w->start < head)
-        return true;
-    uint32_t size = ReadLe32(w->buffer + w->start + head - 5);
-    bool stored = w->buffer[w->start + head - 1] == kMethodStored;
-    return Fill(w, head + (stored ? (uint64_t)size : 2 * (uint64_t)size + 4));
 }
+
+// The tool's wording of what happened to an entry, in EntryProblem's order.
+static const char* const kProblemTexts[] = {"",
+                                            "no destination folder given",
+                                            "data file damaged",
+                                            "entry name would leave the destination folder",
+                                            "out of memory",
+                                            "entry name too long",
+                                            "path too long",
+                                            "cannot be written"};
 
 static void ShowExtractProgress()
 {
@@ -112,7 +108,7 @@ static void ShowExtractProgress()
 }
 
 // Returns 0 when every entry was written, 1 otherwise.
-static int ExtractAll(const char* folder, ArchiveWindow* window)
+static int ExtractAll(const char* folder, DataFileWindow* window)
 {
     int result = 0;
     for (;;)
@@ -122,23 +118,23 @@ static int ExtractAll(const char* folder, ArchiveWindow* window)
             ReportError("%s: cannot be read", window->name);
             return 1;
         }
-        ArchiveSpan span = {window->buffer + window->start, window->buffer + window->end};
+        DataFileSpan span = {window->buffer + window->start, window->buffer + window->end};
         EntryResult entry;
-        EntryOutcome outcome = ExtractEntry(folder, &span, false, &entry);
+        EntryOutcome outcome = ExtractEntry(folder, &span, kWriteThroughTemporary, &entry);
         window->start = (size_t)(span.cursor - window->buffer);
         if (outcome == kEntryEnd)
             return result;
         if (outcome == kEntryFailed)
         {
             if (!entry.path[0])
-                ReportError("%s: %s", window->name, entry.problem);
+                ReportError("%s: %s", window->name, kProblemTexts[entry.problem]);
             else
-                ReportError("%s: %s at %s", window->name, entry.problem, entry.path);
+                ReportError("%s: %s at %s", window->name, kProblemTexts[entry.problem], entry.path);
             return 1;
         }
         if (outcome == kEntrySkipped)
         {
-            ReportError("%s: %s", entry.path, entry.problem);
+            ReportError("%s: %s", entry.path, kProblemTexts[entry.problem]);
             result = 1;
             continue;
         }
@@ -150,9 +146,8 @@ static int ExtractAll(const char* folder, ArchiveWindow* window)
 
 // Extracts the records that start at the window's start, after the total
 // size, and flushes what was written.
-static int ExtractWindow(const char* folder, ArchiveWindow* window)
+static int ExtractWindow(const char* folder, DataFileWindow* window)
 {
-    ForgetEntryFolder();
     int result = ExtractAll(folder, window);
     EndProgress();
     // Every file is on the disk before the run says so.
@@ -164,42 +159,24 @@ static int ExtractWindow(const char* folder, ArchiveWindow* window)
     return result;
 }
 
-static int ExtractFrom(const char* folder, ArchiveWindow* window)
+bool DataFileLengthFits(const char* name, uint64_t length)
 {
-    uint64_t length = 0;
-    if (FileLength(window->fd, &length) != 0)
-    {
-        ReportError("%s: cannot be opened or read", window->name);
-        return 1;
-    }
     if (length >= 0x100000000ull)
-    {
-        ReportError("%s: 4 GiB or larger", window->name);
-        return 1;
-    }
-    if (length < kEmptyDataFileLength)
-    {
-        ReportError("%s: too short to be a data file (%u bytes)", window->name, (unsigned)length);
-        return 1;
-    }
-    window->unread = length;
-    if (!Fill(window, 4))
-    {
-        ReportError("%s: cannot be opened or read", window->name);
-        return 1;
-    }
-    window->start = 4; // the total size: only the wizard's progress needs it
-    return ExtractWindow(folder, window);
+        ReportError("%s: 4 GiB or larger", name);
+    else if (length < kEmptyDataFileLength)
+        ReportError("%s: too short to be a data file (%u bytes)", name, (unsigned)length);
+    else
+        return true;
+    return false;
 }
 
-// An empty folder would put every entry under the root of the drive.
+// Refuses an empty folder as ExtractEntry would, before anything is read.
 static bool StartExtraction(const char* folder)
 {
-    gExtractFiles = 0;
-    gExtractBytes = 0;
+    ResetExtractState();
     if (folder && folder[0])
         return true;
-    ReportError("no destination folder given");
+    ReportError("%s", kProblemTexts[kProblemNoDestination]);
     return false;
 }
 
@@ -207,14 +184,22 @@ int ExtractDataFile(const char* folder, const char* path)
 {
     if (!StartExtraction(folder))
         return 1;
-    ArchiveWindow window = {path, FileOpenRead(path), 0, nullptr, 0, 0, 0};
-    if (window.fd < 0)
+    DataFileWindow window = {path, FileOpenRead(path), 0, nullptr, 0, 0, 0};
+    uint64_t length = 0;
+    bool readable = window.fd >= 0 && FileLength(window.fd, &length) == 0;
+    int result = 1;
+    if (readable && DataFileLengthFits(path, length))
     {
-        ReportError("%s: cannot be opened or read", path);
-        return 1;
+        window.unread = length;
+        readable = Fill(&window, 4);
+        window.start = 4; // the total size: only the wizard's progress needs it
+        if (readable)
+            result = ExtractWindow(folder, &window);
     }
-    int result = ExtractFrom(folder, &window);
-    FileClose(window.fd);
+    if (!readable)
+        ReportError("%s: cannot be opened or read", path);
+    if (window.fd >= 0)
+        FileClose(window.fd);
     free(window.buffer);
     return result;
 }
@@ -224,19 +209,12 @@ int ExtractDataBin(const char* folder)
     return ExtractDataFile(folder, kDataBinName);
 }
 
-#ifndef _WIN32
 int ExtractImageInMemory(const char* folder, const char* name, const unsigned char* image,
                          uint32_t length)
 {
-    if (!StartExtraction(folder))
+    if (!StartExtraction(folder) || !DataFileLengthFits(name, length))
         return 1;
-    if (length < kEmptyDataFileLength)
-    {
-        ReportError("%s: too short to be a data file (%u bytes)", name, (unsigned)length);
-        return 1;
-    }
     // The whole image is in the window already: nothing is left to read.
-    ArchiveWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length};
+    DataFileWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length};
     return ExtractWindow(folder, &window);
 }
-#endif

@@ -1,21 +1,10 @@
-// The install run's extraction: one entry of the embedded image per call,
-// so the progress page stays responsive between entries.
-#include "datafile/extract.h"
+// The install's extraction: one entry of the embedded image per call.
+#include "datafile/extract_step.h"
 
 #include "datafile/extract_entry.h"
+#include "datafile/percent.h"
 
 #include <string.h>
-
-uint32_t gArchiveTotal = 0;
-uint32_t gDoneBytes = 0;
-int gExtractStarted = 0;
-int gExtractDone = 0;
-int gExtractPercent = 0;
-int gExtractSkipped = 0;
-char gExtractFirstSkipped[kCurrentFileSize] = "";
-
-// The unread rest of the embedded image.
-static ArchiveSpan gArchiveSpan = {nullptr, nullptr};
 
 // A damaged image stops the engine with kExtractDamaged as its standing
 // result, so every later call hands it out again.
@@ -30,15 +19,9 @@ int BeginExtract(const char* root, const unsigned int* image, uint32_t imageSize
 {
     (void)root;
     const unsigned char* bytes = (const unsigned char*)image;
-    gDoneBytes = 0;
-    gExtractDone = 0;
-    gExtractSkipped = 0;
-    gExtractFirstSkipped[0] = 0;
+    ResetExtractState();
     gExtractStarted = 1;
     gExtractPercent = 1;
-    gArchiveTotal = 0;
-    gArchiveSpan = {nullptr, nullptr};
-    ForgetEntryFolder();
     if (!bytes || imageSize < kEmptyDataFileLength)
     {
         StopDamaged();
@@ -81,7 +64,7 @@ int ExtractNext(const char* root, char* currentFile)
     if (!gExtractStarted)
         return gExtractPercent;
     EntryResult result;
-    EntryOutcome outcome = ExtractEntry(root, &gArchiveSpan, true, &result);
+    EntryOutcome outcome = ExtractEntry(root, &gArchiveSpan, kWriteInPlaceLogged, &result);
     if (outcome == kEntryEnd)
         return FinishExtract(currentFile);
     if (outcome == kEntryFailed)

@@ -1,7 +1,7 @@
 // The section table of a Windows program, read from its bytes in memory:
 // where each section's initialised data lies in the file.
-#ifndef TREMLOK_DATAFILE_PE_SECTIONS_H
-#define TREMLOK_DATAFILE_PE_SECTIONS_H
+#ifndef TREMLOK_INSPECT_PE_SECTIONS_H
+#define TREMLOK_INSPECT_PE_SECTIONS_H
 
 #include <stdint.h>
 
@@ -26,12 +26,24 @@ struct ProgramSections
 // is the low byte of its DOS page count, which no linker makes 0x5C.
 bool LooksLikeProgram(const unsigned char* file, uint32_t length);
 
+enum ProgramProblem
+{
+    kProgramSound,
+    kProgramNoDosHeader,     // shorter than a DOS header
+    kProgramPeHeaderPastEnd, // the PE header lies past the end of the file
+    kProgramNoPeSignature,
+    kProgramWrongMachine,    // neither i686 (PE32) nor x64 (PE32+)
+    kProgramTooManySections, // more than the Windows loader takes
+    kProgramTablePastEnd,    // the section table runs past the end of the file
+    kProgramSectionPastEnd   // a section's raw data runs past the end of the file
+};
+
 // Reads the DOS header, PE signature, COFF header, the optional header's
 // magic (0x10b with an i386 machine, 0x20b with an x64 one) and the section
 // table, and fills sections with every section that holds initialised data
 // and has raw data in the file. Every offset and size is checked against
-// length first. Returns null on success, else what is wrong, for a message.
-const char* ReadProgramSections(const unsigned char* file, uint32_t length,
-                                ProgramSections* sections);
+// length first.
+ProgramProblem ReadProgramSections(const unsigned char* file, uint32_t length,
+                                   ProgramSections* sections);
 
 #endif

@@ -1,7 +1,7 @@
 // The search: every aligned word is taken as a possible gSizeDatfile, which
 // fixes where its image would start and end; cheap byte checks leave few
 // candidates, and only those are walked.
-#include "datafile/image_locate.h"
+#include "inspect/image_locate.h"
 
 #include <string.h>
 
