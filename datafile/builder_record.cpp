@@ -1,6 +1,7 @@
 // One file's entry record: read whole, coded both ways, the shortest kept.
-// Files are coded while the records of those before them are still to be
-// written, each on a thread of its own when it is large enough to pay for one.
+// Files are read, coded and written at once: runs of files are coded on
+// threads of their own, on every processor, while the walk reads the next
+// and the records of those before them are written, in walk order.
 #include "datafile/builder.h"
 
 #include "coders/coder.h"
@@ -12,9 +13,6 @@
 
 #include <stdlib.h>
 #include <string.h>
-
-// Below this a file codes faster than a thread starts.
-static const uint32_t kThreadMinimum = 64 * 1024;
 
 unsigned char ChooseMethod(uint32_t lzwLength, uint32_t deltaLength, uint32_t n)
 {
@@ -99,28 +97,74 @@ static void CodeJob(void* argument)
     free(delta);
 }
 
-static void StartCoding(BuildJob* job)
+static void CodeBatch(void* argument)
 {
-    job->thread = nullptr;
-    if (gBuildThreads > 1 && job->n >= kThreadMinimum)
-        job->thread = ThreadStart(CodeJob, job);
-    if (!job->thread)
-        CodeJob(job);
+    BuildBatch* batch = (BuildBatch*)argument;
+    for (int i = 0; i < batch->count; ++i)
+        CodeJob(&batch->jobs[i]);
 }
 
-static int WriteRecord(const BuildJob* job, BuildOutput* output)
+int WriteBuffered(BuildOutput* output)
 {
-    // The name with its terminator, then the size and the method byte.
-    unsigned char sizeAndMethod[5];
-    WriteLe32(sizeAndMethod, job->n);
-    sizeAndMethod[4] = job->method;
-    if (FileWriteAll(output->fd, job->name, (uint32_t)strlen(job->name) + 1) != 0 ||
-        FileWriteAll(output->fd, sizeAndMethod, sizeof sizeAndMethod) != 0 ||
-        FileWriteAll(output->fd, job->payload, job->payloadLength) != 0)
+    if (output->buffered == 0)
+        return 0;
+    const uint32_t count = output->buffered;
+    output->buffered = 0;
+    const uint64_t out = output->bytesOut + count;
+    DataCppTake(&output->cpp, output->buffer, count);
+    // The disk starts on the data file now, so that its flush at the end
+    // finds little left to do.
+    if (out / (8u << 20) != output->bytesOut / (8u << 20))
+        FileStartFlush(output->fd);
+    output->bytesOut = out;
+    if (FileWriteAll(output->fd, output->buffer, count) != 0)
     {
         ReportError("%s: cannot be written", output->path);
         return 1;
     }
+    return 0;
+}
+
+int WriteOut(BuildOutput* output, const void* bytes, uint32_t count)
+{
+    while (count > 0)
+    {
+        uint32_t part = kBuildBufferBytes - output->buffered;
+        part = count < part ? count : part;
+        memcpy(output->buffer + output->buffered, bytes, part);
+        output->buffered += part;
+        bytes = (const unsigned char*)bytes + part;
+        count -= part;
+        if (output->buffered == kBuildBufferBytes && WriteBuffered(output) != 0)
+            return 1;
+    }
+    return 0;
+}
+
+// data.cpp's first lines hold the data file's length and total size: they
+// are forecast from the listed bytes not yet written, at the ratio of the
+// data file so far to the bytes written into it.
+static void Forecast(const BuildJob* job, BuildOutput* output)
+{
+    const uint64_t in = output->bytesIn + job->n;
+    const uint64_t out =
+        output->bytesOut + output->buffered + strlen(job->name) + 6 + job->payloadLength;
+    const double rest = output->listedBytes > in ? (double)(output->listedBytes - in) : 0;
+    output->cpp.expectedLength = (uint32_t)(out + (in ? rest * out / in : rest));
+    output->cpp.expectedTotal = (uint32_t)output->listedBytes;
+}
+
+static int WriteRecord(const BuildJob* job, BuildOutput* output)
+{
+    Forecast(job, output);
+    // The name with its terminator, then the size and the method byte.
+    unsigned char sizeAndMethod[5];
+    WriteLe32(sizeAndMethod, job->n);
+    sizeAndMethod[4] = job->method;
+    if (WriteOut(output, job->name, (uint32_t)strlen(job->name) + 1) != 0 ||
+        WriteOut(output, sizeAndMethod, sizeof sizeAndMethod) != 0 ||
+        WriteOut(output, job->payload, job->payloadLength) != 0)
+        return 1;
     output->total += job->n;
     output->files += 1;
     output->bytesIn += job->n;
@@ -138,16 +182,13 @@ static void ShowBuildProgress(const BuildOutput* output)
         ShowProgress(line);
 }
 
-// Waits for the oldest file in flight, writes its record when write is
-// set, and releases it. Returns 0, or 1 after reporting the failure.
-static int FinishOldest(BuildOutput* output, bool write)
+// Writes one file's record when write is set, and releases it. Returns 0,
+// or 1 after reporting the failure.
+static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
 {
-    BuildJob* job = &output->jobs[output->first];
     output->first = (output->first + 1) % kBuildWindow;
     output->inFlight -= 1;
     output->bytesInFlight -= job->n;
-    if (job->thread)
-        ThreadJoin(job->thread);
     int result = 0;
     if (write && job->outOfMemory)
     {
@@ -169,25 +210,83 @@ static int FinishOldest(BuildOutput* output, bool write)
     return result;
 }
 
+// Gives the open batch to a thread of its own when threaded is set and one
+// starts, else codes it here.
+static void CloseBatch(BuildOutput* output, bool threaded)
+{
+    BuildBatch* batch = &output->batches[(output->firstBatch + output->batchCount) % kBuildBatches];
+    batch->jobs = &output->jobs[(output->first + output->inFlight - output->open) % kBuildWindow];
+    batch->count = output->open;
+    batch->thread = threaded ? ThreadStart(CodeBatch, batch) : nullptr;
+    if (!batch->thread)
+        CodeBatch(batch);
+    output->batchCount += 1;
+    output->open = 0;
+    output->openBytes = 0;
+}
+
+// Waits for the oldest batch, closing the open one first when it is the
+// only one, and writes its records when write is set (up to the first that
+// fails). Returns 0, or 1 after reporting the failure.
+static int FinishOldest(BuildOutput* output, bool write)
+{
+    if (output->batchCount == 0)
+        CloseBatch(output, false);
+    BuildBatch* batch = &output->batches[output->firstBatch];
+    output->firstBatch = (output->firstBatch + 1) % kBuildBatches;
+    output->batchCount -= 1;
+    if (batch->thread)
+        ThreadJoin(batch->thread);
+    int result = 0;
+    for (int i = 0; i < batch->count; ++i)
+        result |= FinishJob(&batch->jobs[i], output, write && result == 0);
+    return result;
+}
+
 int FinishPending(BuildOutput* output, bool write)
 {
+    // The last files go to a thread of their own only when others are
+    // still being coded: there is nothing else to overlap with.
+    if (output->open > 0 && output->batchCount > 0 && write)
+        CloseBatch(output, true);
     int result = 0;
     while (output->inFlight > 0)
         result |= FinishOldest(output, write && result == 0);
     return result;
 }
 
-// Files are coded side by side, up to kBuildWindow of them and, past the
-// first, while the files in flight hold at most kBuildWindowBytes or twice
-// the new file's size: memory stays a small multiple of the largest file
-// however big the tree. Records still go out in walk order.
+// A new file may join those in flight while they hold at most the larger of
+// kBuildWindowBytes, kBuildCoderBytes for each coder and twice the new
+// file's size: memory stays a small multiple of the largest file however
+// big the tree. The first file in flight always may.
 static bool WindowHasRoom(const BuildOutput* output, uint64_t size)
 {
-    const int window = gBuildThreads > 1 ? kBuildWindow : 1;
     if (output->inFlight == 0)
         return true;
-    const uint64_t budget = kBuildWindowBytes > 2 * size ? kBuildWindowBytes : 2 * size;
-    return output->inFlight < window && output->bytesInFlight + size <= budget;
+    uint64_t budget = kBuildCoderBytes * output->coders;
+    budget = budget > kBuildWindowBytes ? budget : kBuildWindowBytes;
+    budget = budget > 2 * size ? budget : 2 * size;
+    return output->inFlight < kBuildWindow && output->bytesInFlight + size <= budget;
+}
+
+// A batch is closed when it holds enough to pay for a thread, or at the
+// ring's end, so that its files lie side by side; on one coder, at once.
+// Up to four batches for each coder are in flight: while the oldest is a big
+// file still being coded, the others keep the remaining processors busy.
+// Returns 0, or 1 after reporting the failure.
+static int MoveOn(BuildOutput* output)
+{
+    const int last = (output->first + output->inFlight - 1) % kBuildWindow;
+    const bool threaded = output->coders > 1;
+    if (threaded && output->openBytes < kBatchBytes && output->open < kBatchFiles &&
+        last != kBuildWindow - 1)
+        return 0;
+    const int most = 4 * output->coders < kBuildBatches ? 4 * output->coders : kBuildBatches;
+    while (output->batchCount >= most)
+        if (FinishOldest(output, true) != 0)
+            return 1;
+    CloseBatch(output, threaded);
+    return 0;
 }
 
 int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize,
@@ -233,6 +332,7 @@ int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize
     memcpy(job->name, archiveName, strlen(archiveName) + 1);
     output->inFlight += 1;
     output->bytesInFlight += job->n;
-    StartCoding(job);
-    return 0;
+    output->open += 1;
+    output->openBytes += job->n;
+    return MoveOn(output);
 }

@@ -4,11 +4,46 @@
 
 #include <stdint.h>
 
+// data.cpp written alongside data.bin, from the data file's bytes as the
+// builder writes them. Its first lines hold the data file's length and
+// total size, known only at the end: the text of the rest is held in memory
+// while it is short, then written where the builder's forecast of those
+// two numbers puts it. When the forecast was wrong the text is written again
+// from the finished data file.
+struct DataCppWriter
+{
+    int fd;
+    const char* path;
+    uint32_t taken;           // data file bytes taken so far
+    unsigned char first[32];  // the first row's bytes, written last
+    unsigned char partial[4]; // a word begun
+    char* text;               // written text not yet in the file
+    uint32_t textLength;
+    uint32_t placed; // where the second row begins in the file; 0 while held
+    // The builder's forecast, read when the text must be placed.
+    uint32_t expectedLength;
+    uint32_t expectedTotal;
+    bool failed; // a write failed: reported at the end
+};
+
+// Creates cppPath and starts its text. Returns 0, or 1 after reporting.
+int DataCppBegin(DataCppWriter* writer, const char* cppPath);
+
+// The next count bytes of the data file.
+void DataCppTake(DataCppWriter* writer, const void* bytes, uint32_t count);
+
+// Completes the text of a data file that begins with total, and closes it.
+// binPath, the finished data file, is read only when the forecast was
+// wrong. Returns 0, or 1 after reporting, with cppPath removed.
+int DataCppEnd(DataCppWriter* writer, uint32_t total, const char* binPath);
+
+// Closes and removes a data.cpp that will not be finished.
+void DataCppAbandon(DataCppWriter* writer);
+
 // Reads the data file at binPath and writes the source text declaring
-// gSizeDatfile and gDatfile to cppPath. The builder writes to a temporary
-// name and renames it into place with data.bin; on failure cppPath is
-// removed again. Returns 0 on success, 1 on failure (reported on standard
-// error). On success binLength, when given, gets the data file's length.
+// gSizeDatfile and gDatfile to cppPath. Returns 0 on success, 1 on failure
+// (reported on standard error, cppPath removed). On success binLength, when
+// given, gets the data file's length.
 int WriteDataCpp(const char* binPath, const char* cppPath, uint64_t* binLength = nullptr);
 
 #endif

@@ -225,6 +225,20 @@ void ThreadJoin(Thread* thread)
     free(thread);
 }
 
+// Looked up rather than imported: one more import would take the
+// program's import table past its last 512-byte block, and the empty
+// program past its size limit.
+int ProcessorCount()
+{
+    typedef void(WINAPI * SystemInfo)(SYSTEM_INFO*);
+    SystemInfo get = (SystemInfo)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemInfo");
+    SYSTEM_INFO info;
+    info.dwNumberOfProcessors = 1;
+    if (get)
+        get(&info);
+    return info.dwNumberOfProcessors > 0 ? (int)info.dwNumberOfProcessors : 1;
+}
+
 // Names compared as full paths, letter case aside: what NTFS takes as the
 // same folder. A trailing separator does not change the folder.
 bool IsCurrentFolder(const char* path)
