@@ -6,7 +6,6 @@
 #include "datafile/datacpp_writer.h"
 #include "datafile/format.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 int gBuildThreads = 0;
@@ -20,6 +19,11 @@ static const char* const kDataBin = kBuildOutputs[0];
 static const char* const kDataCpp = kBuildOutputs[1];
 static const char* const kTempBin = kBuildOutputs[2];
 static const char* const kTempCpp = kBuildOutputs[3];
+
+// The files in flight and the data file bytes not yet written, of the one
+// run at a time.
+static BuildJob gJobs[kBuildWindow];
+static unsigned char gBuffer[kBuildBufferBytes];
 
 // The total size is known only after the walk: a placeholder goes first
 // and is overwritten at the end.
@@ -51,21 +55,18 @@ static int BuildTemporaries(const char* folder)
     memset(&output, 0, sizeof output);
     output.path = kTempBin;
     output.coders = gBuildThreads > 0 ? gBuildThreads : ProcessorCount();
-    output.listedBytes = ListedBytes(folder);
-    output.jobs = (BuildJob*)malloc(kBuildWindow * sizeof(BuildJob));
-    output.buffer = (unsigned char*)malloc(kBuildBufferBytes);
-    if (!output.jobs || !output.buffer)
-    {
-        ReportError("not enough memory to build the archive");
-        free(output.jobs);
-        free(output.buffer);
-        return 1;
-    }
+    output.coders = output.coders < kMostCoders ? output.coders : kMostCoders;
+    output.budget = kBuildCoderBytes * output.coders > kBuildWindowBytes
+                        ? kBuildCoderBytes * output.coders
+                        : kBuildWindowBytes;
+    output.listedBytes = kBuildCppBeside ? ListedBytes(folder) : 0;
+    output.jobs = gJobs;
+    output.buffer = kBuildCppBeside ? gBuffer : nullptr;
     output.fd = FileCreate(kTempBin);
     int result = 1;
     if (output.fd < 0)
         ReportError("%s: cannot be created", kTempBin);
-    else if (DataCppBegin(&output.cpp, kTempCpp) != 0)
+    else if (kBuildCppBeside && DataCppBegin(&output.cpp, kTempCpp) != 0)
         FileClose(output.fd);
     else
     {
@@ -76,18 +77,18 @@ static int BuildTemporaries(const char* folder)
             result = 1;
         }
         EndProgress();
-        if (result == 0 && output.bytesOut >= 0x80000000u)
+        if (kBuildCppBeside && result == 0 && output.bytesOut >= 0x80000000u)
         {
             ReportError("%s: 2 GiB or larger, too large to embed", kTempBin);
             result = 1;
         }
-        if (result == 0)
+        if (!kBuildCppBeside)
+            result = result ? result : WriteDataCpp(kTempBin, kTempCpp, &output.bytesOut);
+        else if (result == 0)
             result = DataCppEnd(&output.cpp, output.total, kTempBin);
         else
             DataCppAbandon(&output.cpp);
     }
-    free(output.jobs);
-    free(output.buffer);
     gBuildFiles = output.files;
     gBuildBytesIn = output.bytesIn;
     gBuildBytesOut = output.bytesOut;

@@ -44,28 +44,34 @@ struct BuildJob
     unsigned char method;
     unsigned char* payload; // data or one coder's output; the other is freed
     uint32_t payloadLength;
-    bool coded;       // false when a coder failed
-    bool outOfMemory; // the coders' output buffers could not be had
+    bool outOfMemory; // the coders' output buffers or tables could not be had
+    // Set in the first file of a batch, a run of files next to each other
+    // in the ring coded by one thread: how many, and the thread (null when
+    // coded on the walking thread).
+    int batch;
+    Thread* thread;
 };
 
-// A run of files next to each other in the ring, coded by one thread.
-struct BuildBatch
-{
-    BuildJob* jobs;
-    int count;
-    Thread* thread; // null when coded on the walking thread
-};
-
-// How many files, batches and bytes of files may be in flight (read, being
-// coded or waiting to be written) at once; the bytes at most the larger of
-// kBuildWindowBytes, 8 MB for each file coded at once and twice the file
-// being added. A batch is closed at kBatchBytes or kBatchFiles.
-const int kBuildWindow = 512;
-const int kBuildBatches = 64;
-const uint64_t kBuildWindowBytes = 32u << 20;
-const uint64_t kBuildCoderBytes = 8u << 20;
-const uint64_t kBatchBytes = 1u << 20;
+// How many files and bytes of files may be in flight (read, being coded or
+// waiting to be written) at once: the bytes at most the larger of
+// kBuildWindowBytes, kBuildCoderBytes for each coder and twice the file
+// being added. Up to kMostCoders coders; up to four batches for each in
+// flight. A batch is closed at kBatchBytes or kBatchFiles.
+const int kBuildWindow = 512; // a power of 2
+const uint32_t kBuildWindowBytes = 32u << 20;
+const uint32_t kBuildCoderBytes = 8u << 20;
+const int kMostCoders = 16;
+const uint32_t kBatchBytes = 1u << 20;
 const int kBatchFiles = 32;
+
+// data.cpp is written beside the data file, from the same bytes; in the
+// Windows program, whose size limit leaves no room for the forecast that
+// takes, from the finished data file.
+#ifdef _WIN32
+const bool kBuildCppBeside = false;
+#else
+const bool kBuildCppBeside = true;
+#endif
 
 // Data file bytes gathered before they are written.
 const uint32_t kBuildBufferBytes = 1u << 20;
@@ -81,18 +87,17 @@ struct BuildOutput
     uint32_t total;   // sum of the sizes written, modulo 2^32
     uint32_t files;
     uint64_t bytesIn;
-    uint64_t bytesOut;    // the data file's length so far
-    uint64_t listedBytes; // the sizes of the files listed before the run, for data.cpp's forecast
-    int coders;           // files coded at once
-    BuildJob* jobs;       // kBuildWindow of them
-    int first;            // the oldest file in flight
-    int inFlight;         // files in flight
-    int open;             // of them, the newest not yet in a batch
-    uint64_t bytesInFlight;
-    uint64_t openBytes;
-    BuildBatch batches[kBuildBatches];
-    int firstBatch;
-    int batchCount;
+    uint64_t bytesOut;      // the data file's length so far
+    uint64_t listedBytes;   // the sizes of the files listed before the run, for data.cpp's forecast
+    int coders;             // batches coded at once
+    uint32_t budget;        // bytes in flight, but for a bigger file
+    BuildJob* jobs;         // kBuildWindow of them
+    int first;              // the oldest file in flight
+    int inFlight;           // files in flight
+    int open;               // of them, the newest not yet in a batch
+    int batches;            // batches in flight
+    uint32_t bytesInFlight; // below twice the largest file, or the budget
+    uint32_t openBytes;
     unsigned char* buffer; // kBuildBufferBytes
     uint32_t buffered;
     DataCppWriter cpp;

@@ -73,16 +73,15 @@ static void CodeJob(void* argument)
     uint32_t lzwLength = 0, deltaLength = 0;
     job->outOfMemory = false;
     job->method = CodeWithin(job, &lzw, &delta, &lzwLength, &deltaLength);
-    job->coded = !job->outOfMemory;
     job->payload = job->data;
     job->payloadLength = job->n;
-    if (job->coded && job->method == kMethodLzw)
+    if (job->method == kMethodLzw)
     {
         job->payload = lzw;
         job->payloadLength = lzwLength;
         lzw = nullptr;
     }
-    else if (job->coded && job->method == kMethodDelta)
+    else if (job->method == kMethodDelta)
     {
         job->payload = delta;
         job->payloadLength = deltaLength;
@@ -99,19 +98,20 @@ static void CodeJob(void* argument)
 
 static void CodeBatch(void* argument)
 {
-    BuildBatch* batch = (BuildBatch*)argument;
-    for (int i = 0; i < batch->count; ++i)
-        CodeJob(&batch->jobs[i]);
+    BuildJob* head = (BuildJob*)argument;
+    for (int i = 0; i < head->batch; ++i)
+        CodeJob(head + i);
 }
 
 int WriteBuffered(BuildOutput* output)
 {
-    if (output->buffered == 0)
+    if (!kBuildCppBeside || output->buffered == 0)
         return 0;
     const uint32_t count = output->buffered;
     output->buffered = 0;
     const uint64_t out = output->bytesOut + count;
-    DataCppTake(&output->cpp, output->buffer, count);
+    if (kBuildCppBeside)
+        DataCppTake(&output->cpp, output->buffer, count);
     // The disk starts on the data file now, so that its flush at the end
     // finds little left to do.
     if (out / (8u << 20) != output->bytesOut / (8u << 20))
@@ -127,7 +127,14 @@ int WriteBuffered(BuildOutput* output)
 
 int WriteOut(BuildOutput* output, const void* bytes, uint32_t count)
 {
-    while (count > 0)
+    // Written as they come where nothing else takes them: the Windows
+    // program's size limit has no room for the buffer's code.
+    if (!kBuildCppBeside && FileWriteAll(output->fd, bytes, count) != 0)
+    {
+        ReportError("%s: cannot be written", output->path);
+        return 1;
+    }
+    while (kBuildCppBeside && count > 0)
     {
         uint32_t part = kBuildBufferBytes - output->buffered;
         part = count < part ? count : part;
@@ -156,7 +163,8 @@ static void Forecast(const BuildJob* job, BuildOutput* output)
 
 static int WriteRecord(const BuildJob* job, BuildOutput* output)
 {
-    Forecast(job, output);
+    if (kBuildCppBeside)
+        Forecast(job, output);
     // The name with its terminator, then the size and the method byte.
     unsigned char sizeAndMethod[5];
     WriteLe32(sizeAndMethod, job->n);
@@ -186,18 +194,13 @@ static void ShowBuildProgress(const BuildOutput* output)
 // or 1 after reporting the failure.
 static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
 {
-    output->first = (output->first + 1) % kBuildWindow;
+    output->first = (output->first + 1) & (kBuildWindow - 1);
     output->inFlight -= 1;
     output->bytesInFlight -= job->n;
     int result = 0;
     if (write && job->outOfMemory)
     {
         ReportError("%s: not enough memory to code its %u bytes", job->path, (unsigned)job->n);
-        result = 1;
-    }
-    else if (write && !job->coded)
-    {
-        ReportError("%s: cannot be coded", job->path);
         result = 1;
     }
     else if (write)
@@ -214,13 +217,13 @@ static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
 // starts, else codes it here.
 static void CloseBatch(BuildOutput* output, bool threaded)
 {
-    BuildBatch* batch = &output->batches[(output->firstBatch + output->batchCount) % kBuildBatches];
-    batch->jobs = &output->jobs[(output->first + output->inFlight - output->open) % kBuildWindow];
-    batch->count = output->open;
-    batch->thread = threaded ? ThreadStart(CodeBatch, batch) : nullptr;
-    if (!batch->thread)
-        CodeBatch(batch);
-    output->batchCount += 1;
+    BuildJob* head =
+        &output->jobs[(output->first + output->inFlight - output->open) & (kBuildWindow - 1)];
+    head->batch = output->open;
+    head->thread = threaded ? ThreadStart(CodeBatch, head) : nullptr;
+    if (!head->thread)
+        CodeBatch(head);
+    output->batches += 1;
     output->open = 0;
     output->openBytes = 0;
 }
@@ -230,16 +233,15 @@ static void CloseBatch(BuildOutput* output, bool threaded)
 // fails). Returns 0, or 1 after reporting the failure.
 static int FinishOldest(BuildOutput* output, bool write)
 {
-    if (output->batchCount == 0)
+    if (output->batches == 0)
         CloseBatch(output, false);
-    BuildBatch* batch = &output->batches[output->firstBatch];
-    output->firstBatch = (output->firstBatch + 1) % kBuildBatches;
-    output->batchCount -= 1;
-    if (batch->thread)
-        ThreadJoin(batch->thread);
+    BuildJob* head = &output->jobs[output->first];
+    output->batches -= 1;
+    if (head->thread)
+        ThreadJoin(head->thread);
     int result = 0;
-    for (int i = 0; i < batch->count; ++i)
-        result |= FinishJob(&batch->jobs[i], output, write && result == 0);
+    for (int i = 0, count = head->batch; i < count; ++i)
+        result |= FinishJob(head + i, output, write && result == 0);
     return result;
 }
 
@@ -247,7 +249,7 @@ int FinishPending(BuildOutput* output, bool write)
 {
     // The last files go to a thread of their own only when others are
     // still being coded: there is nothing else to overlap with.
-    if (output->open > 0 && output->batchCount > 0 && write)
+    if (output->open > 0 && output->batches > 0 && write)
         CloseBatch(output, true);
     int result = 0;
     while (output->inFlight > 0)
@@ -256,17 +258,14 @@ int FinishPending(BuildOutput* output, bool write)
 }
 
 // A new file may join those in flight while they hold at most the larger of
-// kBuildWindowBytes, kBuildCoderBytes for each coder and twice the new
-// file's size: memory stays a small multiple of the largest file however
-// big the tree. The first file in flight always may.
-static bool WindowHasRoom(const BuildOutput* output, uint64_t size)
+// the budget and twice the new file's size: memory stays a small multiple
+// of the largest file however big the tree. The first file in flight
+// always may.
+static bool WindowHasRoom(const BuildOutput* output, uint32_t size)
 {
-    if (output->inFlight == 0)
-        return true;
-    uint64_t budget = kBuildCoderBytes * output->coders;
-    budget = budget > kBuildWindowBytes ? budget : kBuildWindowBytes;
-    budget = budget > 2 * size ? budget : 2 * size;
-    return output->inFlight < kBuildWindow && output->bytesInFlight + size <= budget;
+    const uint32_t budget = output->budget > 2 * size ? output->budget : 2 * size;
+    return output->inFlight == 0 ||
+           (output->inFlight < kBuildWindow && output->bytesInFlight <= budget - size);
 }
 
 // A batch is closed when it holds enough to pay for a thread, or at the
@@ -276,13 +275,12 @@ static bool WindowHasRoom(const BuildOutput* output, uint64_t size)
 // Returns 0, or 1 after reporting the failure.
 static int MoveOn(BuildOutput* output)
 {
-    const int last = (output->first + output->inFlight - 1) % kBuildWindow;
+    const int last = (output->first + output->inFlight - 1) & (kBuildWindow - 1);
     const bool threaded = output->coders > 1;
     if (threaded && output->openBytes < kBatchBytes && output->open < kBatchFiles &&
         last != kBuildWindow - 1)
         return 0;
-    const int most = 4 * output->coders < kBuildBatches ? 4 * output->coders : kBuildBatches;
-    while (output->batchCount >= most)
+    while (output->batches >= 4 * output->coders)
         if (FinishOldest(output, true) != 0)
             return 1;
     CloseBatch(output, threaded);
@@ -304,14 +302,14 @@ int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize
         ReportError("%s: 2 GiB or larger, too large for the archive", path);
         return 1;
     }
-    while (!WindowHasRoom(output, listedSize))
+    while (!WindowHasRoom(output, (uint32_t)listedSize))
     {
         if (FinishOldest(output, true) != 0)
             return 1;
     }
     // The record is written only once the whole file is in hand, so a file
     // that cannot be read never leaves a record without its payload.
-    BuildJob* job = &output->jobs[(output->first + output->inFlight) % kBuildWindow];
+    BuildJob* job = &output->jobs[(output->first + output->inFlight) & (kBuildWindow - 1)];
     int read = FileReadWhole(path, &job->data, &job->n);
     if (read != 0)
     {

@@ -29,16 +29,14 @@ static const uint32_t kHeldText = 8u << 20;
 // The two head lines, the brace and the first row.
 static const int kFrontSize = 160 + 4 + 8 * 12 + 2;
 
-// Each byte's two hex digits; filled by DataCppBegin.
-static char gHexPairs[512];
-
-// "0x", the word in lower-case hex without leading zeros, ", ". Writes up
-// to 12 characters, never more, whatever the word.
+// "0x", the word in lower-case hex without leading zeros, ", ". All eight
+// digits are made, then the leading zeros dropped: no loop whose length
+// depends on the word. Writes up to 12 characters, never more.
 static char* PutItem(char* out, uint32_t word)
 {
     char digits[16];
-    for (int i = 0; i < 4; ++i)
-        memcpy(digits + 2 * i, gHexPairs + 2 * ((word >> (24 - 8 * i)) & 255), 2);
+    for (int i = 0; i < 8; ++i)
+        digits[i] = "0123456789abcdef"[(word >> (28 - 4 * i)) & 15];
     const int zeros = word ? __builtin_clz(word) / 4 : 7;
     out[0] = '0';
     out[1] = 'x';
@@ -70,10 +68,10 @@ static char* PutSlice(char* out, const unsigned char* slice, uint32_t length, ui
     return out;
 }
 
-// The head lines and the first row, for a data file of n bytes (below
-// 2^31, so its decimal text is the same taken signed or not) whose first
-// 32 bytes, total size aside, are first. Returns the length.
-static uint32_t PutFront(char* out, const unsigned char* first, uint32_t n, uint32_t total)
+// The two head lines and the brace, for a data file of n bytes (below
+// 2^31, so its decimal text is the same taken signed or not). Returns the
+// length.
+static uint32_t PutHead(char* out, uint32_t n)
 {
     char size[kNumberTextSize], dimension[kNumberTextSize];
     UnsignedText(size, n, 10);
@@ -82,10 +80,17 @@ static uint32_t PutFront(char* out, const unsigned char* first, uint32_t n, uint
     UnsignedText(dimension, ((n | 3) + 1) / 4, 10);
     JoinText(out, 160, "unsigned int gSizeDatfile = ", size, ";", kLineEnd,
              "unsigned int gDatfile[", dimension, "] = ", kLineEnd, "{", kLineEnd, nullptr);
+    return (uint32_t)strlen(out);
+}
+
+// The head and the first row, of the data file of n bytes whose first 32
+// bytes, total size aside, are first. Returns the length.
+static uint32_t PutFront(char* out, const unsigned char* first, uint32_t n, uint32_t total)
+{
     unsigned char row[32];
     memcpy(row, first, sizeof row);
     WriteLe32(row, total);
-    const uint32_t head = (uint32_t)strlen(out);
+    const uint32_t head = PutHead(out, n);
     return (uint32_t)(PutSlice(out + head, row, n < 32 ? (n + 3) & ~3u : 32, 0) - out);
 }
 
@@ -117,8 +122,6 @@ static void PutWords(DataCppWriter* writer, const unsigned char* words, uint32_t
 int DataCppBegin(DataCppWriter* writer, const char* cppPath)
 {
     memset(writer, 0, sizeof *writer);
-    for (int i = 0; i < 512; ++i)
-        gHexPairs[i] = "0123456789abcdef"[i % 2 ? (i >> 1) & 15 : i >> 5];
     writer->path = cppPath;
     writer->fd = FileCreate(cppPath);
     if (writer->fd < 0)
@@ -135,28 +138,19 @@ int DataCppBegin(DataCppWriter* writer, const char* cppPath)
 void DataCppTake(DataCppWriter* writer, const void* bytes, uint32_t count)
 {
     const unsigned char* p = (const unsigned char*)bytes;
-    if (!writer->text)
-        return;
-    while (count > 0)
+    for (; writer->text && count > 0 && writer->taken < 32; --count)
+        writer->first[writer->taken++] = *p++;
+    for (uint32_t length; writer->text && count > 0; count -= length, p += length)
     {
-        const uint32_t at = writer->taken;
-        uint32_t length = 1;
-        if (at >= 32 && at % 4 == 0 && count >= 4)
-        {
-            length = count < kSliceBytes ? count & ~3u : kSliceBytes;
-            PutWords(writer, p, length, at);
-        }
-        else if (at < 32)
-            writer->first[at] = *p;
-        else
-        {
-            writer->partial[at % 4] = *p;
-            if (at % 4 == 3)
-                PutWords(writer, writer->partial, 4, at - 3);
-        }
+        length = count < kSliceBytes ? count : kSliceBytes;
+        unsigned char word[4] = {0, 0, 0, 0};
+        // The data file's last word, zero-padded, from a last call not a
+        // multiple of 4.
+        memcpy(word, p + (length & ~3u), length % 4);
+        PutWords(writer, p, length & ~3u, writer->taken);
+        if (length % 4 != 0)
+            PutWords(writer, word, 4, writer->taken + (length & ~3u));
         writer->taken += length;
-        p += length;
-        count -= length;
     }
 }
 
@@ -170,43 +164,30 @@ void DataCppAbandon(DataCppWriter* writer)
 int DataCppEnd(DataCppWriter* writer, uint32_t total, const char* binPath)
 {
     const uint32_t n = writer->taken;
-    if (n > 32 && n % 4 != 0)
-    {
-        memset(writer->partial + n % 4, 0, 4 - n % 4);
-        PutWords(writer, writer->partial, 4, n & ~3u);
-    }
-    char front[kFrontSize];
-    const uint32_t frontLength = PutFront(front, writer->first, n, total);
-    bool written = false;
-    if (writer->text && !writer->failed && (!writer->placed || writer->placed == frontLength))
+    bool rightlyPlaced = false;
+    if (writer->text)
     {
         char* tail = writer->text + writer->textLength;
         JoinText(tail, 16, kLineEnd, "};", kLineEnd, nullptr);
         writer->textLength += (uint32_t)strlen(tail);
-        if (!writer->placed)
-            written = FileWriteAll(writer->fd, front, frontLength) == 0 &&
-                      FileWriteAll(writer->fd, writer->text, writer->textLength) == 0;
-        else
-            written = FileWriteAll(writer->fd, writer->text, writer->textLength) == 0 &&
-                      FileSeek(writer->fd, 0) == 0 &&
-                      FileWriteAll(writer->fd, front, frontLength) == 0;
-        written = FileClose(writer->fd) == 0 && written;
-        free(writer->text);
-        if (written)
-            return 0;
+        // Text still held is placed by the numbers themselves.
+        writer->expectedLength = n;
+        writer->expectedTotal = total;
+        WriteHeld(writer);
+        char front[kFrontSize];
+        const uint32_t frontLength = PutFront(front, writer->first, n, total);
+        rightlyPlaced = frontLength == writer->placed;
+        if (rightlyPlaced)
+            writer->failed |=
+                FileSeek(writer->fd, 0) != 0 || FileWriteAll(writer->fd, front, frontLength) != 0;
     }
-    else if (binPath && writer->text && !writer->failed)
-    {
-        // The forecast was wrong: the text is made again from the file.
-        FileClose(writer->fd);
-        free(writer->text);
+    const bool written = FileClose(writer->fd) == 0 && writer->text && !writer->failed;
+    free(writer->text);
+    if (written && rightlyPlaced)
+        return 0;
+    // The forecast was wrong: the text is made again from the data file.
+    if (written && binPath)
         return WriteDataCpp(binPath, writer->path);
-    }
-    else
-    {
-        FileClose(writer->fd);
-        free(writer->text);
-    }
     ReportError("%s: cannot be written", writer->path);
     FileRemove(writer->path);
     return 1;
@@ -225,36 +206,59 @@ static bool ReadExactly(int fd, unsigned char* buffer, uint32_t count)
     return true;
 }
 
-// Both numbers of the front are known here, so the text is placed rightly.
-static int PrintSource(const char* binPath, int binFd, uint32_t n, const char* cppPath)
+static bool WriteTail(int fd)
 {
-    unsigned char* slice = (unsigned char*)malloc(kSliceBytes);
-    DataCppWriter writer;
-    if (!slice || DataCppBegin(&writer, cppPath) != 0)
+    char tail[16];
+    return JoinText(tail, sizeof tail, kLineEnd, "};", kLineEnd, nullptr) &&
+           FileWriteAll(fd, tail, (uint32_t)strlen(tail)) == 0;
+}
+
+// Returns 0, -1 when data.bin fails to read, -2 when data.cpp fails to write.
+static int PrintSource(int binFd, uint32_t n, int cppFd)
+{
+    unsigned char* slice = (unsigned char*)malloc(kSliceBytes + 4);
+    char* text = (char*)malloc(kSliceTextBytes);
+    char head[kFrontSize];
+    int result = slice && text && FileWriteAll(cppFd, head, PutHead(head, n)) == 0 ? 0 : -2;
+    for (uint32_t offset = 0; result == 0 && offset < n; offset += kSliceBytes)
     {
-        if (slice)
-            ReportError("%s: cannot be written", cppPath);
-        free(slice);
-        return 1;
-    }
-    writer.expectedLength = n;
-    bool read = true;
-    for (uint32_t offset = 0; read && offset < n; offset += kSliceBytes)
-    {
-        const uint32_t length = n - offset < kSliceBytes ? n - offset : kSliceBytes;
-        read = ReadExactly(binFd, slice, length);
-        if (read && offset == 0)
-            writer.expectedTotal = ReadLe32(slice);
-        if (read)
-            DataCppTake(&writer, slice, length);
+        uint32_t length = n - offset < kSliceBytes ? n - offset : kSliceBytes;
+        memset(slice + length, 0, 4);
+        if (!ReadExactly(binFd, slice, length))
+            result = -1;
+        else
+        {
+            char* end = PutSlice(text, slice, (length + 3) & ~3u, offset);
+            if (FileWriteAll(cppFd, text, (uint32_t)(end - text)) != 0)
+                result = -2;
+        }
     }
     unsigned char extra;
-    read = read && FileRead(binFd, &extra, 1) == 0; // the data file grew or failed at its end
+    if (result == 0 && FileRead(binFd, &extra, 1) != 0)
+        result = -1; // the data file grew or failed at its end
+    if (result == 0 && !WriteTail(cppFd))
+        result = -2;
     free(slice);
-    if (read)
-        return DataCppEnd(&writer, writer.expectedTotal, nullptr);
-    DataCppAbandon(&writer);
-    ReportError("%s: cannot be read", binPath);
+    free(text);
+    return result;
+}
+
+static int PrintSourceFile(const char* binPath, int binFd, uint32_t n, const char* cppPath)
+{
+    int fd = FileCreate(cppPath);
+    if (fd < 0)
+    {
+        ReportError("%s: cannot be created", cppPath);
+        return 1;
+    }
+    int printed = PrintSource(binFd, n, fd);
+    if (FileClose(fd) != 0 && printed == 0)
+        printed = -2;
+    if (printed == 0)
+        return 0;
+    ReportError("%s: cannot be %s", printed == -1 ? binPath : cppPath,
+                printed == -1 ? "read" : "written");
+    FileRemove(cppPath);
     return 1;
 }
 
@@ -275,7 +279,7 @@ int WriteDataCpp(const char* binPath, const char* cppPath, uint64_t* binLength)
     else if (n >= 0x80000000u)
         ReportError("%s: 2 GiB or larger, too large to embed", binPath);
     else
-        result = PrintSource(binPath, fd, (uint32_t)n, cppPath);
+        result = PrintSourceFile(binPath, fd, (uint32_t)n, cppPath);
     FileClose(fd);
     if (result == 0 && binLength)
         *binLength = n;

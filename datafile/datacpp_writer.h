@@ -14,10 +14,9 @@ struct DataCppWriter
 {
     int fd;
     const char* path;
-    uint32_t taken;           // data file bytes taken so far
-    unsigned char first[32];  // the first row's bytes, written last
-    unsigned char partial[4]; // a word begun
-    char* text;               // written text not yet in the file
+    uint32_t taken;          // data file bytes taken so far
+    unsigned char first[32]; // the first row's bytes, written last
+    char* text;              // written text not yet in the file
     uint32_t textLength;
     uint32_t placed; // where the second row begins in the file; 0 while held
     // The builder's forecast, read when the text must be placed.
@@ -29,7 +28,8 @@ struct DataCppWriter
 // Creates cppPath and starts its text. Returns 0, or 1 after reporting.
 int DataCppBegin(DataCppWriter* writer, const char* cppPath);
 
-// The next count bytes of the data file.
+// The next count bytes of the data file: a multiple of 4 in every call but
+// the last, and at least 32 in the first unless it is the last.
 void DataCppTake(DataCppWriter* writer, const void* bytes, uint32_t count);
 
 // Completes the text of a data file that begins with total, and closes it.

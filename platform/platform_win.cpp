@@ -230,13 +230,12 @@ void ThreadJoin(Thread* thread)
 // program past its size limit.
 int ProcessorCount()
 {
-    typedef void(WINAPI * SystemInfo)(SYSTEM_INFO*);
-    SystemInfo get = (SystemInfo)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemInfo");
     SYSTEM_INFO info;
     info.dwNumberOfProcessors = 1;
+    FARPROC get = GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemInfo");
     if (get)
-        get(&info);
-    return info.dwNumberOfProcessors > 0 ? (int)info.dwNumberOfProcessors : 1;
+        ((void(WINAPI*)(SYSTEM_INFO*))(void*)get)(&info);
+    return (int)info.dwNumberOfProcessors;
 }
 
 // Names compared as full paths, letter case aside: what NTFS takes as the
