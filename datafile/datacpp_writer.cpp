@@ -23,9 +23,11 @@ static const uint32_t kSliceBytes = 32 * 2048;
 // Each row of 32 bytes: four spaces, eight items of at most 12 characters,
 // a line end.
 static const uint32_t kSliceTextBytes = kSliceBytes / 32 * (4 + 8 * 12 + 2);
-// Text held before it is placed: the whole of a data file of up to about
-// 2.5 MB, which is then written without a forecast.
-static const uint32_t kHeldText = 8u << 20;
+// Data file bytes held before the text is placed: the whole of a data file
+// of up to 32 MB, which is then placed without a forecast, and enough of a
+// bigger one to forecast from. Text is written in pieces of kTextBytes.
+static const uint32_t kHeldBytes = 32u << 20;
+static const uint32_t kTextBytes = 1u << 20;
 // The two head lines, the brace and the first row.
 static const int kFrontSize = 160 + 4 + 8 * 12 + 2;
 
@@ -94,29 +96,41 @@ static uint32_t PutFront(char* out, const unsigned char* first, uint32_t n, uint
     return (uint32_t)(PutSlice(out + head, row, n < 32 ? (n + 3) & ~3u : 32, 0) - out);
 }
 
-// Writes the text held. The first time, it is placed after the front that
-// the forecast gives.
-static void WriteHeld(DataCppWriter* writer)
+static void WriteText(DataCppWriter* writer)
 {
-    if (!writer->placed)
-    {
-        char front[kFrontSize];
-        const uint32_t n =
-            writer->expectedLength > writer->taken ? writer->expectedLength : writer->taken;
-        writer->placed = PutFront(front, writer->first, n, writer->expectedTotal);
-        writer->failed |= FileSeek(writer->fd, writer->placed) != 0;
-    }
     writer->failed |= FileWriteAll(writer->fd, writer->text, writer->textLength) != 0;
     writer->textLength = 0;
 }
 
-static void PutWords(DataCppWriter* writer, const unsigned char* words, uint32_t length,
+// The text of length bytes of the data file at offset; a length not a
+// multiple of 4 ends the data file, its last word zero-padded.
+static void PutBytes(DataCppWriter* writer, const unsigned char* bytes, uint32_t length,
                      uint32_t offset)
 {
-    if (writer->textLength + kSliceTextBytes > kHeldText)
-        WriteHeld(writer);
-    char* end = PutSlice(writer->text + writer->textLength, words, length, offset);
-    writer->textLength = (uint32_t)(end - writer->text);
+    for (uint32_t slice; length > 0; length -= slice, bytes += slice, offset += slice)
+    {
+        slice = length < kSliceBytes ? length : kSliceBytes;
+        if (writer->textLength + kSliceTextBytes > kTextBytes)
+            WriteText(writer);
+        unsigned char word[4] = {0, 0, 0, 0};
+        memcpy(word, bytes + (slice & ~3u), slice % 4);
+        char* end = PutSlice(writer->text + writer->textLength, bytes, slice & ~3u, offset);
+        if (slice % 4 != 0)
+            end = PutSlice(end, word, 4, offset + (slice & ~3u));
+        writer->textLength = (uint32_t)(end - writer->text);
+    }
+}
+
+// Places the text after the front that n and total give, and turns the
+// bytes held into text.
+static void Place(DataCppWriter* writer, uint32_t n, uint32_t total)
+{
+    char front[kFrontSize];
+    writer->placed = PutFront(front, writer->first, n > writer->taken ? n : writer->taken, total);
+    writer->failed |= FileSeek(writer->fd, writer->placed) != 0;
+    PutBytes(writer, writer->held, writer->heldLength, 32);
+    free(writer->held);
+    writer->held = nullptr;
 }
 
 int DataCppBegin(DataCppWriter* writer, const char* cppPath)
@@ -129,29 +143,28 @@ int DataCppBegin(DataCppWriter* writer, const char* cppPath)
         ReportError("%s: cannot be created", cppPath);
         return 1;
     }
-    // Room for the closing lines beyond the text held.
-    writer->text = (char*)malloc(kHeldText + 16);
-    writer->failed = !writer->text;
+    // Room for the closing lines beyond the text.
+    writer->text = (char*)malloc(kTextBytes + 16);
+    writer->held = (unsigned char*)malloc(kHeldBytes);
+    writer->failed = !writer->text || !writer->held;
     return 0;
 }
 
 void DataCppTake(DataCppWriter* writer, const void* bytes, uint32_t count)
 {
     const unsigned char* p = (const unsigned char*)bytes;
-    for (; writer->text && count > 0 && writer->taken < 32; --count)
+    if (writer->failed)
+        return;
+    for (; count > 0 && writer->taken < 32; --count)
         writer->first[writer->taken++] = *p++;
-    for (uint32_t length; writer->text && count > 0; count -= length, p += length)
-    {
-        length = count < kSliceBytes ? count : kSliceBytes;
-        unsigned char word[4] = {0, 0, 0, 0};
-        // The data file's last word, zero-padded, from a last call not a
-        // multiple of 4.
-        memcpy(word, p + (length & ~3u), length % 4);
-        PutWords(writer, p, length & ~3u, writer->taken);
-        if (length % 4 != 0)
-            PutWords(writer, word, 4, writer->taken + (length & ~3u));
-        writer->taken += length;
-    }
+    if (!writer->placed && writer->heldLength + count > kHeldBytes)
+        Place(writer, writer->expectedLength, writer->expectedTotal);
+    if (!writer->placed)
+        memcpy(writer->held + writer->heldLength, p, count);
+    else
+        PutBytes(writer, p, count, writer->taken);
+    writer->heldLength += writer->placed ? 0 : count;
+    writer->taken += count;
 }
 
 void DataCppAbandon(DataCppWriter* writer)
@@ -159,21 +172,21 @@ void DataCppAbandon(DataCppWriter* writer)
     FileClose(writer->fd);
     FileRemove(writer->path);
     free(writer->text);
+    free(writer->held);
 }
 
 int DataCppEnd(DataCppWriter* writer, uint32_t total, const char* binPath)
 {
     const uint32_t n = writer->taken;
     bool rightlyPlaced = false;
-    if (writer->text)
+    if (!writer->failed)
     {
+        if (!writer->placed)
+            Place(writer, n, total);
         char* tail = writer->text + writer->textLength;
         JoinText(tail, 16, kLineEnd, "};", kLineEnd, nullptr);
         writer->textLength += (uint32_t)strlen(tail);
-        // Text still held is placed by the numbers themselves.
-        writer->expectedLength = n;
-        writer->expectedTotal = total;
-        WriteHeld(writer);
+        WriteText(writer);
         char front[kFrontSize];
         const uint32_t frontLength = PutFront(front, writer->first, n, total);
         rightlyPlaced = frontLength == writer->placed;
@@ -181,8 +194,9 @@ int DataCppEnd(DataCppWriter* writer, uint32_t total, const char* binPath)
             writer->failed |=
                 FileSeek(writer->fd, 0) != 0 || FileWriteAll(writer->fd, front, frontLength) != 0;
     }
-    const bool written = FileClose(writer->fd) == 0 && writer->text && !writer->failed;
+    const bool written = FileClose(writer->fd) == 0 && !writer->failed;
     free(writer->text);
+    free(writer->held);
     if (written && rightlyPlaced)
         return 0;
     // The forecast was wrong: the text is made again from the data file.

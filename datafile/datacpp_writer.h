@@ -6,23 +6,25 @@
 
 // data.cpp written alongside data.bin, from the data file's bytes as the
 // builder writes them. Its first lines hold the data file's length and
-// total size, known only at the end: the text of the rest is held in memory
-// while it is short, then written where the builder's forecast of those
-// two numbers puts it. When the forecast was wrong the text is written again
-// from the finished data file.
+// total size, known only at the end: the bytes are held in memory while
+// they are few, then their text is written where the builder's forecast of
+// those two numbers puts it. When the forecast was wrong the text is
+// written again from the finished data file.
 struct DataCppWriter
 {
     int fd;
     const char* path;
     uint32_t taken;          // data file bytes taken so far
     unsigned char first[32]; // the first row's bytes, written last
-    char* text;              // written text not yet in the file
+    unsigned char* held;     // the bytes after them, while the text is not placed
+    uint32_t heldLength;
+    char* text; // text not yet written
     uint32_t textLength;
     uint32_t placed; // where the second row begins in the file; 0 while held
     // The builder's forecast, read when the text must be placed.
     uint32_t expectedLength;
     uint32_t expectedTotal;
-    bool failed; // a write failed: reported at the end
+    bool failed; // a write failed or memory ran out: reported at the end
 };
 
 // Creates cppPath and starts its text. Returns 0, or 1 after reporting.
