@@ -59,7 +59,7 @@ static int BuildTemporaries(const char* folder)
     output.budget = kBuildCoderBytes * output.coders > kBuildWindowBytes
                         ? kBuildCoderBytes * output.coders
                         : kBuildWindowBytes;
-    output.listedBytes = kBuildCppBeside ? ListedBytes(folder) : 0;
+    output.root = folder;
     output.jobs = gJobs;
     output.buffer = kBuildCppBeside ? gBuffer : nullptr;
     output.fd = FileCreate(kTempBin);

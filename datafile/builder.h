@@ -40,7 +40,8 @@ struct BuildJob
     char path[kSourcePathSize]; // for messages
     char name[kSourcePathSize]; // the archive name
     unsigned char* data;
-    uint32_t n;
+    uint32_t n; // as listed, until read
+    int read;   // FileReadWhole's result, -4 when the file's size changed
     unsigned char method;
     unsigned char* payload; // data or one coder's output; the other is freed
     uint32_t payloadLength;
@@ -88,7 +89,9 @@ struct BuildOutput
     uint32_t files;
     uint64_t bytesIn;
     uint64_t bytesOut;      // the data file's length so far
-    uint64_t listedBytes;   // the sizes of the files listed before the run, for data.cpp's forecast
+    const char* root;       // the folder archived
+    bool listed;            // listedBytes, data.cpp's forecast, is known
+    uint64_t listedBytes;   // the sizes of the files under root
     int coders;             // batches coded at once
     uint32_t budget;        // bytes in flight, but for a bigger file
     BuildJob* jobs;         // kBuildWindow of them

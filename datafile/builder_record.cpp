@@ -65,12 +65,20 @@ static unsigned char CodeWithin(BuildJob* job, unsigned char** lzw, unsigned cha
 // Runs on any thread: touches the job alone. Only the chosen payload is
 // kept, and the file's bytes only when stored, so a job waiting to be
 // written holds one copy of the file's contents.
+// The file is read here too, so that the reading of many small files is
+// shared among the threads; a failure is reported when the record is due.
 static void CodeJob(void* argument)
 {
     BuildJob* job = (BuildJob*)argument;
     unsigned char* lzw = nullptr;
     unsigned char* delta = nullptr;
-    uint32_t lzwLength = 0, deltaLength = 0;
+    uint32_t lzwLength = 0, deltaLength = 0, n = 0;
+    job->payload = nullptr;
+    job->read = FileReadWhole(job->path, &job->data, &n);
+    if (job->read == 0 && n != job->n)
+        job->read = -4;
+    if (job->read != 0)
+        return;
     job->outOfMemory = false;
     job->method = CodeWithin(job, &lzw, &delta, &lzwLength, &deltaLength);
     job->payload = job->data;
@@ -149,13 +157,20 @@ int WriteOut(BuildOutput* output, const void* bytes, uint32_t count)
 }
 
 // data.cpp's first lines hold the data file's length and total size: they
-// are forecast from the listed bytes not yet written, at the ratio of the
-// data file so far to the bytes written into it.
+// are forecast from the sizes of the files listed and not yet written, at
+// the ratio of the data file so far to the bytes written into it.
 static void Forecast(const BuildJob* job, BuildOutput* output)
 {
     const uint64_t in = output->bytesIn + job->n;
     const uint64_t out =
         output->bytesOut + output->buffered + strlen(job->name) + 6 + job->payloadLength;
+    // Listed only for a data file too big for data.cpp to hold, well
+    // before the text must be placed.
+    if (!output->listed && out > kDataCppHeldBytes / 2)
+    {
+        output->listedBytes = ListedBytes(output->root);
+        output->listed = true;
+    }
     const double rest = output->listedBytes > in ? (double)(output->listedBytes - in) : 0;
     output->cpp.expectedLength = (uint32_t)(out + (in ? rest * out / in : rest));
     output->cpp.expectedTotal = (uint32_t)output->listedBytes;
@@ -197,12 +212,17 @@ static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
     output->first = (output->first + 1) & (kBuildWindow - 1);
     output->inFlight -= 1;
     output->bytesInFlight -= job->n;
-    int result = 0;
-    if (write && job->outOfMemory)
-    {
+    // The record is written only once the whole file is in hand, so a file
+    // that cannot be read never leaves a record without its payload.
+    int result = write ? 1 : 0;
+    if (write && job->read == -3)
+        ReportError("%s: not enough memory to read its %u bytes", job->path, (unsigned)job->n);
+    else if (write && job->read == -4)
+        ReportError("%s: changed size while being archived", job->path);
+    else if (write && job->read != 0)
+        ReportError("%s: cannot be read", job->path);
+    else if (write && job->outOfMemory)
         ReportError("%s: not enough memory to code its %u bytes", job->path, (unsigned)job->n);
-        result = 1;
-    }
     else if (write)
         result = WriteRecord(job, output);
     if (job->payload != job->data)
@@ -307,24 +327,8 @@ int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize
         if (FinishOldest(output, true) != 0)
             return 1;
     }
-    // The record is written only once the whole file is in hand, so a file
-    // that cannot be read never leaves a record without its payload.
     BuildJob* job = &output->jobs[(output->first + output->inFlight) & (kBuildWindow - 1)];
-    int read = FileReadWhole(path, &job->data, &job->n);
-    if (read != 0)
-    {
-        if (read == -3)
-            ReportError("%s: not enough memory to read its %u bytes", path, (unsigned)listedSize);
-        else
-            ReportError("%s: cannot be read", path);
-        return 1;
-    }
-    if (job->n != listedSize)
-    {
-        ReportError("%s: changed size while being archived", path);
-        free(job->data);
-        return 1;
-    }
+    job->n = (uint32_t)listedSize;
     // Both fit: the walk checked them against kSourcePathSize.
     memcpy(job->path, path, strlen(path) + 1);
     memcpy(job->name, archiveName, strlen(archiveName) + 1);

@@ -23,10 +23,7 @@ static const uint32_t kSliceBytes = 32 * 2048;
 // Each row of 32 bytes: four spaces, eight items of at most 12 characters,
 // a line end.
 static const uint32_t kSliceTextBytes = kSliceBytes / 32 * (4 + 8 * 12 + 2);
-// Data file bytes held before the text is placed: the whole of a data file
-// of up to 32 MB, which is then placed without a forecast, and enough of a
-// bigger one to forecast from. Text is written in pieces of kTextBytes.
-static const uint32_t kHeldBytes = 32u << 20;
+// Text is written in pieces of kTextBytes.
 static const uint32_t kTextBytes = 1u << 20;
 // The two head lines, the brace and the first row.
 static const int kFrontSize = 160 + 4 + 8 * 12 + 2;
@@ -145,7 +142,7 @@ int DataCppBegin(DataCppWriter* writer, const char* cppPath)
     }
     // Room for the closing lines beyond the text.
     writer->text = (char*)malloc(kTextBytes + 16);
-    writer->held = (unsigned char*)malloc(kHeldBytes);
+    writer->held = (unsigned char*)malloc(kDataCppHeldBytes);
     writer->failed = !writer->text || !writer->held;
     return 0;
 }
@@ -157,7 +154,7 @@ void DataCppTake(DataCppWriter* writer, const void* bytes, uint32_t count)
         return;
     for (; count > 0 && writer->taken < 32; --count)
         writer->first[writer->taken++] = *p++;
-    if (!writer->placed && writer->heldLength + count > kHeldBytes)
+    if (!writer->placed && writer->heldLength + count > kDataCppHeldBytes)
         Place(writer, writer->expectedLength, writer->expectedTotal);
     if (!writer->placed)
         memcpy(writer->held + writer->heldLength, p, count);

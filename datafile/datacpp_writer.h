@@ -27,6 +27,11 @@ struct DataCppWriter
     bool failed; // a write failed or memory ran out: reported at the end
 };
 
+// Data file bytes held before the text is placed: the whole of a data file
+// of up to 32 MB, which is then placed without a forecast, and enough of a
+// bigger one to forecast from.
+const uint32_t kDataCppHeldBytes = 32u << 20;
+
 // Creates cppPath and starts its text. Returns 0, or 1 after reporting.
 int DataCppBegin(DataCppWriter* writer, const char* cppPath);
 
