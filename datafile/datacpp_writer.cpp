@@ -130,7 +130,7 @@ static void Place(DataCppWriter* writer, uint32_t n, uint32_t total)
     writer->held = nullptr;
 }
 
-int DataCppBegin(DataCppWriter* writer, const char* cppPath)
+int DataCppBegin(DataCppWriter* writer, const char* cppPath, uint32_t held)
 {
     memset(writer, 0, sizeof *writer);
     writer->path = cppPath;
@@ -142,7 +142,8 @@ int DataCppBegin(DataCppWriter* writer, const char* cppPath)
     }
     // Room for the closing lines beyond the text.
     writer->text = (char*)malloc(kTextBytes + 16);
-    writer->held = (unsigned char*)malloc(kDataCppHeldBytes);
+    writer->held = (unsigned char*)malloc(held);
+    writer->heldSize = held;
     writer->failed = !writer->text || !writer->held;
     return 0;
 }
@@ -154,7 +155,7 @@ void DataCppTake(DataCppWriter* writer, const void* bytes, uint32_t count)
         return;
     for (; count > 0 && writer->taken < 32; --count)
         writer->first[writer->taken++] = *p++;
-    if (!writer->placed && writer->heldLength + count > kDataCppHeldBytes)
+    if (!writer->placed && writer->heldLength + count > writer->heldSize)
         Place(writer, writer->expectedLength, writer->expectedTotal);
     if (!writer->placed)
         memcpy(writer->held + writer->heldLength, p, count);

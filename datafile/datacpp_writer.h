@@ -18,6 +18,7 @@ struct DataCppWriter
     unsigned char first[32]; // the first row's bytes, written last
     unsigned char* held;     // the bytes after them, while the text is not placed
     uint32_t heldLength;
+    uint32_t heldSize;
     char* text; // text not yet written
     uint32_t textLength;
     uint32_t placed; // where the second row begins in the file; 0 while held
@@ -32,8 +33,9 @@ struct DataCppWriter
 // bigger one to forecast from.
 const uint32_t kDataCppHeldBytes = 32u << 20;
 
-// Creates cppPath and starts its text. Returns 0, or 1 after reporting.
-int DataCppBegin(DataCppWriter* writer, const char* cppPath);
+// Creates cppPath and starts its text, holding up to held bytes. Returns
+// 0, or 1 after reporting.
+int DataCppBegin(DataCppWriter* writer, const char* cppPath, uint32_t held = kDataCppHeldBytes);
 
 // The next count bytes of the data file: a multiple of 4 in every call but
 // the last, and at least 32 in the first unless it is the last.
