@@ -28,22 +28,18 @@ static const uint32_t kTextBytes = 1u << 20;
 // The two head lines, the brace and the first row.
 static const int kFrontSize = 160 + 4 + 8 * 12 + 2;
 
-// "0x", the word in lower-case hex without leading zeros, ", ". All eight
-// digits are made, then the leading zeros dropped: no loop whose length
-// depends on the word. Writes up to 12 characters, never more.
+// "0x", the word in lower-case hex without leading zeros, ", ".
 static char* PutItem(char* out, uint32_t word)
 {
-    char digits[16];
-    for (int i = 0; i < 8; ++i)
-        digits[i] = "0123456789abcdef"[(word >> (28 - 4 * i)) & 15];
-    const int zeros = word ? __builtin_clz(word) / 4 : 7;
+    static const char kDigits[] = "0123456789abcdef";
+    int digits = word ? (35 - __builtin_clz(word)) / 4 : 1;
     out[0] = '0';
     out[1] = 'x';
-    memcpy(out + 2, digits + zeros, 8);
-    out += 10 - zeros;
-    out[0] = ',';
-    out[1] = ' ';
-    return out + 2;
+    for (int i = digits + 1; i >= 2; --i, word >>= 4)
+        out[i] = kDigits[word & 15];
+    out[digits + 2] = ',';
+    out[digits + 3] = ' ';
+    return out + digits + 4;
 }
 
 // Item i is bytes 4i to 4i + 3 of the data file, little-endian. length is
@@ -130,6 +126,25 @@ static void Place(DataCppWriter* writer, uint32_t n, uint32_t total)
     writer->held = nullptr;
 }
 
+// A forecast within a tenth of a power of ten of the data file's length
+// (or of its length in words) may miss: then twice as many bytes are held,
+// up to four times the first hold, for a later forecast.
+static bool HoldMore(DataCppWriter* writer)
+{
+    const uint32_t n = writer->expectedLength;
+    char low[kFrontSize], high[kFrontSize];
+    const uint32_t size = 2 * writer->heldSize;
+    if (size > 4 * writer->firstHeldSize || n > 0x70000000u ||
+        PutFront(low, writer->first, n - n / 10, 0) == PutFront(high, writer->first, n + n / 10, 0))
+        return false;
+    unsigned char* more = (unsigned char*)realloc(writer->held, size);
+    if (!more)
+        return false;
+    writer->held = more;
+    writer->heldSize = size;
+    return true;
+}
+
 int DataCppBegin(DataCppWriter* writer, const char* cppPath, uint32_t held)
 {
     memset(writer, 0, sizeof *writer);
@@ -144,6 +159,7 @@ int DataCppBegin(DataCppWriter* writer, const char* cppPath, uint32_t held)
     writer->text = (char*)malloc(kTextBytes + 16);
     writer->held = (unsigned char*)malloc(held);
     writer->heldSize = held;
+    writer->firstHeldSize = held;
     writer->failed = !writer->text || !writer->held;
     return 0;
 }
@@ -155,6 +171,8 @@ void DataCppTake(DataCppWriter* writer, const void* bytes, uint32_t count)
         return;
     for (; count > 0 && writer->taken < 32; --count)
         writer->first[writer->taken++] = *p++;
+    while (!writer->placed && writer->heldLength + count > writer->heldSize && HoldMore(writer))
+        continue;
     if (!writer->placed && writer->heldLength + count > writer->heldSize)
         Place(writer, writer->expectedLength, writer->expectedTotal);
     if (!writer->placed)

@@ -19,6 +19,7 @@ struct DataCppWriter
     unsigned char* held;     // the bytes after them, while the text is not placed
     uint32_t heldLength;
     uint32_t heldSize;
+    uint32_t firstHeldSize;
     char* text; // text not yet written
     uint32_t textLength;
     uint32_t placed; // where the second row begins in the file; 0 while held
@@ -30,7 +31,8 @@ struct DataCppWriter
 
 // Data file bytes held before the text is placed: the whole of a data file
 // of up to 32 MB, which is then placed without a forecast, and enough of a
-// bigger one to forecast from.
+// bigger one to forecast from; up to four times as many when the forecast
+// is close to a power of ten.
 const uint32_t kDataCppHeldBytes = 32u << 20;
 
 // Creates cppPath and starts its text, holding up to held bytes. Returns
