@@ -62,11 +62,11 @@ static unsigned char CodeWithin(BuildJob* job, unsigned char** lzw, unsigned cha
     return ChooseMethod(*lzwLength, *deltaLength, n);
 }
 
-// Runs on any thread: touches the job alone. Only the chosen payload is
-// kept, and the file's bytes only when stored, so a job waiting to be
-// written holds one copy of the file's contents.
-// The file is read here too, so that the reading of many small files is
-// shared among the threads; a failure is reported when the record is due.
+// Runs on any thread: touches the job alone. The file is read here, so that
+// many small files are read on every processor too; a failure is reported
+// when its record is due. Only the chosen payload is kept, and the file's
+// bytes only when stored, so a job waiting to be written holds one copy of
+// the file's contents.
 static void CodeJob(void* argument)
 {
     BuildJob* job = (BuildJob*)argument;
@@ -118,8 +118,7 @@ int WriteBuffered(BuildOutput* output)
     const uint32_t count = output->buffered;
     output->buffered = 0;
     const uint64_t out = output->bytesOut + count;
-    if (kBuildCppBeside)
-        DataCppTake(&output->cpp, output->buffer, count);
+    DataCppTake(&output->cpp, output->buffer, count);
     // The disk starts on the data file now, so that its flush at the end
     // finds little left to do.
     if (out / (8u << 20) != output->bytesOut / (8u << 20))
