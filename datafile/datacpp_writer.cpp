@@ -1,6 +1,7 @@
 // data.cpp: the data file as an array of 32-bit words, eight to a row,
 // turned into text a slice at a time as its bytes come, so that a large
-// archive never sits in memory whole and is never read back.
+// archive never sits in memory whole, and is read back only when the
+// forecast of its first lines missed.
 #include "datafile/datacpp_writer.h"
 
 #include "datafile/format.h"
