@@ -1,7 +1,9 @@
-// Writes a deterministic game-like tree for the tool benchmark: a few
-// hundred files from 0 bytes to 20 MB of every input kind, in folders as a
-// game lays them out. The same megabytes always give the same tree.
-// Usage: make_game_tree DIR [megabytes, default 100]
+// Writes a deterministic game-like tree for the tool benchmark, of every
+// input kind, in folders as a game lays them out. Three shapes, as real
+// games come: "few", four big files; "mid" (the default), a few big files
+// and a few hundred from 0 bytes to 4 MB; "many", thousands of small files
+// up to 256 KB. The same megabytes and shape always give the same tree.
+// Usage: make_game_tree DIR [megabytes, default 100] [few|mid|many]
 #include "bench/bench_inputs.h"
 
 #include <errno.h>
@@ -54,10 +56,20 @@ struct TreeFile
     size_t size;
 };
 
+struct TreeShape
+{
+    const char* name;
+    int firstBig, bigFiles; // which of the list below
+    int smallFiles;         // of log-uniform size up to 2^smallBits bytes
+    int smallBits;
+};
+
+const TreeShape kShapes[] = {{"few", 2, 4, 0, 0}, {"mid", 0, 6, 300, 22}, {"many", 0, 2, 3200, 18}};
+
 // The big files a game has (music, a scene, the engine's library), then
-// many smaller ones of log-uniform size up to 4 MB, a few of them empty,
-// scaled so that the whole comes to about megabytes.
-std::vector<TreeFile> PlanTree(size_t megabytes)
+// many smaller ones of log-uniform size, a few of them empty, scaled so
+// that the whole comes to about megabytes.
+std::vector<TreeFile> PlanTree(size_t megabytes, const TreeShape& shape)
 {
     std::vector<TreeFile> files = {
         {"tremlok.exe", kInputCode, 3 * kMegabyte / 2},
@@ -67,16 +79,18 @@ std::vector<TreeFile> PlanTree(size_t megabytes)
         {"System/engine.dll", kInputCode, 6 * kMegabyte},
         {"Data/Packs/textures.pak", kInputRandom, 5 * kMegabyte},
     };
+    files.erase(files.begin(), files.begin() + shape.firstBig);
+    files.resize(shape.bigFiles);
     size_t fixed = 0;
     for (const TreeFile& f : files)
         fixed += f.size;
     std::mt19937 random(2026);
     std::vector<TreeFile> small;
     size_t smallTotal = 0;
-    for (int i = 0; i < 300; ++i)
+    for (int i = 0; i < shape.smallFiles; ++i)
     {
         const int kind = (int)(random() % kInputKinds);
-        const double exponent = (double)(random() % 10000) / 10000.0 * 22.0; // up to 4 MB
+        const double exponent = (double)(random() % 10000) / 10000.0 * shape.smallBits;
         const size_t size = i % 37 == 0 ? 0 : (size_t)std::exp2(exponent);
         char name[64];
         snprintf(name, sizeof name, "%s/%s%03d%s", kFolders[kind], InputKindName(kind), i,
@@ -86,7 +100,13 @@ std::vector<TreeFile> PlanTree(size_t megabytes)
     }
     const double target = (double)megabytes * kMegabyte;
     double scale = 1.0;
-    if (target > fixed)
+    if (smallTotal == 0)
+    {
+        // Big files only: they take the whole size, in their proportions.
+        for (TreeFile& f : files)
+            f.size = (size_t)(f.size * (target / fixed));
+    }
+    else if (target > fixed)
         scale = (target - fixed) / smallTotal;
     else
     {
@@ -109,16 +129,20 @@ std::vector<TreeFile> PlanTree(size_t megabytes)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
+    const TreeShape* shape = &kShapes[1];
+    for (const TreeShape& s : kShapes)
+        if (argc > 3 && std::string(argv[3]) == s.name)
+            shape = &s;
+    if (argc < 2 || (argc > 3 && std::string(argv[3]) != shape->name))
     {
-        fprintf(stderr, "usage: make_game_tree DIR [megabytes]\n");
+        fprintf(stderr, "usage: make_game_tree DIR [megabytes] [few|mid|many]\n");
         return 2;
     }
     const std::string root = argv[1];
     const size_t megabytes = argc > 2 ? (size_t)atoi(argv[2]) : 100;
     MakeFolders(root);
     uint32_t seed = 1;
-    for (const TreeFile& f : PlanTree(megabytes))
+    for (const TreeFile& f : PlanTree(megabytes, *shape))
     {
         const std::string path = root + "/" + f.name;
         MakeFolders(path.substr(0, path.rfind('/')));

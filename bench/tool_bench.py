@@ -1,16 +1,21 @@
 #!/usr/bin/env python3
-"""Times the packager's tool against the yardsticks a packager would use on
-the same bytes, on a generated game tree. Figures only: nothing here passes
-or fails, except that the tool's outputs must be right.
+"""Times the packager's tool against the yardsticks a packager or player
+would use on the same game folder. Figures only: nothing here passes or
+fails, except that the tool's outputs must be right.
 
-    bench/tool_bench.py SETUP MAKE_GAME_TREE [megabytes, default 100] [--against OTHER_SETUP]
+    bench/tool_bench.py SETUP --game DIR [--against OTHER_SETUP]
+    bench/tool_bench.py SETUP --make MAKE_GAME_TREE MEGABYTES SHAPE [--against OTHER_SETUP]
 
-Each round runs every command once, in turn (paired runs); each figure is
-the median of the rounds. setup -m is paired with compress -c and gzip -1 -c
-over the tar of the tree, setup -e with uncompress -c, gzip -dc and cp -r of
-the plain tree. A ratio is the tool's throughput over the yardstick's (above
-1: the tool is faster). --against runs a second setup in the same rounds
-(say, the one on main) and checks that it writes the same data.bin and data.cpp.
+--game takes any game folder as it is; --make first writes a generated tree
+of that shape (few, mid or many: bench/make_game_tree.cpp). Each round runs
+every command once, in turn (paired runs), each after a flush of what the
+runs before wrote; each figure is the median of the rounds.
+setup -m is paired with tar cf - | compress -c; setup -e, which flushes
+what it writes, with tar xf followed by sync (the floor: the same files
+written, nothing decoded) and tar xzf followed by sync. A ratio is the
+yardstick's time over the tool's (above 1: the tool is faster). --against
+runs a second setup in the same rounds (say, the one built from main) and
+checks that it writes the same data.bin and data.cpp.
 """
 import filecmp
 import hashlib
@@ -25,20 +30,15 @@ import time
 ROUNDS = 3
 
 
-def run(command, cwd, stdin=None, stdout=None):
-    """Runs command; returns wall seconds and its peak resident KB (GNU time,
-    so that this interpreter's own size is not counted)."""
+def run(command, cwd, accept=(0,)):
+    """Runs command; returns wall seconds and the peak resident KB of its
+    largest process (GNU time, so that this interpreter is not counted)."""
     with tempfile.NamedTemporaryFile("r") as report:
-        fin = open(stdin, "rb") if stdin else subprocess.DEVNULL
-        fout = open(stdout, "wb") if stdout else subprocess.DEVNULL
         start = time.perf_counter()
         result = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report.name] + command,
-                                cwd=cwd, stdin=fin, stdout=fout, stderr=subprocess.PIPE)
+                                cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         seconds = time.perf_counter() - start
-        for f in (fin, fout):
-            if f is not subprocess.DEVNULL:
-                f.close()
-        if result.returncode != 0:
+        if result.returncode not in accept:
             sys.exit("%s failed: %s" % (" ".join(command), result.stderr.decode()))
         return seconds, int(report.read().split()[-1])
 
@@ -65,6 +65,78 @@ def tree_files(root):
     return [os.path.join(d, f) for d, _, fs in os.walk(root) for f in fs]
 
 
+def bench(tools, game, work):
+    files = tree_files(game)
+    total = sum(os.path.getsize(f) for f in files)
+    parent, name = os.path.split(os.path.abspath(game))
+    tar, targz = os.path.join(work, "game.tar"), os.path.join(work, "game.tar.gz")
+    subprocess.run(["tar", "cf", tar, "-C", parent, name], check=True)
+    subprocess.run(["tar", "czf", targz, "-C", parent, name], check=True)
+    times, digests = {}, {}
+
+    def timed(key, command, cwd, accept=(0,)):
+        os.sync()
+        times.setdefault(key, []).append(run(command, cwd, accept))
+
+    def fresh(folder):
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        return folder
+
+    for _ in range(ROUNDS):
+        for key, program in tools:
+            place = os.path.join(work, key)
+            timed(key + " -m", [program, "-q", "-m", os.path.abspath(game)], place)
+            digests.setdefault(key, set()).add(
+                (digest(os.path.join(place, "data.bin")), digest(os.path.join(place, "data.cpp"))))
+        # compress exits 2 when its output is no smaller than its input.
+        timed("tar | compress", ["sh", "-c", 'tar cf - -C "$0" "$1" | compress -c >game.Z',
+                                 parent, name], work, (0, 2))
+        for key, program in tools:
+            place = os.path.join(work, key)
+            shutil.rmtree(os.path.join(place, "out"), ignore_errors=True)
+            timed(key + " -e", [program, "-q", "-e", "out"], place)
+        for key, archive in (("tar x + sync", tar), ("tar xz + sync", targz)):
+            flag = "xzf" if archive == targz else "xf"
+            timed(key, ["sh", "-c", 'tar %s "$0" -C "$1" && sync' % flag, archive,
+                        fresh(os.path.join(work, "untar"))], work)
+
+    problems = []
+    for key, _ in tools:
+        if len(digests[key]) != 1:
+            problems.append("%s -m wrote different outputs in different runs" % key)
+        if not same_tree(game, os.path.join(work, key, "out")):
+            problems.append("%s -e did not give back the tree" % key)
+    if len(tools) > 1 and digests[tools[0][0]] != digests[tools[1][0]]:
+        problems.append("setup and the --against setup wrote different outputs")
+
+    place = os.path.join(work, tools[0][0])
+    archive = os.path.getsize(os.path.join(place, "data.bin"))
+    largest = max(os.path.getsize(f) for f in files)
+    print("game       %8.1f MB in %d files, largest %.1f MB; data.bin %.1f MB (%.3f), data.cpp %.1f MB"
+          % (total / 1e6, len(files), largest / 1e6, archive / 1e6, archive / total,
+             os.path.getsize(os.path.join(place, "data.cpp")) / 1e6))
+    print("%-16s %8s %8s %9s   (median of %d paired rounds; MB/s of the game's bytes)"
+          % ("", "seconds", "MB/s", "peak MB", ROUNDS))
+    seconds = {}
+    for key, runs in times.items():
+        seconds[key] = statistics.median(s for s, _ in runs)
+        print("%-16s %8.2f %8.1f %9.1f" % (key, seconds[key], total / seconds[key] / 1e6,
+                                            statistics.median(k for _, k in runs) / 1024))
+    print("ratios (yardstick seconds / tool seconds; goals: -m 1.5x compress, -e 1.0x tar x + sync "
+          "and 2x tar xz + sync)")
+    for key, _ in tools:
+        print("  %-10s tar | compress %.2fx" % (key + " -m", seconds["tar | compress"] / seconds[key + " -m"]))
+        print("  %-10s tar x + sync %.2fx   tar xz + sync %.2fx"
+              % (key + " -e", seconds["tar x + sync"] / seconds[key + " -e"],
+                 seconds["tar xz + sync"] / seconds[key + " -e"]))
+    if len(tools) > 1:
+        a, b = tools[0][0], tools[1][0]
+        print("  %s against %s: -m %.2fx, -e %.2fx" % (a, b, seconds[b + " -m"] / seconds[a + " -m"],
+                                                   seconds[b + " -e"] / seconds[a + " -e"]))
+    return problems
+
+
 def main():
     args = sys.argv[1:]
     against = None
@@ -72,87 +144,25 @@ def main():
         at = args.index("--against")
         against = os.path.abspath(args[at + 1])
         del args[at:at + 2]
-    if len(args) < 2:
+    if len(args) == 3 and args[1] == "--game":
+        game, maker = os.path.abspath(args[2]), None
+    elif len(args) == 5 and args[1] == "--make":
+        game, maker = None, [os.path.abspath(args[2]), args[3], args[4]]
+    else:
         sys.exit(__doc__)
     tool = os.path.abspath(args[0])
-    maker = os.path.abspath(args[1])
-    megabytes = int(args[2]) if len(args) > 2 else 100
     # On the disk, beside the build, not in a memory file system.
     base = os.path.join(os.path.dirname(tool), "bench-work")
     os.makedirs(base, exist_ok=True)
     work = tempfile.mkdtemp(prefix="tool-", dir=base)
     try:
-        tree = os.path.join(work, "game")
-        subprocess.run([maker, tree, str(megabytes)], check=True)
-        files = tree_files(tree)
-        total = sum(os.path.getsize(f) for f in files)
-        tar = os.path.join(work, "game.tar")
-        subprocess.run(["tar", "--sort=name", "-cf", tar, "-C", work, "game"], check=True)
-        tar_bytes = os.path.getsize(tar)
+        if maker:
+            game = os.path.join(work, "game")
+            subprocess.run([maker[0], game, maker[1], maker[2]], check=True)
         tools = [("setup", tool)] + ([("against", against)] if against else [])
-        for name, _ in tools:
-            os.makedirs(os.path.join(work, name))
-        times = {}
-
-        def timed(key, *a, **k):
-            # The tool flushes what it wrote, and a flush may have to write
-            # what the runs before left in the cache: each run starts clean.
-            os.sync()
-            seconds, kb = run(*a, **k)
-            times.setdefault(key, []).append((seconds, kb))
-
-        digests = {}
-        for _ in range(ROUNDS):
-            for name, program in tools:
-                place = os.path.join(work, name)
-                timed(name + " -m", [program, "-m", tree], place)
-                key = (digest(os.path.join(place, "data.bin")),
-                       digest(os.path.join(place, "data.cpp")))
-                digests.setdefault(name, set()).add(key)
-            timed("compress -c", ["compress", "-c"], work, tar, tar + ".Z")
-            timed("gzip -1 -c", ["gzip", "-1", "-c"], work, tar, tar + ".gz")
-            for name, program in tools:
-                place = os.path.join(work, name)
-                shutil.rmtree(os.path.join(place, "out"), ignore_errors=True)
-                timed(name + " -e", [program, "-e", "out"], place)
-            timed("uncompress -c", ["uncompress", "-c"], work, tar + ".Z", tar + ".out")
-            timed("gzip -dc", ["gzip", "-dc"], work, tar + ".gz", tar + ".out")
-            shutil.rmtree(os.path.join(work, "copy"), ignore_errors=True)
-            timed("cp -r", ["cp", "-r", tree, os.path.join(work, "copy")], work)
-
-        problems = []
-        for name, _ in tools:
-            if len(digests[name]) != 1:
-                problems.append("%s -m wrote different outputs in different runs" % name)
-            if not same_tree(tree, os.path.join(work, name, "out")):
-                problems.append("%s -e did not give back the tree" % name)
-        if against and digests["setup"] != digests["against"]:
-            problems.append("setup and the --against setup wrote different outputs")
-
-        archive = os.path.getsize(os.path.join(work, "setup", "data.bin"))
-        source = os.path.getsize(os.path.join(work, "setup", "data.cpp"))
-        largest = max(os.path.getsize(f) for f in files)
-        print("tree       %8.1f MB in %d files, largest %.1f MB; tar %.1f MB"
-              % (total / 1e6, len(files), largest / 1e6, tar_bytes / 1e6))
-        print("data.bin   %8.1f MB (%.3f of the tree); data.cpp %.1f MB; compress %.3f, gzip -1 %.3f"
-              % (archive / 1e6, archive / total, source / 1e6,
-                 os.path.getsize(tar + ".Z") / tar_bytes, os.path.getsize(tar + ".gz") / tar_bytes))
-        print("%-14s %8s %9s %9s %10s   (median of %d paired rounds; MB/s of uncoded bytes)"
-              % ("", "seconds", "MB/s", "peak MB", "peak/largest", ROUNDS))
-        rates = {}
-        for key, runs in times.items():
-            seconds = statistics.median(s for s, _ in runs)
-            kb = statistics.median(k for _, k in runs)
-            size = total if key.startswith(("setup", "against", "cp")) else tar_bytes
-            rates[key] = size / seconds / 1e6
-            print("%-14s %8.2f %9.1f %9.1f %10.2f"
-                  % (key, seconds, rates[key], kb / 1024, kb * 1024 / largest))
-        print("ratios (tool MB/s / yardstick MB/s; targets: -m 2x compress, -e 3x uncompress)")
-        for name, _ in tools:
-            for mode, yardsticks in (("-m", ("compress -c", "gzip -1 -c")),
-                                     ("-e", ("uncompress -c", "gzip -dc", "cp -r"))):
-                print("  %-10s %s" % (name + " " + mode, "   ".join(
-                    "%s %.2fx" % (y, rates[name + " " + mode] / rates[y]) for y in yardsticks)))
+        for key, _ in tools:
+            os.makedirs(os.path.join(work, key))
+        problems = bench(tools, game, work)
         for problem in problems:
             print("FAULT: " + problem)
         if problems:

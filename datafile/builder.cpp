@@ -8,7 +8,7 @@
 
 #include <string.h>
 
-int gBuildThreads = 2;
+int gBuildThreads = 0;
 uint32_t gBuildFiles = 0;
 uint64_t gBuildBytesIn = 0;
 uint64_t gBuildBytesOut = 0;
@@ -20,29 +20,28 @@ static const char* const kDataCpp = kBuildOutputs[1];
 static const char* const kTempBin = kBuildOutputs[2];
 static const char* const kTempCpp = kBuildOutputs[3];
 
-static int WriteWord(BuildOutput* output, uint32_t value)
-{
-    unsigned char bytes[4];
-    WriteLe32(bytes, value);
-    return FileWriteAll(output->fd, bytes, 4);
-}
+// The files in flight and the data file bytes not yet written, of the one
+// run at a time.
+static BuildJob gJobs[kBuildWindow];
+static unsigned char gBuffer[kBuildBufferBytes];
 
 // The total size is known only after the walk: a placeholder goes first
 // and is overwritten at the end.
 static int WriteArchive(const char* folder, BuildOutput* output)
 {
-    static const unsigned char kEndMarker = 0;
-    if (WriteWord(output, 0) != 0)
-    {
-        ReportError("%s: cannot be written", output->path);
+    static const unsigned char kPlaceholder[4] = {0, 0, 0, 0};
+    if (WriteOut(output, kPlaceholder, 4) != 0)
         return 1;
-    }
     // The files met last are still in flight when the walk ends or fails.
     bool walked = AddFolder(folder, "", output) == 0;
     if (FinishPending(output, walked) != 0 || !walked)
         return 1;
-    if (FileWriteAll(output->fd, &kEndMarker, 1) != 0 || FileSeek(output->fd, 0) != 0 ||
-        WriteWord(output, output->total) != 0 || FileCommit(output->fd) != 0)
+    unsigned char total[4];
+    WriteLe32(total, output->total);
+    if (WriteOut(output, kPlaceholder, 1) != 0 || WriteBuffered(output) != 0)
+        return 1;
+    if (FileSeek(output->fd, 0) != 0 || FileWriteAll(output->fd, total, 4) != 0 ||
+        FileCommit(output->fd) != 0)
     {
         ReportError("%s: cannot be written", output->path);
         return 1;
@@ -54,24 +53,45 @@ static int BuildTemporaries(const char* folder)
 {
     BuildOutput output;
     memset(&output, 0, sizeof output);
-    output.fd = FileCreate(kTempBin);
     output.path = kTempBin;
+    output.coders = gBuildThreads > 0 ? gBuildThreads : ProcessorCount();
+    output.coders = output.coders < kMostCoders ? output.coders : kMostCoders;
+    output.budget = kBuildCoderBytes * output.coders > kBuildWindowBytes
+                        ? kBuildCoderBytes * output.coders
+                        : kBuildWindowBytes;
+    output.root = folder;
+    output.jobs = gJobs;
+    output.buffer = kBuildCppBeside ? gBuffer : nullptr;
+    output.fd = FileCreate(kTempBin);
+    int result = 1;
     if (output.fd < 0)
-    {
         ReportError("%s: cannot be created", kTempBin);
-        return 1;
-    }
-    int result = WriteArchive(folder, &output);
-    if (FileClose(output.fd) != 0 && result == 0)
+    else if (kBuildCppBeside && DataCppBegin(&output.cpp, kTempCpp) != 0)
+        FileClose(output.fd);
+    else
     {
-        ReportError("%s: cannot be written", kTempBin);
-        result = 1;
+        result = WriteArchive(folder, &output);
+        if (FileClose(output.fd) != 0 && result == 0)
+        {
+            ReportError("%s: cannot be written", kTempBin);
+            result = 1;
+        }
+        EndProgress();
+        if (kBuildCppBeside && result == 0 && output.bytesOut >= 0x80000000u)
+        {
+            ReportError("%s: 2 GiB or larger, too large to embed", kTempBin);
+            result = 1;
+        }
+        if (!kBuildCppBeside)
+            result = result ? result : WriteDataCpp(kTempBin, kTempCpp, &output.bytesOut);
+        else if (result == 0)
+            result = DataCppEnd(&output.cpp, output.total, kTempBin);
+        else
+            DataCppAbandon(&output.cpp);
     }
-    EndProgress();
-    if (result == 0)
-        result = WriteDataCpp(kTempBin, kTempCpp, &gBuildBytesOut);
     gBuildFiles = output.files;
     gBuildBytesIn = output.bytesIn;
+    gBuildBytesOut = output.bytesOut;
     return result;
 }
 

@@ -2,6 +2,7 @@
 #ifndef TREMLOK_DATAFILE_BUILDER_H
 #define TREMLOK_DATAFILE_BUILDER_H
 
+#include "datafile/datacpp_writer.h"
 #include "datafile/format.h"
 #include "platform/platform.h"
 
@@ -16,10 +17,10 @@
 // when complete.
 int MakeDataBin(const char* folder);
 
-// 1 codes each file on the walking thread; above 1 (2, the default) files
-// are coded side by side on threads of their own, up to kBuildWindow at
-// once. The data file is the same byte for byte either way. Owned by
-// builder.cpp.
+// How many files are coded at once: 1 codes each on the walking thread;
+// above 1, that many threads code runs of files side by side; 0 (the
+// default) asks for one per processor. The data file is the same byte for
+// byte either way. Owned by builder.cpp.
 extern int gBuildThreads;
 
 // What the last successful MakeDataBin wrote, for its summary. Owned by
@@ -39,22 +40,47 @@ struct BuildJob
     char path[kSourcePathSize]; // for messages
     char name[kSourcePathSize]; // the archive name
     unsigned char* data;
-    uint32_t n;
+    uint32_t n; // as listed, until read
+    int read;   // FileReadWhole's result, -4 when the file's size changed
     unsigned char method;
     unsigned char* payload; // data or one coder's output; the other is freed
     uint32_t payloadLength;
-    bool coded;       // false when a coder failed
-    bool outOfMemory; // the coders' output buffers could not be had
-    Thread* thread;   // null when coded on the walking thread
+    bool outOfMemory; // the coders' output buffers or tables could not be had
+    // Set in the first file of a batch, a run of files next to each other
+    // in the ring coded by one thread: how many, and the thread (null when
+    // coded on the walking thread).
+    int batch;
+    Thread* thread;
 };
 
-// How many files may be in flight (read, being coded or waiting to be
-// written) at once, and how many of their bytes.
-const int kBuildWindow = 8;
-const uint64_t kBuildWindowBytes = 32u << 20;
+// How many files and bytes of files may be in flight (read, being coded or
+// waiting to be written) at once: the bytes at most the larger of
+// kBuildWindowBytes, kBuildCoderBytes for each coder and twice the file
+// being added. Up to kMostCoders coders; up to four batches for each in
+// flight. A batch is closed at kBatchBytes or kBatchFiles.
+const int kBuildWindow = 512; // a power of 2
+const uint32_t kBuildWindowBytes = 32u << 20;
+const uint32_t kBuildCoderBytes = 8u << 20;
+const int kMostCoders = 16;
+const uint32_t kBatchBytes = 1u << 20;
+const int kBatchFiles = 32;
 
-// The data file being written by one run. Records go out in walk order;
-// the files in flight wait in jobs, oldest at first, in a ring.
+// data.cpp is written beside the data file, from the same bytes; in the
+// Windows program, whose size limit leaves no room for the forecast that
+// takes, from the finished data file.
+#ifdef _WIN32
+const bool kBuildCppBeside = false;
+#else
+const bool kBuildCppBeside = true;
+#endif
+
+// Data file bytes gathered before they are written.
+const uint32_t kBuildBufferBytes = 1u << 20;
+
+// The data file being written by one run, and data.cpp beside it. Records
+// go out in walk order; the files in flight wait in jobs, oldest at
+// first, in a ring, and the last few of them, not yet given to a thread,
+// make up the open batch.
 struct BuildOutput
 {
     int fd;
@@ -62,10 +88,22 @@ struct BuildOutput
     uint32_t total;   // sum of the sizes written, modulo 2^32
     uint32_t files;
     uint64_t bytesIn;
-    BuildJob jobs[kBuildWindow];
-    int first;    // the oldest file in flight
-    int inFlight; // files in flight
-    uint64_t bytesInFlight;
+    uint64_t bytesOut;      // the data file's length so far
+    const char* root;       // the folder archived
+    bool listed;            // listedBytes, data.cpp's forecast, is known
+    uint64_t listedBytes;   // the sizes of the files under root
+    int coders;             // batches coded at once
+    uint32_t budget;        // bytes in flight, but for a bigger file
+    BuildJob* jobs;         // kBuildWindow of them
+    int first;              // the oldest file in flight
+    int inFlight;           // files in flight
+    int open;               // of them, the newest not yet in a batch
+    int batches;            // batches in flight
+    uint32_t bytesInFlight; // below twice the largest file, or the budget
+    uint32_t openBytes;
+    unsigned char* buffer; // kBuildBufferBytes
+    uint32_t buffered;
+    DataCppWriter cpp;
 };
 
 // Writes the records of every file under folderPath, depth-first in listing
@@ -88,6 +126,17 @@ int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize
 // is set (up to the first that fails), and releases them. Returns 0, or 1
 // after reporting the failure.
 int FinishPending(BuildOutput* output, bool write);
+
+// Adds bytes to the data file and data.cpp. Returns 0, or 1 after
+// reporting the failure.
+int WriteOut(BuildOutput* output, const void* bytes, uint32_t count);
+
+// Writes the bytes gathered. Returns 0, or 1 after reporting the failure.
+int WriteBuffered(BuildOutput* output);
+
+// The sum of the sizes of the files under folderPath that a run would
+// archive, as far as they can be listed.
+uint64_t ListedBytes(const char* folderPath);
 
 // The method byte for a file of n bytes whose LZW and delta codings take
 // lzwLength and deltaLength bytes: the strictly shortest coding, else stored.

@@ -137,3 +137,27 @@ int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* ou
     ListingClose(listing);
     return result;
 }
+
+uint64_t ListedBytes(const char* folderPath)
+{
+    Listing* listing = ListingOpen(folderPath);
+    if (!listing)
+        return 0;
+    const char separator[] = {kPathSeparator, 0};
+    const bool holdsOutputs = IsCurrentFolder(folderPath);
+    uint64_t bytes = 0;
+    ListingEntry entry;
+    char path[kSourcePathSize];
+    for (int got; (got = ListingNext(listing, &entry)) != 0;)
+    {
+        if (got < 0 || (holdsOutputs && IsPlainFile(entry) && IsBuildOutput(entry.name)))
+            continue;
+        if (IsPlainFile(entry))
+            bytes += entry.size;
+        else if (IsSubFolder(entry) &&
+                 JoinText(path, sizeof path, folderPath, separator, entry.name, nullptr))
+            bytes += ListedBytes(path);
+    }
+    ListingClose(listing);
+    return bytes;
+}

@@ -1,6 +1,7 @@
-// data.cpp: the data file as an array of 32-bit words, eight to a row. The
-// data file is read and turned into text a slice at a time, so a large
-// archive never sits in memory whole.
+// data.cpp: the data file as an array of 32-bit words, eight to a row,
+// turned into text a slice at a time as its bytes come, so that a large
+// archive never sits in memory whole, and is read back only when the
+// forecast of its first lines missed.
 #include "datafile/datacpp_writer.h"
 
 #include "datafile/format.h"
@@ -14,11 +15,15 @@
 static const char* const kLineEnd = kTextLineEnd;
 static const uint32_t kLineEndLength = sizeof kTextLineEnd - 1;
 
-// A whole number of rows, so that every slice starts a row.
-static const uint32_t kSliceBytes = 32 * 32768;
+// Data file bytes turned into text at once, a whole number of rows.
+static const uint32_t kSliceBytes = 32 * 2048;
 // Each row of 32 bytes: four spaces, eight items of at most 12 characters,
 // a line end.
 static const uint32_t kSliceTextBytes = kSliceBytes / 32 * (4 + 8 * 12 + 2);
+// Text is written in pieces of kTextBytes.
+static const uint32_t kTextBytes = 1u << 20;
+// The two head lines, the brace and the first row.
+static const int kFrontSize = 160 + 4 + 8 * 12 + 2;
 
 // "0x", the word in lower-case hex without leading zeros, ", ".
 static char* PutItem(char* out, uint32_t word)
@@ -34,14 +39,8 @@ static char* PutItem(char* out, uint32_t word)
     return out + digits + 4;
 }
 
-static char* PutLineEnd(char* out)
-{
-    memcpy(out, kLineEnd, kLineEndLength);
-    return out + kLineEndLength;
-}
-
-// Item i is bytes 4i to 4i + 3 of the data file, little-endian; the slice
-// is zero past the data file's end. offset is the slice's place in the file.
+// Item i is bytes 4i to 4i + 3 of the data file, little-endian. length is
+// a multiple of 4; offset is the slice's place in the file.
 static char* PutSlice(char* out, const unsigned char* slice, uint32_t length, uint32_t offset)
 {
     for (uint32_t o = 0; o < length; o += 4)
@@ -53,30 +52,172 @@ static char* PutSlice(char* out, const unsigned char* slice, uint32_t length, ui
         }
         out = PutItem(out, ReadLe32(slice + o));
         if ((offset + o) % 32 == 28)
-            out = PutLineEnd(out);
+        {
+            memcpy(out, kLineEnd, kLineEndLength);
+            out += kLineEndLength;
+        }
     }
     return out;
 }
 
-// n is below 2^31, so its decimal text is the same taken signed or not.
-static bool WriteHead(int fd, uint32_t n)
+// The two head lines and the brace, for a data file of n bytes (below
+// 2^31, so its decimal text is the same taken signed or not). Returns the
+// length.
+static uint32_t PutHead(char* out, uint32_t n)
 {
-    char size[kNumberTextSize], dimension[kNumberTextSize], head[160];
+    char size[kNumberTextSize], dimension[kNumberTextSize];
     UnsignedText(size, n, 10);
     // One word more than needed when n is a multiple of 4: the compiler
     // zero-fills it, and the array always ends in a zero byte or more.
     UnsignedText(dimension, ((n | 3) + 1) / 4, 10);
-    return JoinText(head, sizeof head, "unsigned int gSizeDatfile = ", size, ";", kLineEnd,
-                    "unsigned int gDatfile[", dimension, "] = ", kLineEnd, "{", kLineEnd,
-                    nullptr) &&
-           FileWriteAll(fd, head, (uint32_t)strlen(head)) == 0;
+    JoinText(out, 160, "unsigned int gSizeDatfile = ", size, ";", kLineEnd,
+             "unsigned int gDatfile[", dimension, "] = ", kLineEnd, "{", kLineEnd, nullptr);
+    return (uint32_t)strlen(out);
 }
 
-static bool WriteTail(int fd)
+// The head and the first row, of the data file of n bytes whose first 32
+// bytes, total size aside, are first. Returns the length.
+static uint32_t PutFront(char* out, const unsigned char* first, uint32_t n, uint32_t total)
 {
-    char tail[16];
-    return JoinText(tail, sizeof tail, kLineEnd, "};", kLineEnd, nullptr) &&
-           FileWriteAll(fd, tail, (uint32_t)strlen(tail)) == 0;
+    unsigned char row[32];
+    memcpy(row, first, sizeof row);
+    WriteLe32(row, total);
+    const uint32_t head = PutHead(out, n);
+    return (uint32_t)(PutSlice(out + head, row, n < 32 ? (n + 3) & ~3u : 32, 0) - out);
+}
+
+static void WriteText(DataCppWriter* writer)
+{
+    writer->failed |= FileWriteAll(writer->fd, writer->text, writer->textLength) != 0;
+    writer->textLength = 0;
+}
+
+// The text of length bytes of the data file at offset; a length not a
+// multiple of 4 ends the data file, its last word zero-padded.
+static void PutBytes(DataCppWriter* writer, const unsigned char* bytes, uint32_t length,
+                     uint32_t offset)
+{
+    for (uint32_t slice; length > 0; length -= slice, bytes += slice, offset += slice)
+    {
+        slice = length < kSliceBytes ? length : kSliceBytes;
+        if (writer->textLength + kSliceTextBytes > kTextBytes)
+            WriteText(writer);
+        unsigned char word[4] = {0, 0, 0, 0};
+        memcpy(word, bytes + (slice & ~3u), slice % 4);
+        char* end = PutSlice(writer->text + writer->textLength, bytes, slice & ~3u, offset);
+        if (slice % 4 != 0)
+            end = PutSlice(end, word, 4, offset + (slice & ~3u));
+        writer->textLength = (uint32_t)(end - writer->text);
+    }
+}
+
+// Places the text after the front that n and total give, and turns the
+// bytes held into text.
+static void Place(DataCppWriter* writer, uint32_t n, uint32_t total)
+{
+    char front[kFrontSize];
+    writer->placed = PutFront(front, writer->first, n > writer->taken ? n : writer->taken, total);
+    writer->failed |= FileSeek(writer->fd, writer->placed) != 0;
+    PutBytes(writer, writer->held, writer->heldLength, 32);
+    free(writer->held);
+    writer->held = nullptr;
+}
+
+// A forecast within a tenth of a power of ten of the data file's length
+// (or of its length in words) may miss: then twice as many bytes are held,
+// up to four times the first hold, for a later forecast.
+static bool HoldMore(DataCppWriter* writer)
+{
+    const uint32_t n = writer->expectedLength;
+    char low[kFrontSize], high[kFrontSize];
+    const uint32_t size = 2 * writer->heldSize;
+    if (size > 4 * writer->firstHeldSize || n > 0x70000000u ||
+        PutFront(low, writer->first, n - n / 10, 0) == PutFront(high, writer->first, n + n / 10, 0))
+        return false;
+    unsigned char* more = (unsigned char*)realloc(writer->held, size);
+    if (!more)
+        return false;
+    writer->held = more;
+    writer->heldSize = size;
+    return true;
+}
+
+int DataCppBegin(DataCppWriter* writer, const char* cppPath, uint32_t held)
+{
+    memset(writer, 0, sizeof *writer);
+    writer->path = cppPath;
+    writer->fd = FileCreate(cppPath);
+    if (writer->fd < 0)
+    {
+        ReportError("%s: cannot be created", cppPath);
+        return 1;
+    }
+    // Room for the closing lines beyond the text.
+    writer->text = (char*)malloc(kTextBytes + 16);
+    writer->held = (unsigned char*)malloc(held);
+    writer->heldSize = held;
+    writer->firstHeldSize = held;
+    writer->failed = !writer->text || !writer->held;
+    return 0;
+}
+
+void DataCppTake(DataCppWriter* writer, const void* bytes, uint32_t count)
+{
+    const unsigned char* p = (const unsigned char*)bytes;
+    if (writer->failed)
+        return;
+    for (; count > 0 && writer->taken < 32; --count)
+        writer->first[writer->taken++] = *p++;
+    while (!writer->placed && writer->heldLength + count > writer->heldSize && HoldMore(writer))
+        continue;
+    if (!writer->placed && writer->heldLength + count > writer->heldSize)
+        Place(writer, writer->expectedLength, writer->expectedTotal);
+    if (!writer->placed)
+        memcpy(writer->held + writer->heldLength, p, count);
+    else
+        PutBytes(writer, p, count, writer->taken);
+    writer->heldLength += writer->placed ? 0 : count;
+    writer->taken += count;
+}
+
+void DataCppAbandon(DataCppWriter* writer)
+{
+    FileClose(writer->fd);
+    FileRemove(writer->path);
+    free(writer->text);
+    free(writer->held);
+}
+
+int DataCppEnd(DataCppWriter* writer, uint32_t total, const char* binPath)
+{
+    const uint32_t n = writer->taken;
+    bool rightlyPlaced = false;
+    if (!writer->failed)
+    {
+        if (!writer->placed)
+            Place(writer, n, total);
+        char* tail = writer->text + writer->textLength;
+        JoinText(tail, 16, kLineEnd, "};", kLineEnd, nullptr);
+        writer->textLength += (uint32_t)strlen(tail);
+        WriteText(writer);
+        char front[kFrontSize];
+        const uint32_t frontLength = PutFront(front, writer->first, n, total);
+        rightlyPlaced = frontLength == writer->placed;
+        if (rightlyPlaced)
+            writer->failed |=
+                FileSeek(writer->fd, 0) != 0 || FileWriteAll(writer->fd, front, frontLength) != 0;
+    }
+    const bool written = FileClose(writer->fd) == 0 && !writer->failed;
+    free(writer->text);
+    free(writer->held);
+    if (written && rightlyPlaced)
+        return 0;
+    // The forecast was wrong: the text is made again from the data file.
+    if (written && binPath)
+        return WriteDataCpp(binPath, writer->path);
+    ReportError("%s: cannot be written", writer->path);
+    FileRemove(writer->path);
+    return 1;
 }
 
 // Reads exactly count bytes, or fails.
@@ -92,12 +233,20 @@ static bool ReadExactly(int fd, unsigned char* buffer, uint32_t count)
     return true;
 }
 
+static bool WriteTail(int fd)
+{
+    char tail[16];
+    return JoinText(tail, sizeof tail, kLineEnd, "};", kLineEnd, nullptr) &&
+           FileWriteAll(fd, tail, (uint32_t)strlen(tail)) == 0;
+}
+
 // Returns 0, -1 when data.bin fails to read, -2 when data.cpp fails to write.
 static int PrintSource(int binFd, uint32_t n, int cppFd)
 {
     unsigned char* slice = (unsigned char*)malloc(kSliceBytes + 4);
     char* text = (char*)malloc(kSliceTextBytes);
-    int result = slice && text && WriteHead(cppFd, n) ? 0 : -2;
+    char head[kFrontSize];
+    int result = slice && text && FileWriteAll(cppFd, head, PutHead(head, n)) == 0 ? 0 : -2;
     for (uint32_t offset = 0; result == 0 && offset < n; offset += kSliceBytes)
     {
         uint32_t length = n - offset < kSliceBytes ? n - offset : kSliceBytes;

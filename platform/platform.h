@@ -121,6 +121,9 @@ Thread* ThreadStart(void (*work)(void*), void* argument);
 // Waits until the thread's work has returned and releases the thread.
 void ThreadJoin(Thread* thread);
 
+// How many processors this process may run on at once; at least 1.
+int ProcessorCount();
+
 // True when path names the current directory (the same folder, however
 // written); false when either cannot be looked up.
 bool IsCurrentFolder(const char* path);

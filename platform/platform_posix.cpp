@@ -7,6 +7,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sched.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -250,6 +251,19 @@ void ThreadJoin(Thread* thread)
 {
     pthread_join(thread->thread, nullptr);
     free(thread);
+}
+
+int ProcessorCount()
+{
+#ifdef __linux__
+    // The processors this process is allowed, which a container or taskset
+    // may make fewer than the machine's.
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0)
+        return CPU_COUNT(&allowed);
+#endif
+    long online = sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? (int)online : 1;
 }
 
 bool IsCurrentFolder(const char* path)

@@ -227,6 +227,19 @@ void ThreadJoin(Thread* thread)
     free(thread);
 }
 
+// Looked up rather than imported: one more import would take the
+// program's import table past its last 512-byte block, and the empty
+// program past its size limit.
+int ProcessorCount()
+{
+    SYSTEM_INFO info;
+    info.dwNumberOfProcessors = 1;
+    FARPROC get = GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemInfo");
+    if (get)
+        ((void(WINAPI*)(SYSTEM_INFO*))(void*)get)(&info);
+    return (int)info.dwNumberOfProcessors;
+}
+
 // Names compared as full paths, letter case aside: what NTFS takes as the
 // same folder. A trailing separator does not change the folder.
 bool IsCurrentFolder(const char* path)

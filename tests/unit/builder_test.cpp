@@ -22,6 +22,14 @@ namespace
 
 namespace fs = std::filesystem;
 
+// One coder, and more than this machine's processors, except where the
+// 32-bit Wine is emulated: there threads that exit together kill the
+// process (scripts/wine-run).
+std::vector<int> CoderCounts()
+{
+    return getenv("TREMLOK_EMULATED") ? std::vector<int>{1} : std::vector<int>{1, 3};
+}
+
 struct BuilderTest : ScratchTest
 {
     void File(const std::string& name, const std::string& content)
@@ -75,6 +83,41 @@ TEST_F(BuilderTest, DataCppText)
     }
 }
 
+// data.cpp made beside the data file is the one made from it, whether its
+// text is held to the end or placed by a forecast, right or wrong (a length
+// or a total of fewer digits), for either length mod 4.
+TEST_F(BuilderTest, DataCppBesideTheDataFile)
+{
+    Bytes bin(70003);
+    std::mt19937 random(7);
+    for (unsigned char& b : bin)
+        b = (unsigned char)(random() % 3 ? 0 : random()); // items of every length
+    const uint32_t total = 0x1234567;
+    for (int k = 0; k < 4; ++k)
+        bin[k] = (unsigned char)(total >> 8 * k);
+    const uint32_t cases[][3] = {{1 << 20, 0, total},
+                                 {4096, 0, total},
+                                 {4096, 9999, total},
+                                 {4096, 0, 0x12345}}; // held, forecast length (0: n), total
+    for (size_t n : {bin.size() - 3, bin.size()})
+    {
+        ASSERT_TRUE(WriteFile("data.bin", Bytes(bin.begin(), bin.begin() + n)));
+        ASSERT_EQ(WriteDataCpp("data.bin", "whole.cpp"), 0);
+        for (const auto& c : cases)
+        {
+            DataCppWriter writer;
+            ASSERT_EQ(DataCppBegin(&writer, "beside.cpp", c[0]), 0);
+            writer.expectedLength = c[1] ? c[1] : (uint32_t)n;
+            writer.expectedTotal = c[2];
+            for (size_t at = 0; at < n; at += 4000)
+                DataCppTake(&writer, &bin[at], (uint32_t)std::min<size_t>(4000, n - at));
+            EXPECT_EQ(DataCppEnd(&writer, total, "data.bin"), 0);
+            EXPECT_EQ(ReadFile("beside.cpp"), ReadFile("whole.cpp"))
+                << n << " " << c[0] << " " << c[1];
+        }
+    }
+}
+
 // An empty root gives the 5-byte data file. Then: records in listing order
 // (a sub-folder's where it is listed), coded one at a time or side by side;
 // dot-folders skipped, dot-files kept; each file coded the shortest way, an
@@ -112,17 +155,32 @@ TEST_F(BuilderTest, RecordsNamesAndCodings)
     File("\\.cache\\x", "x");
     fs::create_directories(Under("tree", "\\empty\\deeper"));
     const Bytes expected = ArchiveBytes(records);
-    // Coded side by side too, except where the 32-bit Wine is emulated:
-    // there threads that exit together kill the process (scripts/wine-run).
-    const int mostThreads = getenv("TREMLOK_EMULATED") ? 1 : 2;
-    for (int threads = 1; threads <= mostThreads; ++threads)
+    for (int threads : CoderCounts())
         for (const std::string& root : {std::string("tree"), std::string("tree") + kPathSeparator})
         {
             gBuildThreads = threads;
             ASSERT_EQ(MakeDataBin(root.c_str()), 0);
             EXPECT_TRUE(ReadFile<Bytes>("data.bin") == expected) << root << " " << threads;
         }
-    gBuildThreads = 2;
+    gBuildThreads = 0;
+}
+
+// More files than are ever in flight, in batches that close by count and at
+// the ring's end, give the same data file coded one at a time as side by side.
+TEST_F(BuilderTest, ManyFilesInWalkOrder)
+{
+    for (int i = 0; i < 700; ++i)
+        File("\\d" + std::to_string(i % 3) + "\\f" + std::to_string(i),
+             std::string(i % 50, (char)('a' + i % 26)) + std::to_string(i));
+    std::vector<Bytes> archives;
+    for (int threads : CoderCounts())
+    {
+        gBuildThreads = threads;
+        ASSERT_EQ(MakeDataBin("tree"), 0);
+        archives.push_back(ReadFile<Bytes>("data.bin"));
+    }
+    gBuildThreads = 0;
+    EXPECT_TRUE(archives.front() == archives.back());
 }
 
 // A run whose current directory lies in the tree leaves out what it writes
