@@ -68,11 +68,7 @@ const int kBatchFiles = 32;
 // data.cpp is written beside the data file, from the same bytes; in the
 // Windows program, whose size limit leaves no room for the forecast that
 // takes, from the finished data file.
-#ifdef _WIN32
-const bool kBuildCppBeside = false;
-#else
-const bool kBuildCppBeside = true;
-#endif
+const bool kBuildCppBeside = !kLeanProgram;
 
 // Data file bytes gathered before they are written.
 const uint32_t kBuildBufferBytes = 1u << 20;

@@ -6,20 +6,12 @@
 #include "uninstall/uninstall_log.h"
 
 #include <string.h>
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
-// On Chinese, Japanese and Korean Windows the second byte of many
-// characters is 0x5C, a backslash: a path is walked a character at a time.
-static size_t NextCharacter(const char* path, size_t i)
+// A path is walked a character at a time: a separator byte may be the
+// second half of a character.
+static size_t Next(const char* path, size_t i)
 {
-#ifdef _WIN32
-    return (size_t)(CharNextA(path + i) - path);
-#else
-    (void)path;
-    return i + 1;
-#endif
+    return (size_t)(NextCharacter(path + i) - path);
 }
 
 // On Windows a separator right after a colon belongs to a drive ("C:\"),
@@ -50,7 +42,7 @@ void MakePath(const char* path)
     // prefix whose last character is a separator comes from a doubled
     // separator or a root; there is no new folder in it.
     size_t last = 0; // where the character before i begins
-    for (size_t i = NextCharacter(prefix, 0); i < length; last = i, i = NextCharacter(prefix, i))
+    for (size_t i = Next(prefix, 0); i < length; last = i, i = Next(prefix, i))
     {
         if (EndsPrefix(prefix, i) && !IsPathSeparator(prefix[last]))
             MakePrefix(prefix, i);

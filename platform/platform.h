@@ -17,12 +17,16 @@ const bool kNamesIgnoreCase = true;
 const bool kNamesAreArchiveNames = true;
 // The line end of a text file written here (data.cpp).
 const char kTextLineEnd[] = "\r\n";
+// The Windows program must stay within its size: what only speeds up the
+// packager's tool is left out of it.
+const bool kLeanProgram = true;
 #else
 const char kPathSeparator = '/';
 const bool kPathsHaveDrives = false;
 const bool kNamesIgnoreCase = false;
 const bool kNamesAreArchiveNames = false;
 const char kTextLineEnd[] = "\n";
+const bool kLeanProgram = false;
 #endif
 
 // Attribute bit of a listing entry that marks a folder, as find-first reports it.
@@ -109,6 +113,11 @@ int FileRemove(const char* path);
 
 // True when c separates folder levels on this platform.
 bool IsPathSeparator(char c);
+
+// The character after the one at text, which is not its end: on Chinese,
+// Japanese and Korean Windows one character may take two bytes, the second
+// of them often 0x5C, a backslash.
+const char* NextCharacter(const char* text);
 
 // A thread running one function; the coders own all their state, so files
 // can be coded side by side.

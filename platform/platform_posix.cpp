@@ -207,6 +207,11 @@ bool IsPathSeparator(char c)
     return c == '/';
 }
 
+const char* NextCharacter(const char* text)
+{
+    return text + 1;
+}
+
 void ReportError(const char* format, ...)
 {
     va_list arguments;

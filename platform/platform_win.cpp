@@ -188,6 +188,11 @@ bool IsPathSeparator(char c)
     return c == '\\' || c == '/';
 }
 
+const char* NextCharacter(const char* text)
+{
+    return CharNextA(text);
+}
+
 struct Thread
 {
     HANDLE handle;
