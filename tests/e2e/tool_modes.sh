@@ -5,14 +5,17 @@
 # E2E_ONCE, both fail on an empty or missing folder and on a missing or
 # damaged data.bin.
 set -u
+no_driver=1
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
 
 mkdir -p native wine refuse
 # The sample game, with a dot-folder and an empty folder that no archive
-# holds.
+# holds; under qemu, where the 32-bit builder takes minutes over its large
+# files, without them.
 tree="$work/tree"
 cp -r "$game" "$tree"
+[ "$once" == 1 ] && find "$tree" -type f -size +20k -delete
 mkdir -p "$tree/.cache" "$tree/Empty"
 echo "never archived" >"$tree/.cache/skipped.txt"
 
@@ -22,7 +25,8 @@ expect_status "native -m builds" 0 $?
 expect_status "Setup.exe /m builds" 0 $?
 check "both write the same data.bin" cmp native/data.bin wine/data.bin
 check "and the same data.cpp, line ends aside" cmp native/data.cpp <(tr -d '\r' <wine/data.cpp)
-check "the data.cpp that Setup.exe embeds is the sample game's" cmp native/data.cpp "$REPO/data/data.cpp"
+[ "$once" == 1 ] ||
+    check "the data.cpp that Setup.exe embeds is the sample game's" cmp native/data.cpp "$REPO/data/data.cpp"
 
 (cd wine && wine_run "$E2E_SETUP_EXE" "/e$(to_win "$work/out-wine")")
 expect_status "Setup.exe /e extracts" 0 $?
