@@ -95,7 +95,7 @@ for name_counter in native:count_ctest sanitize:count_ctest fuzz:count_summary \
     mingw-x64:count_gtest mingw-i686:count_gtest check-pe:count_summary e2e:count_summary \
     e2e-i686:count_summary package:count_summary; do
     name=${name_counter%:*}
-    read -r status seconds <"$log_dir/$name.done" 2>/dev/null || status="did not run" seconds=0
+    read -r status seconds 2>/dev/null <"$log_dir/$name.done" || status="did not run" seconds=0
     stage_seconds=$((stage_seconds + seconds))
     if ! ${name_counter#*:} "$log_dir/$name.log" 2>/dev/null && [ "$status" != 0 ]; then
         failed=$((failed + 1))

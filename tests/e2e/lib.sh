@@ -209,13 +209,19 @@ check_install() {
 }
 
 # run_uninstall INSTALL [GONE]: runs uninst.bat the way its shortcut would,
-# in the install folder; with GONE, waits a while for the folder to go,
-# which a second cmd removes once the script has ended.
+# in the install folder; with GONE, until the folder is gone. Its last line
+# leaves a loop behind that removes the folder once the script has ended;
+# under qemu the loop runs for minutes after that, and the runner waits for
+# it only before the next script.
 run_uninstall() {
     local dir tries=0
     dir=$(from_win "$1")
-    (cd "$dir" && wine_run "${E2E_CMD:-cmd}" /c "$1\\uninst.bat" >/dev/null 2>&1)
-    while [ -n "${2:-}" ] && [ -e "$dir" ] && [ $tries -lt 50 ]; do
+    (cd "$dir" && wine_run "${E2E_CMD:-cmd}" /c "$1\\uninst.bat" >/dev/null 2>&1) &
+    if [ -z "${2:-}" ]; then
+        wait $!
+        return
+    fi
+    while [ -e "$dir" ] && [ $tries -lt $((300 * slow)) ]; do
         sleep 0.2
         tries=$((tries + 1))
     done
@@ -232,8 +238,9 @@ uninstalls_all() {
 mkfifo "$work/driver-in" "$work/driver-out" 2>/dev/null
 WINE_TIMEOUT=${E2E_TIMEOUT:-3600} "$REPO/scripts/wine-run" "$E2E_DRIVER_EXE" serve \
     <"$work/driver-in" >"$work/driver-out" &
+driver_pid=$!
 exec 7>"$work/driver-in" 8<"$work/driver-out"
-trap 'echo >&7; exec 7>&- 8<&-; wait' EXIT
+trap 'echo >&7; exec 7>&- 8<&-; wait $driver_pid' EXIT
 programs=$(drive special-folder 2)
 desktop=$(drive special-folder 16)
 menu="$programs\\Tremlok"
