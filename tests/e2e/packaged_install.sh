@@ -7,6 +7,7 @@ set -u
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
 
+packaged=$(cd "$REPO" && realpath "$E2E_GAME")
 installed=$(from_win 'C:\Program Files\Tremlok')
 rm -rf "$installed"
 if start_setup; then
@@ -14,6 +15,6 @@ if start_setup; then
     finish_setup "its Finish ends with status 1" 1
 fi
 check "the install folder holds the packaged game, file for file" \
-    diff -r --exclude=uninst.bat "$E2E_GAME" "$installed"
+    diff -r --exclude=uninst.bat "$packaged" "$installed"
 check "and its uninst.bat" test -s "$installed/uninst.bat"
 rm -rf "$installed"
