@@ -15,7 +15,7 @@ mkdir -p native wine refuse
 # files, without them.
 tree="$work/tree"
 cp -r "$game" "$tree"
-[ "$once" == 1 ] && find "$tree" -type f -size +20k -delete
+[ "$once" == 1 ] && find "$tree" -type f -size +20k -delete && find "$tree" -type d -empty -delete
 mkdir -p "$tree/.cache" "$tree/Empty"
 echo "never archived" >"$tree/.cache/skipped.txt"
 
