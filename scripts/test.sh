@@ -3,11 +3,12 @@
 # UndefinedBehaviorSanitizer, a bounded fuzzing run, both Windows builds with
 # their unit tests under Wine (the 32-bit ones through qemu), the end-to-end
 # tests under Wine of the 64-bit and of the shipped 32-bit Setup.exe, and the
-# packaging. Two lanes run side by side: the 32-bit program's (build, unit
-# tests, check-pe, end-to-end), which qemu makes the longest, and every
-# other stage. Each stage's output goes to build/test-logs/<stage>.log and
-# is shown whole when the stage ends, with its time. Prints one closing line
-# "N passed, M failed" and exits non-zero on any failure.
+# packaging. Three lanes run side by side: the 32-bit program's build and
+# unit tests; its check-pe and end-to-end run, once it is built; and every
+# other stage. The first two, under qemu, take the longest. Each stage's
+# output goes to build/test-logs/<stage>.log and is shown whole when the
+# stage ends, with its time. Prints one closing line "N passed, M failed"
+# and exits non-zero on any failure.
 #   FUZZ_SECONDS   seconds for each fuzz target (default here 20)
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -42,19 +43,20 @@ after() {
 }
 
 # The two Windows presets' unit tests run side by side, each in a prefix
-# of its own.
+# of its own. PRESET-built.done marks the end of the build.
 build_and_ctest() {
-    local preset=$1
+    local preset=$1 built
     shift
     local -x WINEPREFIX
     WINEPREFIX=$(pwd)/build/$preset/wineprefix
-    cmake --preset "$preset" >/dev/null &&
-        cmake --build "build/$preset" -j2 &&
-        ctest --test-dir "build/$preset" --output-on-failure -j2 --timeout 900 "$@"
+    cmake --preset "$preset" >/dev/null && cmake --build "build/$preset" -j2
+    built=$?
+    touch "$log_dir/$preset-built.done"
+    [ $built -eq 0 ] && ctest --test-dir "build/$preset" --output-on-failure -j2 --timeout 900 "$@"
 }
 
-qemu_lane() {
-    stage mingw-i686 build_and_ctest mingw-i686 -V
+i686_e2e_lane() {
+    after mingw-i686-built
     stage check-pe scripts/check-pe.sh build/mingw-i686/Setup.exe
     # The end-to-end run works on copies of the programs, as packaging
     # rebuilds build/mingw-i686 meanwhile.
@@ -77,11 +79,13 @@ other_lane() {
     stage fuzz env FUZZ_SECONDS="${FUZZ_SECONDS:-20}" scripts/fuzz.sh --bounded
     # Packaging rebuilds both Windows programs around its own test game.
     after i686-copied
+    after mingw-i686
     stage package tests/package/package_test.sh
 }
 
 trap 'kill 0' INT TERM
-qemu_lane &
+stage mingw-i686 build_and_ctest mingw-i686 -V &
+i686_e2e_lane &
 other_lane
 wait
 
