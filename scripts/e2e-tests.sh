@@ -3,7 +3,7 @@
 # the help box, and installs through the wizard, all under Wine in a fresh
 # prefix on a private Xvfb display. E2E_ARCH picks the Setup.exe: the 64-bit
 # twin (x64, the default), which runs every script, or the shipped 32-bit
-# one (i686), which runs with its own 32-bit driver and cmd under qemu, ten
+# one (i686), which runs with its own 32-bit driver under qemu, ten
 # times slower, and so runs each of its modes once (E2E_ONCE): what only
 # the real program shows, the rest being the same source as the twin's.
 # Prints "N passed, M failed" last and exits non-zero on any failure. Needs
@@ -30,7 +30,7 @@ case $arch in
 x64)
     toolchain=cmake/mingw-x86_64.cmake
     win=$repo/${E2E_WIN_BUILD:-${E2E_X64_BUILD:-build/e2e-x64}}
-    export E2E_SUFFIX="" E2E_SLOW=1 E2E_CMD=cmd E2E_ONCE=0
+    export E2E_SUFFIX="" E2E_SLOW=1 E2E_ONCE=0
     session_timeout=${E2E_TIMEOUT:-900}
     all=(tool_modes install write_failure planted_dll)
     ;;
@@ -80,10 +80,10 @@ export E2E_WORK=$win/e2e-work
 export E2E_RESULTS=$E2E_WORK/results
 export E2E_SHOTS=$repo/build/screenshots
 export WINEPREFIX=$win/wineprefix-e2e
-if [ "$arch" == i686 ]; then
-    # The 32-bit cmd (wine-run picks the loader from the program's header).
-    export E2E_CMD=$WINEPREFIX/drive_c/windows/syswow64/cmd.exe
-fi
+# uninst.bat is the program's, the cmd that runs it Wine's own in either
+# build; the 32-bit one ($WINEPREFIX/drive_c/windows/syswow64/cmd.exe)
+# takes minutes over it under qemu.
+export E2E_CMD=${E2E_CMD:-cmd}
 
 for program in "$E2E_SETUP_EXE" "$E2E_DRIVER_EXE" "$E2E_PLANTED_DLL" "$E2E_NATIVE" "$(command -v strace || echo strace)"; do
     if [ ! -x "$program" ]; then
