@@ -8,19 +8,8 @@
 #   scripts/check-pe.sh build/mingw-i686/Setup.exe
 set -uo pipefail
 exe=${1:-build/mingw-i686/Setup.exe}
-passed=0
-failed=0
-
-check() {
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $what"
-    fi
-}
+# shellcheck source=scripts/checks.sh
+source "$(dirname "$0")/checks.sh"
 
 headers=$(i686-w64-mingw32-objdump -p "$exe" 2>/dev/null)
 resources=$(wrestool -l "$exe" 2>/dev/null)
@@ -116,5 +105,4 @@ check "no thread library linked in" bash -c "[ -f '$map' ] && ! grep -q winpthre
 
 size=$(stat -c %s "$exe")
 echo "Setup.exe: $size bytes; around an empty archive: $empty_size bytes"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

@@ -1,84 +1,32 @@
-# shellcheck shell=bash
-# Helpers shared by the end-to-end test scripts; sourced, not run. The
-# runner (scripts/e2e-tests.sh) exports:
-#   REPO            the source tree
-#   E2E_SETUP_EXE   the Setup.exe under test, with the sample game embedded
-#   E2E_DRIVER_EXE  the window driver (tests/e2e/driver.cpp) of the same build
-#   E2E_PLANTED_DLL a comctl32.dll that leaves a mark when it is loaded
-#   E2E_CMD         the cmd that runs uninst.bat: the 32-bit one for i686
-#   E2E_SUFFIX      "" for x86_64, "-i686" for the 32-bit run: added to every
-#                   screenshot name, and as " (i686)" to every result
-#   E2E_SLOW        factor on the scripts' window waits: qemu runs the
-#                   32-bit programs about ten times slower
-#   E2E_NATIVE      the native tool
-#   E2E_WORK        a scratch folder for this run, drive T: in Wine
-#   E2E_RESULTS     file that collects one "pass NAME" or "fail NAME" a line
-#   E2E_SHOTS       folder for screenshots
-#   WINEPREFIX      the prefix made for this run
-# and runs every script under one Xvfb display.
-
+# shellcheck shell=bash disable=SC2034
+# What the end-to-end scripts share; sourced, not run. The runner
+# (scripts/e2e-tests.sh) exports REPO, the programs (E2E_SETUP_EXE with the
+# sample game, E2E_DRIVER_EXE, E2E_PLANTED_DLL, E2E_NATIVE, E2E_CMD: the
+# cmd that runs uninst.bat), E2E_WORK (a scratch folder, drive T: in Wine),
+# E2E_RESULTS, E2E_SHOTS, WINEPREFIX, and E2E_SUFFIX ("-i686" on the 32-bit
+# run's screenshots and results); E2E_SLOW stretches every window wait (qemu
+# runs the 32-bit programs about ten times slower) and E2E_ONCE=1 runs each
+# mode of the program once. Each script works in $E2E_WORK/<its name>, its
+# current directory. A script that works no window sets no_driver=1 before
+# sourcing this: under qemu the driver takes a minute to start.
+# shellcheck source=scripts/checks.sh
+source "$REPO/scripts/checks.sh"
+export CHECK_RESULTS=$E2E_RESULTS CHECK_TAG=${E2E_SUFFIX:+ (${E2E_SUFFIX#-})}
 # Seconds any one Wine program may run before it is killed.
 export WINE_TIMEOUT=${WINE_TIMEOUT:-90}
 slow=${E2E_SLOW:-1}
-# " (i686)" after the results of the 32-bit run.
-tag=${E2E_SUFFIX:+ (${E2E_SUFFIX#-})}
+once=${E2E_ONCE:-0}
+work=$E2E_WORK/$(basename "$0" .sh)
+mkdir -p "$work" && cd "$work" || exit 1
 
-pass()
-{
-    echo "ok   - $1$tag"
-    echo "pass $1$tag" >>"$E2E_RESULTS"
-}
-
-# fail NAME [WHY...]
-fail()
-{
-    echo "FAIL - $1$tag${2:+: ${*:2}}"
-    echo "fail $1$tag" >>"$E2E_RESULTS"
-}
-
-# check NAME COMMAND...: passes when the command succeeds.
-check()
-{
-    if "${@:2}"; then
-        pass "$1"
-    else
-        fail "$1" "command failed: ${*:2}"
-    fi
-}
-
-# expect_eq NAME EXPECTED ACTUAL
-expect_eq()
-{
-    if [ "$2" == "$3" ]; then
-        pass "$1"
-    else
-        fail "$1" "expected [$2], got [$3]"
-    fi
-}
-
-# expect_status NAME EXPECTED ACTUAL: exit codes; "nonzero" matches any
-# failure but a kill or crash (124 and above), which no test expects.
-expect_status()
-{
-    if [ "$3" -ge 124 ]; then
-        fail "$1" "killed or crashed (status $3)"
-    elif [ "$2" == "$3" ] || { [ "$2" == nonzero ] && [ "$3" -ne 0 ]; }; then
-        pass "$1"
-    else
-        fail "$1" "exit status $3, expected $2"
-    fi
-}
-
-wine_run()
-{
+wine_run() {
     "$REPO/scripts/wine-run" "$@" 7>&- 8<&-
 }
 
 # drive SUBCOMMAND ARGS... [-- SUBCOMMAND ARGS...]: the window driver, one
-# driver process for the whole script (start_driver), its output and status
-# those of the chain.
-drive()
-{
+# driver process for the whole script (started below), its output and
+# status those of the chain.
+drive() {
     local line out=""
     (IFS=$'\t' && printf '%s\n' "$*") >&7 || return 125
     while IFS= read -r -t "$WINE_TIMEOUT" line <&8; do
@@ -92,24 +40,9 @@ drive()
     return 124
 }
 
-# Starts the driver once for the script that sources this file and ends it
-# with the script: fds 7 and 8 stay open in every subshell.
-start_driver()
-{
-    local fifos
-    fifos=$(mktemp -d "$E2E_WORK/driver.XXXXXX")
-    mkfifo "$fifos/in" "$fifos/out"
-    WINE_TIMEOUT=${E2E_TIMEOUT:-3600} "$REPO/scripts/wine-run" "$E2E_DRIVER_EXE" serve \
-        <"$fifos/in" >"$fifos/out" &
-    exec 7>"$fifos/in" 8<"$fifos/out"
-    trap 'echo >&7; exec 7>&- 8<&-; wait' EXIT
-}
-start_driver
-
 # The Windows path of a Unix path: through drive T: under the scratch
 # folder, which keeps command-line folders short, elsewhere through Z:.
-to_win()
-{
+to_win() {
     local path=$1
     if [[ "$path" == "$E2E_WORK"* ]]; then
         path="T:${path#"$E2E_WORK"}"
@@ -120,15 +53,215 @@ to_win()
 }
 
 # The Unix path of a path on the prefix's drive C:.
-from_win()
-{
+from_win() {
     local path=${1#[Cc]:}
     echo "$WINEPREFIX/drive_c${path//\\//}"
 }
 
 # screenshot NAME: the whole screen as $E2E_SHOTS/NAME.png.
-screenshot()
-{
-    local name=$1${E2E_SUFFIX:-}
-    import -window root "$E2E_SHOTS/$name.png" 2>/dev/null || echo "note: screenshot $name failed"
+screenshot() {
+    import -window root "$E2E_SHOTS/$1${E2E_SUFFIX:-}.png" 2>/dev/null ||
+        echo "note: screenshot $1 failed"
 }
+
+welcome="Install Tremlok 0.63"
+progress="Installing Tremlok"
+complete="Installation Complete"
+browser="Browse for Folder"
+# Control ids of the pages, and the folder browser's status line.
+id_main=1036 id_cancel=1034 id_browse=1035 id_desktop=1032 id_folder=1030 id_readme=1039
+id_status=14147
+
+# The uninstall shortcut and uninst.bat's last line are the NT family's
+# unless pose_as names Windows 95, 98 or Me.
+uninstall_link="Tremlok Uninstall.lnk"
+dos_family=0
+
+# pose_as VERSION: Wine poses as that Windows (win98, win10 ...) for
+# Setup.exe alone, until pose_as "" ends it.
+pose_as() {
+    local key='HKCU\Software\Wine\AppDefaults\Setup.exe'
+    case $1 in
+    win95 | win98 | winme) uninstall_link="Tremlok Uninstall.pif" dos_family=1 ;;
+    *) uninstall_link="Tremlok Uninstall.lnk" dos_family=0 ;;
+    esac
+    if [ -n "$1" ]; then
+        wine_run reg add "$key" /v Version /d "$1" /f >/dev/null
+    else
+        wine_run reg delete "$key" /f >/dev/null 2>&1
+    fi
+}
+
+game="$REPO/sample/game"
+drive_c="$WINEPREFIX/drive_c"
+
+# What the prefix holds, apart from Wine's own folders, one path a line.
+snapshot() {
+    (cd "$drive_c" && find . -mindepth 1 \
+        \( -path ./windows -o -path ./ProgramData -o -path './users/*/AppData/Local' \
+        -o -path './users/*/Temp' \) -prune -o -print | LC_ALL=C sort)
+}
+
+# shellcheck disable=SC2120
+# start_setup [COMMAND...]: Setup.exe (SETUP_EXE, when set) in the
+# background as $setup_pid, at its welcome page; started through COMMAND
+# when given (with_file_limit).
+start_setup() {
+    "$@" wine_run "${SETUP_EXE:-$E2E_SETUP_EXE}" &
+    setup_pid=$!
+    drive wait "$welcome" $((30000 * slow)) && return 0
+    fail "the welcome page opens"
+    kill "$setup_pid" 2>/dev/null
+    wait "$setup_pid"
+    return 1
+}
+
+# finish_setup NAME STATUS: waits for Setup.exe and checks its exit status.
+finish_setup() {
+    wait "$setup_pid"
+    expect_status "$1" "$2" $?
+}
+
+# shellcheck disable=SC2120
+# run_pages [README(0|1)]: from the welcome page through every page to
+# Finish, with the readme box set as given.
+run_pages() {
+    drive click "$welcome" $id_main -- watch "$progress" $((60000 * slow)) -- \
+        click "$progress" $id_main -- wait "$complete" $((10000 * slow)) -- \
+        check "$complete" $id_readme "${1:-0}" -- click "$complete" $id_main >/dev/null
+    expect_status "an install runs through the pages" 0 $?
+}
+
+# with_file_limit KB COMMAND...: runs COMMAND with every file it writes
+# capped at KB kilobytes, as a full disk would stop it: a write past the
+# cap fails instead of raising SIGXFSZ.
+with_file_limit() (
+    trap '' XFSZ
+    ulimit -f "$1" && "${@:2}"
+)
+
+# script_line VERB PATH: one line of uninst.bat; cmd expands %...% even in
+# quotes, and a doubled % reads back as one.
+script_line() {
+    printf '%s "%s"\r\n' "$1" "${2//%/%%}"
+}
+
+# expected_script INSTALL NEW(0|1) LINKS(0|1|-) [NAME...]: the uninst.bat
+# that the install log must give; LINKS 1 with the desktop shortcut, 0
+# without, - for a run that made no shortcut; NAMEs, the archive's, of files
+# that were not written. Its extraction lines are the folders made and the
+# files written, in order, when the native tool extracts the same archive
+# into a folder that is new, or exists, like INSTALL; the system calls show
+# them. The folders that hold uninst.bat are removed on its last line,
+# after it is gone; COMMAND.COM's script (dos_family) leaves them.
+expected_script() {
+    local install=$1 root="$work/order/Tremlok" verb path link holders="" skipped
+    skipped=$(printf '%s\n' "${@:4}")
+    [ -e data.bin ] || "$E2E_NATIVE" -q -m "$game"
+    mkdir -p "$root"
+    [ "$2" == 1 ] && rm -rf "$root"
+    strace -qq -o "$work/trace" -e trace=mkdir,rename,renameat,renameat2 -e status=successful \
+        "$E2E_NATIVE" -q -e "$root"
+    printf 'REM This will uninstall Tremlok\r\n\r\n'
+    while read -r verb path; do
+        path=${path#"$root"}
+        if [ "$verb" == rmdir ] && [ -z "$path" ]; then
+            holders=$(script_line rmdir "$install" | tr -d '\r\n')' 2^>nul'
+        elif [ "$verb" == del ] && grep -qxF "${path//\//\\}" <<<"$skipped"; then
+            continue
+        else
+            script_line "$verb" "$install${path//\//\\}"
+        fi
+    # The tool writes each file as a temporary first and then renames it
+    # to its name: that rename is where the install run would log it.
+    done < <(sed -nE 's/^mkdir\("([^"]*)".*/rmdir \1/p
+        s/^rename\("[^"]*", "([^"]*)"\).*/del \1/p
+        s/^renameat2?\(AT_FDCWD, "[^"]*", AT_FDCWD, "([^"]*)".*/del \1/p' "$work/trace" | tac)
+    printf '\r\n'
+    if [ "$3" != - ]; then
+        for link in Tremlok.lnk "Tremlok Help.lnk" "$uninstall_link"; do
+            script_line del "$menu\\$link"
+        done
+        [ "$3" == 1 ] && script_line del "$desktop\\Tremlok.lnk"
+        [ "$2" == 1 ] && script_line rmdir "$menu"
+    fi
+    printf '\r\n'
+    if [ -n "$holders" ] && [ $dos_family == 0 ]; then
+        printf 'cd \\ & %s & start "" /b cmd /c for /l %%%%i in (1,1,300) do %s\r\n' \
+            "$(script_line del "$install\\uninst.bat" | tr -d '\r\n')" "$holders"
+    else
+        script_line del "$install\\uninst.bat"
+    fi
+}
+
+# check_script INSTALL NEW LINKS [NAME...]: uninst.bat in INSTALL is the
+# expected_script of the same arguments.
+check_script() {
+    expected_script "$@" >"$work/expected.bat"
+    check "uninst.bat in $1 holds the expected lines (new $2, links $3)" \
+        cmp "$work/expected.bat" "$(from_win "$1")/uninst.bat"
+    diff <(tr -d '\r' <"$work/expected.bat") <(tr -d '\r' <"$(from_win "$1")/uninst.bat") |
+        head -20
+}
+
+# check_link FILE TARGET ICON INSTALL: a shortcut as the shell reads it.
+check_link() {
+    expect_eq "${1##*\\} of $4 reads back" \
+        "$(printf 'target=%s\nworkdir=%s\nicon=%s\narguments=\ndescription=' "$2" "$4" "$3")" \
+        "$(drive read-link "$1")"
+}
+
+# check_install INSTALL NEW(0|1) DESKTOP(0|1): the tree, the shortcuts and
+# uninst.bat of an install into INSTALL.
+check_install() {
+    local install=$1 exe="$1\\tremlok.exe"
+    check "the files in $install equal the sample game" \
+        diff -r -x uninst.bat "$game" "$(from_win "$install")"
+    check_link "$menu\\Tremlok.lnk" "$exe" "$exe,0" "$install"
+    check_link "$menu\\Tremlok Help.lnk" "$install\\Readme.txt" ",0" "$install"
+    check_link "$menu\\$uninstall_link" "$install\\uninst.bat" ",0" "$install"
+    if [ "$3" == 1 ]; then
+        check_link "$desktop\\Tremlok.lnk" "$exe" "$exe,0" "$install"
+    else
+        check "no desktop shortcut without the box" test ! -e "$(from_win "$desktop")/Tremlok.lnk"
+    fi
+    check_script "$install" "$2" "$3"
+}
+
+# run_uninstall INSTALL [GONE]: runs uninst.bat the way its shortcut would,
+# in the install folder; with GONE, until the folder is gone. Its last line
+# leaves a loop behind that removes the folder once the script has ended;
+# under qemu the loop runs for minutes after that, and the runner waits for
+# it only before the next script.
+run_uninstall() {
+    local dir tries=0
+    dir=$(from_win "$1")
+    (cd "$dir" && wine_run "${E2E_CMD:-cmd}" /c "$1\\uninst.bat" >/dev/null 2>&1) &
+    if [ -z "${2:-}" ]; then
+        wait $!
+        return
+    fi
+    while [ -e "$dir" ] && [ $tries -lt $((300 * slow)) ]; do
+        sleep 0.2
+        tries=$((tries + 1))
+    done
+}
+
+# uninstalls_all BEFORE [LEFT]: the uninstall left the prefix as BEFORE
+# showed it, but for LEFT, snapshot's line of a folder left behind.
+uninstalls_all() {
+    expect_eq "uninstalling removes everything the install made${2:+ but ${2#> }}" "${2:-}" \
+        "$(diff <(echo "$1") <(snapshot) | grep '^[<>]')"
+}
+
+# fds 7 and 8 stay open in every subshell; the driver ends with the script.
+[ "${no_driver:-0}" == 1 ] && return 0
+mkfifo "$work/driver-in" "$work/driver-out" 2>/dev/null
+WINE_TIMEOUT=${E2E_TIMEOUT:-3600} "$REPO/scripts/wine-run" "$E2E_DRIVER_EXE" serve \
+    <"$work/driver-in" >"$work/driver-out" &
+driver_pid=$!
+exec 7>"$work/driver-in" 8<"$work/driver-out"
+trap 'echo >&7; exec 7>&- 8<&-; wait $driver_pid' EXIT
+programs=$(drive special-folder 2)
+desktop=$(drive special-folder 16)
+menu="$programs\\Tremlok"

@@ -7,27 +7,14 @@ set -u
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
 
-welcome="Install Tremlok 0.63"
-progress="Installing Tremlok"
-complete="Installation Complete"
-id_main=1036
+packaged=$(cd "$REPO" && realpath "$E2E_GAME")
 installed=$(from_win 'C:\Program Files\Tremlok')
 rm -rf "$installed"
-
-wine_run "$E2E_SETUP_EXE" &
-setup_pid=$!
-if drive wait "$welcome" $((30000 * slow)); then
-    drive click "$welcome" $id_main -- watch "$progress" $((60000 * slow)) -- \
-        click "$progress" $id_main -- wait "$complete" $((10000 * slow)) -- \
-        click "$complete" $id_main >/dev/null
-    expect_status "the packaged game's install runs through the pages" 0 $?
-else
-    fail "the packaged game's welcome page opens"
-    kill "$setup_pid" 2>/dev/null
+if start_setup; then
+    run_pages
+    finish_setup "its Finish ends with status 1" 1
 fi
-wait "$setup_pid"
-expect_status "its Finish ends with status 1" 1 $?
 check "the install folder holds the packaged game, file for file" \
-    diff -r --exclude=uninst.bat "$E2E_GAME" "$installed"
+    diff -r --exclude=uninst.bat "$packaged" "$installed"
 check "and its uninst.bat" test -s "$installed/uninst.bat"
 rm -rf "$installed"

@@ -4,39 +4,36 @@
 # the 32-bit program are refused before anything is built; a foreign game
 # (its names in other letter cases) is packaged and signed on the default
 # route and unsigned through data.cpp, without touching the repository.
-# Each Setup.exe carries the game's data.bin byte for byte, and the signed
-# ones verify against the test's own certificate, read back whole with the
-# tool and install under Wine; a wrong password or a damaged certificate
-# fails and leaves no Setup.exe.
+# Each Setup.exe gives the game back through the tool, and the signed ones
+# verify against the test's own certificate and install under Wine; a wrong
+# password or a damaged certificate fails and leaves no Setup.exe.
 #   tests/package/package_test.sh        prints "N passed, M failed" last
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
+# shellcheck source=scripts/checks.sh
+source scripts/checks.sh
 work=build/package-test
-passed=0
-failed=0
+programs=(build/mingw-i686/Setup.exe build/mingw-x64/Setup.exe)
 
-check() {
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $what"
-    fi
-}
-
-# refused NAME EXPECTED-MESSAGE ARGUMENT...: package.sh ARGUMENT... fails
-# with a message holding EXPECTED-MESSAGE, and no Windows program is built.
-refused() {
-    local name=$1 expected=$2
+# fails NAME EXPECTED-MESSAGE ARGUMENT...: package.sh ARGUMENT... fails
+# with a message holding EXPECTED-MESSAGE, having built no Windows program;
+# with signing=1, once built, leaving no Setup.exe that could be shipped as
+# if signed, nor a temporary of its signing.
+fails() {
+    local name=$1 expected=$2 output status left
     shift 2
-    local output status
     output=$(scripts/package.sh "$@" 2>&1)
     status=$?
-    check "$name: refused" test "$status" -ne 0
-    check "$name: message '$expected' (got: $output)" grep -qF -- "$expected" <<<"$output"
-    check "$name: nothing built" bash -c "! grep -q 'Built target Setup' <<<\"\$1\"" _ "$output"
+    if [ -z "${signing:-}" ]; then
+        left=$(grep 'Built target Setup' <<<"$output")
+    else
+        left=$(find build/mingw-i686 build/mingw-x64 -maxdepth 1 -name 'Setup.exe*')
+    fi
+    if [ $status -ne 0 ] && grep -qF -- "$expected" <<<"$output" && [ -z "$left" ]; then
+        pass "$name: refused, saying so"
+    else
+        fail "$name: refused with '$expected', leaving nothing" "status $status, left [$left]: ${output: -600}"
+    fi
 }
 
 # game NAME FILE...: a game folder holding a line of text in each FILE.
@@ -53,36 +50,35 @@ game no-game Readme.txt sub/tremlok.exe
 game no-readme tremlok.exe sub/Readme.txt
 game neither
 game whole tremlok.exe Readme.txt
+# 3 MB of noise is stored, a 2.5 MB count compressed (about 1 MB).
 head -c 3000000 /dev/urandom >"$work/whole/sub/noise.dat"
 seq 1 400000 >"$work/whole/sub/counted.txt"
-refused no-game "has no tremlok.exe at its top level" "$work/no-game"
-refused no-readme "has no Readme.txt at its top level" "$work/no-readme"
-refused neither "has no tremlok.exe Readme.txt at its top level" "$work/neither"
-refused "--incbin, the old name of the default" "has no tremlok.exe at its top level" \
-    --incbin "$work/no-game"
-refused "a missing folder" "is not a folder" "$work/absent"
+# A program from an earlier run must not outlive a refused one.
+mkdir -p build/mingw-i686 build/mingw-x64
+echo "an earlier game" | tee "${programs[@]}" >/dev/null
+# TREMLOK_ARCHIVE_LIMIT_MB|case|message|arguments, split at spaces
+while IFS='|' read -r limit name expected arguments; do
+    # shellcheck disable=SC2086
+    TREMLOK_ARCHIVE_LIMIT_MB=$limit fails "$name" "$expected" $arguments
+done <<EOF
+|no-game|has no tremlok.exe at its top level|$work/no-game
+|no-readme|has no Readme.txt at its top level|$work/no-readme
+|neither|has no tremlok.exe Readme.txt at its top level|$work/neither
+|--incbin, the old name of the default|has no tremlok.exe at its top level|--incbin $work/no-game
+|a missing folder|is not a folder|$work/absent
+|an unknown option|usage: scripts/package.sh|--fast $work/whole
+|--sign without a certificate|usage: scripts/package.sh|$work/whole --sign
+|a missing certificate|$work/absent.pfx: no such certificate file|--sign $work/absent.pfx $work/whole
+|--timestamp without --sign|--timestamp stamps a signature: it needs --sign|--timestamp http://ts.invalid $work/whole
+2|an archive over the limit|it needs 4 MB of archive, more than the 2 MB|$work/whole
+5|an archive under the limit whose largest file is not|it needs 4 MB of archive and 2 MB to decode its largest compressed file into, more than the 5 MB|$work/whole
+1GB|a limit that is not a number|TREMLOK_ARCHIVE_LIMIT_MB must be a number of megabytes|$work/whole
+EOF
+check "a refused game leaves no Setup.exe of an earlier run" \
+    test ! -e "${programs[0]}" -a ! -e "${programs[1]}"
 output=$(cd "$work" && ../../scripts/package.sh no-game 2>&1)
 check "a game folder is taken from where package.sh is run (got: $output)" \
     grep -qF "$(pwd)/$work/no-game has no tremlok.exe" <<<"$output"
-refused "an unknown option" "usage: scripts/package.sh" --fast "$work/whole"
-refused "--sign without a certificate" "usage: scripts/package.sh" "$work/whole" --sign
-refused "a missing certificate" "$work/absent.pfx: no such certificate file" \
-    --sign "$work/absent.pfx" "$work/whole"
-refused "--timestamp without --sign" "--timestamp stamps a signature: it needs --sign" \
-    --timestamp http://ts.invalid "$work/whole"
-# The 3 MB of noise is stored, the 2.5 MB count compressed (about 1 MB).
-# A program from an earlier run must not outlive a refused one.
-mkdir -p build/mingw-i686 build/mingw-x64
-echo "an earlier game" | tee build/mingw-i686/Setup.exe >build/mingw-x64/Setup.exe
-TREMLOK_ARCHIVE_LIMIT_MB=2 refused "an archive over the limit" \
-    "it needs 4 MB of archive, more than the 2 MB" "$work/whole"
-TREMLOK_ARCHIVE_LIMIT_MB=5 refused "an archive under the limit whose largest file is not" \
-    "it needs 4 MB of archive and 2 MB to decode its largest compressed file into, more than the 5 MB" \
-    "$work/whole"
-check "a refused game leaves no Setup.exe of an earlier run" \
-    test ! -e build/mingw-i686/Setup.exe -a ! -e build/mingw-x64/Setup.exe
-TREMLOK_ARCHIVE_LIMIT_MB=1GB refused "a limit that is not a number" \
-    "TREMLOK_ARCHIVE_LIMIT_MB must be a number of megabytes" "$work/whole"
 
 # A self-signed code-signing certificate and its key, as a PKCS#12 file
 # under a password; a copy cut short stands for a damaged download.
@@ -105,18 +101,18 @@ before=$(git status --porcelain)
 # packaged LABEL ARGUMENT...: package.sh ARGUMENT... on the foreign game,
 # its output in $work/LABEL.log; checks what every route must give.
 packaged() {
-    local label=$1 log=$work/$1.log
+    local label=$1 log=$work/$1.log exe
     shift
     if ! scripts/package.sh "$@" "$game" >"$log" 2>&1; then
-        check "$label: packaged (see $log)" false
+        fail "$label: packaged (see $log)"
         return 1
     fi
     check "$label: repository untouched" test "$(git status --porcelain)" = "$before"
-    check "$label: its closing lines say both programs were checked" \
-        grep -qxF "Checked: both programs decode every entry, and list exactly what data.bin holds" "$log"
-    for arch in i686 x64; do
-        check "$label: $arch Setup.exe carries the game's data.bin" tests/package/embedded_bytes.sh \
-            "build/mingw-$arch/Setup.exe" "build/mingw-$arch/Setup.map" build/pack/data.bin
+    check "$label: its closing lines say both programs were checked" grep -qxF \
+        "Checked: both programs decode every entry, and list exactly what data.bin holds" "$log"
+    for exe in "${programs[@]}"; do
+        rm -rf "$work/out" && build/native/setup -q -e "$work/out" "$exe" >/dev/null
+        check "$label: $exe gives the game back through the tool" diff -r "$game" "$work/out"
     done
 }
 
@@ -131,20 +127,19 @@ if TREMLOK_SIGN_PASS="test pass" PATH=$spy:$PATH packaged signed --sign "$keys/c
     check "signed: osslsigncode ran for each program" test "$(grep -c . "$spy/arguments")" -eq 2
     check "signed: the password stood on no command line" bash -c "! grep -F 'test pass' $spy/arguments"
     check "signed: its closing lines name the certificate" grep -q "^Signed: .*cert.pfx" "$work/signed.log"
-    for arch in i686 x64; do
-        exe=build/mingw-$arch/Setup.exe
-        check "signed: $arch Setup.exe verifies against the certificate" \
-            osslsigncode verify -CAfile "$keys/cert.pem" -in "$exe" >"$work/verify-$arch.log" 2>&1
-        check "signed: the tool reads $arch Setup.exe whole" build/native/setup --test "$exe"
-        check "signed: $arch Setup.exe is still executable" test -x "$exe"
+    verifies() {
+        osslsigncode verify -CAfile "$keys/cert.pem" -in "$1" >"$work/verify.log" 2>&1 && test -x "$1"
+    }
+    for exe in "${programs[@]}"; do
+        check "signed: $exe verifies against the certificate, and is still executable" verifies "$exe"
     done
     # What the closing check refuses: a program of another game, and one cut short.
     (mkdir -p "$work/other" && cd "$work/other" && ../../native/setup -q -m ../whole)
     head -c 60000 build/mingw-x64/Setup.exe >"$work/cut.exe"
     while IFS='|' read -r name expected program bin; do
         output=$(scripts/check-setup.sh "$bin" "$program" 2>&1)
-        check "check-setup refuses $name" test $? -eq 1
-        check "check-setup on $name says '$expected' (got: $output)" grep -qF "$expected" <<<"$output"
+        expect_eq "check-setup refuses $name, saying '$expected'" "1 1" \
+            "$? $(grep -cF "$expected" <<<"$output")"
     done <<EOF
 another game's program|carries another archive than $work/other/data.bin|build/mingw-x64/Setup.exe|$work/other/data.bin
 a program cut short|$work/cut.exe does not carry a whole archive|$work/cut.exe|build/pack/data.bin
@@ -158,34 +153,21 @@ EOF
         grep -qx "[1-9][0-9]* passed, 0 failed" "$work/install.log"
 fi
 
-# sign_fails NAME EXPECTED PASSWORD ARGUMENT...: package.sh ARGUMENT... on the
-# foreign game stops naming the cause, and leaves no Setup.exe that could be
-# shipped as if signed.
-sign_fails() {
-    local name=$1 expected=$2 password=$3 output status
-    shift 3
-    output=$(TREMLOK_SIGN_PASS=$password scripts/package.sh "$@" "$game" 2>&1)
-    status=$?
-    check "$name: the run fails" test "$status" -ne 0
-    check "$name: message '$expected' (got: ${output: -600})" grep -qF -- "$expected" <<<"$output"
-    check "$name: no Setup.exe is left" test ! -e build/mingw-i686/Setup.exe -a ! -e build/mingw-x64/Setup.exe
-    check "$name: no temporary is left" \
-        test -z "$(find build/mingw-i686 build/mingw-x64 -maxdepth 1 -name '*.signing')"
-}
-sign_fails "a wrong password" "the password in TREMLOK_SIGN_PASS does not open $keys/cert.pfx" \
-    "wrong pass" --sign "$keys/cert.pfx"
-sign_fails "no password" "the password in TREMLOK_SIGN_PASS does not open" "" --sign "$keys/cert.pfx"
-sign_fails "a damaged certificate" "damaged.pfx is not a whole PKCS#12 (.pfx) file" \
-    "test pass" --sign "$keys/damaged.pfx"
-sign_fails "a time-stamp server that does not answer" \
+export signing=1
+TREMLOK_SIGN_PASS="wrong pass" fails "a wrong password" "the password in TREMLOK_SIGN_PASS does not open $keys/cert.pfx" \
+    --sign "$keys/cert.pfx" "$game"
+TREMLOK_SIGN_PASS="" fails "no password" "the password in TREMLOK_SIGN_PASS does not open" \
+    --sign "$keys/cert.pfx" "$game"
+TREMLOK_SIGN_PASS="test pass" fails "a damaged certificate" \
+    "damaged.pfx is not a whole PKCS#12 (.pfx) file" --sign "$keys/damaged.pfx" "$game"
+TREMLOK_SIGN_PASS="test pass" fails "a time-stamp server that does not answer" \
     "the time-stamp server http://127.0.0.1:9/ did not answer" \
-    "test pass" --sign "$keys/cert.pfx" --timestamp http://127.0.0.1:9/
+    --sign "$keys/cert.pfx" --timestamp http://127.0.0.1:9/ "$game"
 
+unset signing
 if packaged datacpp --datacpp; then
     check "datacpp: an unsigned program carries no signature" \
         bash -c "! osslsigncode verify -in build/mingw-x64/Setup.exe >/dev/null 2>&1"
 fi
 check "data/data.cpp is still the sample's" git diff --quiet -- data/data.cpp
-
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary
