@@ -41,7 +41,9 @@ expect_status "/? ends with status 0" 0 $?
 check "/? loads no comctl32.dll from its own folder" test ! -e planted.mark
 
 install='C:\Program Files\Tremlok'
-[ "$once" == 1 ] && pose_as win98
+if [ "$once" == 1 ]; then
+    pose_as win98
+fi
 before=$(snapshot)
 if start_setup planted; then
     run_pages
@@ -56,4 +58,6 @@ if start_setup planted; then
         uninstalls_all "$before"
     fi
 fi
-[ "$once" == 1 ] && pose_as ""
+if [ "$once" == 1 ]; then
+    pose_as ""
+fi
