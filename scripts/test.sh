@@ -101,7 +101,11 @@ for name_counter in native:count_ctest sanitize:count_ctest fuzz:count_summary \
     name=${name_counter%:*}
     read -r status seconds 2>/dev/null <"$log_dir/$name.done" || status="did not run" seconds=0
     stage_seconds=$((stage_seconds + seconds))
-    if ! ${name_counter#*:} "$log_dir/$name.log" 2>/dev/null && [ "$status" != 0 ]; then
+    # A stage that failed counts as one failure at least, though its log
+    # counted none (a run killed before it reported).
+    failed_before=$failed
+    ${name_counter#*:} "$log_dir/$name.log" 2>/dev/null
+    if [ "$status" != 0 ] && [ "$failed" -eq "$failed_before" ]; then
         failed=$((failed + 1))
     fi
     [ "$status" == 0 ] || failures+=("$name")
