@@ -127,6 +127,17 @@ static EntryOutcome WriteEntry(const char* root, const EntryRecord& record,
         return Skip(result, kProblemNameTooLong);
     if (result->pathCut || strlen(result->path) >= (size_t)kEntryPathSize)
         return Skip(result, kProblemPathTooLong);
+    // Nothing is written through a link that stands in the destination:
+    // its target may lie anywhere. The path is cut to name it.
+    if (!kLeanProgram && strategy == kWriteThroughTemporary)
+    {
+        const size_t link = LinkInPath(result->path, strlen(root));
+        if (link)
+        {
+            result->path[link] = 0;
+            return Fail(result, kProblemLink);
+        }
+    }
     MakeEntryFolders(result->path, strlen(root));
     if (!WriteEntryFile(result->path, data, record.size, strategy))
         return Skip(result, kProblemNotWritable);

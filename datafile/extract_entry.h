@@ -26,6 +26,7 @@ enum EntryProblem
     kProblemDamaged,     // failed
     kProblemUnsafeName,  // failed: the name would leave the destination folder
     kProblemNoMemory,    // failed
+    kProblemLink,        // failed: a symbolic link stands where the path goes
     kProblemNameTooLong, // skipped
     kProblemPathTooLong, // skipped
     kProblemNotWritable  // skipped

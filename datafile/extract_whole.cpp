@@ -87,11 +87,15 @@ static bool FillRecord(DataFileWindow* w)
 }
 
 // The tool's wording of what happened to an entry, in EntryProblem's order.
+// The Windows program never meets a link (it does not look for one) and
+// has no room for the text.
 static const char* const kProblemTexts[] = {"",
                                             "no destination folder given",
                                             "data file damaged",
                                             "entry name would leave the destination folder",
                                             "out of memory",
+                                            kLeanProgram ? ""
+                                                         : "not written through the symbolic link",
                                             "entry name too long",
                                             "path too long",
                                             "cannot be written"};

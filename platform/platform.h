@@ -4,6 +4,7 @@
 #ifndef TREMLOK_PLATFORM_PLATFORM_H
 #define TREMLOK_PLATFORM_PLATFORM_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef _WIN32
@@ -132,6 +133,12 @@ void ThreadJoin(Thread* thread);
 
 // How many processors this process may run on at once; at least 1.
 int ProcessorCount();
+
+// The length of path's first prefix, past its first from bytes, that names
+// a symbolic link, or 0 when none does: a folder of the data file standing
+// there would be written through it, somewhere else. The Windows program
+// has no such check: there only an administrator makes links.
+size_t LinkInPath(const char* path, size_t from);
 
 // True when path names the current directory (the same folder, however
 // written); false when either cannot be looked up.

@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <pthread.h>
 #include <sched.h>
 #include <stdarg.h>
@@ -269,6 +270,30 @@ int ProcessorCount()
 #endif
     long online = sysconf(_SC_NPROCESSORS_ONLN);
     return online > 0 ? (int)online : 1;
+}
+
+size_t LinkInPath(const char* path, size_t from)
+{
+    char prefix[PATH_MAX];
+    const size_t length = strlen(path);
+    if (length >= sizeof prefix)
+        return 0;
+    memcpy(prefix, path, length + 1);
+    for (size_t i = from + 1; i <= length; ++i)
+    {
+        if (prefix[i] != '/' && prefix[i] != 0)
+            continue;
+        const char kept = prefix[i];
+        prefix[i] = 0;
+        struct stat status;
+        const int found = lstat(prefix, &status);
+        prefix[i] = kept;
+        if (found != 0)
+            return 0; // what is not there yet is made here, as a folder
+        if (S_ISLNK(status.st_mode))
+            return i;
+    }
+    return 0;
 }
 
 bool IsCurrentFolder(const char* path)

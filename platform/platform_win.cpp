@@ -188,6 +188,11 @@ bool IsPathSeparator(char c)
     return c == '\\' || c == '/';
 }
 
+size_t LinkInPath(const char*, size_t)
+{
+    return 0;
+}
+
 const char* NextCharacter(const char* text)
 {
     return CharNextA(text);
