@@ -1,10 +1,8 @@
-// The extraction engine, both drivers. On sound data files: one entry per
-// call with the progress page's percentages, and files replaced whole (the
-// uninstall log's order: the end-to-end install). On data files damaged in
-// every way the format leaves open: damage is reported, never "Complete";
-// nothing lands outside the destination; exactly the records before the
-// damage come out, whole. Changes no reader can see (a byte of a name or a
-// stored payload): the archive_reader fuzz target.
+// The extraction engine, both drivers. Sound data files: one entry per call
+// with the progress page's percentages, files replaced whole. Data files
+// damaged in every way the format leaves open: damage reported, never
+// "Complete"; nothing outside the destination; exactly the records before
+// the damage come out, whole.
 #include "app/command_line.h"
 #include "app/tool_summary.h"
 #include "datafile/entry_record.h"
@@ -30,7 +28,7 @@ TEST_F(ExtractTest, OneEntryPerCallThenCompleteForever)
     char currentFile[kCurrentFileSize] = "";
     const std::string x = Path("X");
     const Bytes bytes = ArchiveBytes(kThree);
-    // Twice, the folders removed between: the second run makes them again.
+    // Twice, the folders removed between.
     for (int run = 0; run < 2; ++run)
     {
         std::filesystem::remove_all(x);
@@ -56,11 +54,9 @@ TEST_F(ExtractTest, OneEntryPerCallThenCompleteForever)
     }
 }
 
-// Whatever is in the way: a longer file is replaced whole; a folder where a
-// file must go makes that entry skipped, without a "del" line, and the rest
-// follow; the engine counts the skipped and keeps the first one's path for
-// the page. Both drivers, each given its root with a trailing separator,
-// which doubles the separator in every path.
+// A longer file in the way is replaced whole; a folder where a file goes
+// skips that entry without a "del" line, counted, the first one's path kept
+// for the page. Both drivers, each given its root with a trailing separator.
 TEST_F(ExtractTest, ThingsInTheWay)
 {
     ASSERT_TRUE(WriteFile("data.bin", ArchiveBytes(kThree)));
@@ -86,17 +82,15 @@ TEST_F(ExtractTest, ThingsInTheWay)
         EXPECT_EQ(item.path().string().find('~'), std::string::npos) << item.path();
 }
 
-// data.bin is read a window at a time: records and payloads that straddle
-// its refills, a long name and an LZW payload longer than its size among
-// them, come out whole; then the summary. A second run into the same
-// folder, removed between, counts and makes its folders afresh.
+// data.bin is read a window at a time: records straddling its refills, a
+// long name and an LZW payload longer than the window among them, come out
+// whole; a second run, the folder removed between, counts afresh.
 TEST_F(ExtractTest, LargeDataBinThroughTheWindow)
 {
     std::string large(3000001, 0), noise(6000000, 0);
     std::mt19937 random(7);
-    for (std::string* bytes : {&large, &noise})
-        for (char& c : *bytes)
-            c = (char)random();
+    std::generate(large.begin(), large.end(), random);
+    std::generate(noise.begin(), noise.end(), random);
     const std::vector<RecordLayout> records = {
         {"\\a.bin", large, kMethodStored},
         {"\\b\\" + std::string(200, 'n'), "short", kMethodStored},
@@ -119,8 +113,7 @@ TEST_F(ExtractTest, LargeDataBinThroughTheWindow)
 #endif
 }
 
-// Without a folder the names, which begin with a separator, would land at
-// the top of the drive: both drivers refuse.
+// Without a folder the names would land at the top of the drive.
 TEST_F(ExtractTest, NoFolderNoFiles)
 {
     const std::vector<RecordLayout> records = {{"\\tremlok-no-root.txt", "x", kMethodStored}};
@@ -146,13 +139,11 @@ struct Case
     std::vector<RecordLayout> records; // what the bytes were made from
 };
 
-// Destinations four levels down, so that a name climbing out with ".."
-// stays in the scratch folder, where it is seen.
+// Four levels down, so that a name climbing out stays where it is seen.
 const char* const kOut = "w/a/b/c/out";
 const char* const kMem = "w/a/b/c/mem";
 
-// Adds the files and folders that record r leaves under the destination,
-// by relative path (folders map to "/").
+// Adds what record r leaves under the destination, as TreeOf lists it.
 void AddRecord(std::map<std::string, std::string>* tree, const RecordLayout& r)
 {
     std::string path = r.name.substr(1);
@@ -185,16 +176,14 @@ std::vector<Case> Cases()
     const Bytes original = ArchiveBytes(kRecords, &at);
     const size_t n = kRecords.size();
     std::vector<Case> cases;
+    // A field of width 4 or 1 at offset set to value; width 0 cuts there.
     auto add = [&](const std::string& label, size_t offset, uint32_t value, int width,
                    Outcome outcome, size_t r)
     {
         Bytes bytes = original;
-        if (width == 4)
-            WriteLe32(&bytes[offset], value);
-        else if (width == 1)
-            bytes[offset] = (unsigned char)value;
-        else
-            bytes.resize(offset); // cut
+        bytes.resize(width ? bytes.size() : offset);
+        for (int i = 0; i < width; ++i)
+            bytes[offset + i] = (unsigned char)(value >> 8 * i);
         cases.push_back({label + " " + std::to_string(offset) + ": " + std::to_string(value), bytes,
                          outcome, r, kRecords});
     };
@@ -202,8 +191,7 @@ std::vector<Case> Cases()
     // The total only feeds the percentage.
     for (uint32_t total : {0u, 1u, 0xFFFFFFFFu})
         add("total size", 0, total, 4, kWhole, 0);
-    // Cut anywhere, even just before the end marker: the records wholly
-    // before the cut come out.
+    // Cut anywhere: the records wholly before the cut come out.
     for (size_t offset = 0, r = 0; offset < original.size(); ++offset)
     {
         while (r < n && at[r + 1] <= offset)
@@ -221,7 +209,7 @@ std::vector<Case> Cases()
             add("method", sizeField + 4, method, 1, kDamaged, r);
     }
     // Record 2 renamed: names that leave the destination, or that Windows
-    // would take for a device or change, are damage; others come out.
+    // takes for a device or changes, are damage.
     std::vector<std::pair<std::string, Outcome>> names;
     for (const char* name :
          {"\\..\\x", "\\a\\..\\..\\x", "\\..\\..\\..\\..\\x", "\\.\\x", "\\C:x", "\\C:\\x", "\\a:b",
@@ -234,16 +222,14 @@ std::vector<Case> Cases()
     for (const char* name :
          {"\\.config", "\\a..b", "\\COM0", "\\CONFIG.SYS", "\\Program Files\\a b", "\\tremlok~0"})
         names.push_back({name, kWhole});
-    // Names too long for the 512-byte buffers, in levels any file system
-    // takes: skipped, never cut into another path.
+    // Too long for the 512-byte buffers: skipped, never cut into another path.
     for (size_t length : {511u, 512u})
         names.push_back({LongName(length, 'n'), kSkipped});
 #ifndef _WIN32
     // Windows paths of this length need the \\?\ form, which setup never uses.
     for (size_t length : {511u, 512u})
         names.push_back({LongName(length - strlen(kOut), 'p'), length == 511 ? kWhole : kSkipped});
-    // A level of 250 bytes fits the file system's 255, and so must the
-    // tool's temporary beside it.
+    // A level of 250 bytes fits 255, and so must the tool's temporary.
     names.push_back({"\\" + std::string(250, 'l'), kWhole});
 #endif
     for (const auto& [name, outcome] : names)
@@ -284,22 +270,19 @@ void Check(const Case& c)
     EXPECT_TRUE(TreeOf(kOut) == expected) << c.label << ": in " << kOut;
     EXPECT_TRUE(TreeOf(kMem) == expected) << c.label << ": in " << kMem;
     ResetUninstallLog();
-    std::error_code error;
-    std::filesystem::remove_all("w", error);
+    std::filesystem::remove_all("w");
 }
 
 typedef ScratchTest DamagedArchiveTest;
 
 TEST_F(DamagedArchiveTest, EveryDamageIsCaught)
 {
-    const std::vector<Case> cases = Cases();
-    for (const Case& c : cases)
+    for (const Case& c : Cases())
         Check(c);
-    printf("[ damaged  ] %zu damaged archives tried\n", cases.size());
 }
 
-// A size that no coding of the bytes left could reach is damage before
-// anything is allocated: a few damaged bytes must not ask for 256 MiB.
+// A size no coding of the bytes left could reach is damage before anything
+// is allocated: a few damaged bytes must not ask for 256 MiB.
 TEST(EntryRecordTest, SizeBeyondAnyDecodingIsDamage)
 {
     for (unsigned char method : {kMethodLzw, kMethodDelta})
