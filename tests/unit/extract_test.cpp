@@ -15,51 +15,46 @@ namespace
 
 typedef ScratchTest ExtractTest;
 
-// 29 + 0 + 71 bytes: k entries take k + 1 calls. 29 of 100 is 28%, truncated
-// in double precision, which the x87 unit once got wrong.
+// 29 + 0 + 71 bytes: k entries take k + 1 calls, each naming its file. 29
+// of 100 is 28%, truncated in double precision, which the x87 once got wrong.
 const std::vector<RecordLayout> kThree = {
     {"\\a.exe", "abcabcabcabcabcabcabcabcabcab", kMethodLzw},
     {"\\Data\\b.dat", "", kMethodStored},
     {"\\Data\\c.bin", std::string(71, '\x05'), kMethodDelta},
 };
 
+// A second run into the folder, removed between, makes its folders again.
+// A third, with a folder where the first two files go and a longer file
+// where the third goes: that file is replaced whole, the two skipped without
+// a "del" line, counted, the first one's path kept for the page; the same
+// for the tool, each given its root with a trailing separator.
 TEST_F(ExtractTest, OneEntryPerCallThenCompleteForever)
 {
     char currentFile[kCurrentFileSize] = "";
-    const std::string x = Path("X");
     const Bytes bytes = ArchiveBytes(kThree);
-    // Twice, the folders removed between.
-    for (int run = 0; run < 2; ++run)
+    EXPECT_EQ(BeginExtract("X", (const unsigned int*)bytes.data(), (uint32_t)bytes.size()), 1);
+    EXPECT_FALSE(std::filesystem::exists("X"));
+    const int percents[] = {28, 28, 99};
+    for (size_t i = 0; i < kThree.size(); ++i)
     {
-        std::filesystem::remove_all(x);
-        EXPECT_EQ(
-            BeginExtract(x.c_str(), (const unsigned int*)bytes.data(), (uint32_t)bytes.size()), 1);
-        EXPECT_FALSE(std::filesystem::exists(x));
-        const int percents[] = {28, 28, 99};
-        for (size_t i = 0; i < kThree.size(); ++i)
-        {
-            EXPECT_EQ(ExtractNext(x.c_str(), currentFile), percents[i]) << i;
-            EXPECT_EQ(std::string(currentFile), Under(x, kThree[i].name));
-            EXPECT_EQ(ReadFile(Under(x, kThree[i].name)), kThree[i].content);
-        }
-        // Then 100 and "Complete", and 100 ever after with the label left alone.
-        for (const char* shown : {"Complete", "untouched"})
-        {
-            EXPECT_EQ(ExtractNext(x.c_str(), currentFile), 100);
-            EXPECT_STREQ(currentFile, shown);
-            strcpy(currentFile, "untouched");
-        }
-        EXPECT_EQ(gExtractSkipped, 0);
-        EXPECT_STREQ(gExtractFirstSkipped, "");
+        EXPECT_EQ(ExtractNext("X", currentFile), percents[i]) << i;
+        EXPECT_EQ(std::string(currentFile), Under("X", kThree[i].name));
+        EXPECT_EQ(ReadFile(Under("X", kThree[i].name)), kThree[i].content);
     }
-}
+    // Then 100 and "Complete", and 100 ever after with the label left alone.
+    for (const char* shown : {"Complete", "untouched"})
+    {
+        EXPECT_EQ(ExtractNext("X", currentFile), 100);
+        EXPECT_STREQ(currentFile, shown);
+        strcpy(currentFile, "untouched");
+    }
+    std::filesystem::remove_all("X");
+    EXPECT_EQ(ExtractImage("X", bytes), std::vector<int>({1, 28, 28, 99, 100}));
+    EXPECT_EQ(TreeOf("X").size(), 4u); // three files and Data
+    EXPECT_EQ(gExtractSkipped, 0);
+    EXPECT_STREQ(gExtractFirstSkipped, "");
 
-// A longer file in the way is replaced whole; a folder where a file goes
-// skips that entry without a "del" line, counted, the first one's path kept
-// for the page. Both drivers, each given its root with a trailing separator.
-TEST_F(ExtractTest, ThingsInTheWay)
-{
-    ASSERT_TRUE(WriteFile("data.bin", ArchiveBytes(kThree)));
+    ASSERT_TRUE(WriteFile("data.bin", bytes));
     for (const char* root : {"image", "bin"})
     {
         MakePath(Under(root, "\\a.exe").c_str());
@@ -68,18 +63,17 @@ TEST_F(ExtractTest, ThingsInTheWay)
     }
     ResetUninstallLog();
     const std::string image = std::string("image") + kPathSeparator;
-    EXPECT_EQ(ExtractImage(image, ArchiveBytes(kThree)), std::vector<int>({1, 28, 28, 99, 100}));
+    EXPECT_EQ(ExtractImage(image, bytes), std::vector<int>({1, 28, 28, 99, 100}));
     EXPECT_EQ(gExtractSkipped, 2);
     EXPECT_EQ(gExtractFirstSkipped, Under(image, kThree[0].name));
     EXPECT_EQ(gUninstallCount, 1); // c.bin
     EXPECT_EQ(ExtractDataBin((std::string("bin") + kPathSeparator).c_str()), 1);
     EXPECT_EQ(gExtractFiles, 1u);
     EXPECT_EQ(gExtractBytes, 71u);
-    for (const char* root : {"image", "bin"})
-        EXPECT_EQ(ReadFile(Under(root, "\\Data\\c.bin")), kThree[2].content) << root;
+    for (const char* root : {"X", "image", "bin"})
+        EXPECT_EQ(TreeOf(root)["Data/c.bin"], kThree[2].content) << root;
     // The tool's temporaries are renamed into place or removed, never left.
-    for (const auto& item : std::filesystem::recursive_directory_iterator("bin"))
-        EXPECT_EQ(item.path().string().find('~'), std::string::npos) << item.path();
+    EXPECT_EQ(TreeOf("bin").size(), 4u);
 }
 
 // data.bin is read a window at a time: records straddling its refills, a

@@ -27,7 +27,7 @@
 
 typedef std::vector<unsigned char> Bytes;
 
-// Where the engine puts the archive name ("\\a\\b.txt") under root.
+// Where the engine puts the archive name ("\a\b.txt") under root.
 inline std::string Under(const std::string& root, std::string name)
 {
     std::replace(name.begin(), name.end(), '\\', kPathSeparator);
