@@ -37,6 +37,20 @@ struct BuilderTest : ScratchTest
     }
 };
 
+// The strictly shortest coding, else stored: a tie stores, and so does a
+// coding as long as the file.
+TEST(ChooseMethodTest, StrictlyShortestCodingElseStored)
+{
+    // LZW length, delta length, file length, method
+    const uint32_t cases[][4] = {{10, 20, 30, kMethodLzw},
+                                 {20, 10, 30, kMethodDelta},
+                                 {10, 10, 30, kMethodStored},
+                                 {30, 40, 30, kMethodStored},
+                                 {40, 30, 30, kMethodStored}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ChooseMethod(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1] << " " << c[2];
+}
+
 // The exact text for every length mod 4, the empty archive among them, a
 // row of eight items ending the list or followed by more.
 TEST_F(BuilderTest, DataCppText)

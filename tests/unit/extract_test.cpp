@@ -124,15 +124,6 @@ enum Outcome
     kSkipped  // record r is passed over and reported; the rest come out
 };
 
-struct Case
-{
-    std::string label;
-    Bytes bytes;
-    Outcome outcome;
-    size_t r;
-    std::vector<RecordLayout> records; // what the bytes were made from
-};
-
 // Four levels down, so that a name climbing out stays where it is seen.
 const char* const kOut = "w/a/b/c/out";
 const char* const kMem = "w/a/b/c/mem";
@@ -164,12 +155,46 @@ const std::vector<RecordLayout> kRecords = {
     {"\\Audio\\Deep\\tune.txt", "la la la la la la la", kMethodLzw},
 };
 
-std::vector<Case> Cases()
+// Runs both drivers over bytes, made from records, and checks what they did.
+void Check(const std::string& label, const Bytes& bytes, Outcome outcome, size_t r,
+           const std::vector<RecordLayout>& records = kRecords)
+{
+    ASSERT_TRUE(WriteFile("data.bin", bytes));
+    const int fileResult = ExtractDataBin(kOut);
+    const std::vector<int> results = ExtractImage(kMem, bytes);
+    const int percent = results.back();
+    const bool asExpected =
+        (outcome == kWhole && fileResult == 0 && percent == 100) ||
+        (outcome == kDamaged && fileResult == 1 && percent == kExtractDamaged) ||
+        (outcome == kSkipped && fileResult == 1 && percent == 100 && gExtractSkipped == 1);
+    EXPECT_TRUE(asExpected) << label << ": " << fileResult << ", " << percent;
+    const bool zeroTotal = bytes.size() >= 4 && ReadLe32(bytes.data()) == 0;
+    for (size_t i = 0; i + 1 < results.size(); ++i)
+        EXPECT_TRUE(results[i] >= 1 && results[i] <= (zeroTotal ? 1 : 99)) << label << ": " << i;
+    auto within = [](const std::string& path, const std::string& root)
+    { return (path + "/").rfind(root + "/", 0) == 0; };
+    for (const auto& [path, content] : TreeOf("."))
+        EXPECT_TRUE(path == "data.bin" || within(kOut, path) || within(path, kOut) ||
+                    within(path, kMem))
+            << label << ": " << path << " is outside the destination";
+
+    std::map<std::string, std::string> expected;
+    for (size_t i = 0; i < records.size(); ++i)
+        if (i < r || outcome == kWhole || (outcome == kSkipped && i != r))
+            AddRecord(&expected, records[i]);
+    EXPECT_TRUE(TreeOf(kOut) == expected) << label << ": in " << kOut;
+    EXPECT_TRUE(TreeOf(kMem) == expected) << label << ": in " << kMem;
+    ResetUninstallLog();
+    std::filesystem::remove_all("w");
+}
+
+typedef ScratchTest DamagedArchiveTest;
+
+TEST_F(DamagedArchiveTest, EveryDamageIsCaught)
 {
     std::vector<size_t> at;
     const Bytes original = ArchiveBytes(kRecords, &at);
     const size_t n = kRecords.size();
-    std::vector<Case> cases;
     // A field of width 4 or 1 at offset set to value; width 0 cuts there.
     auto add = [&](const std::string& label, size_t offset, uint32_t value, int width,
                    Outcome outcome, size_t r)
@@ -178,8 +203,8 @@ std::vector<Case> Cases()
         bytes.resize(width ? bytes.size() : offset);
         for (int i = 0; i < width; ++i)
             bytes[offset + i] = (unsigned char)(value >> 8 * i);
-        cases.push_back({label + " " + std::to_string(offset) + ": " + std::to_string(value), bytes,
-                         outcome, r, kRecords});
+        Check(label + " " + std::to_string(offset) + ": " + std::to_string(value), bytes, outcome,
+              r);
     };
     add("undamaged, cut at", original.size(), 0, 0, kWhole, 0);
     // The total only feeds the percentage.
@@ -230,49 +255,8 @@ std::vector<Case> Cases()
     {
         std::vector<RecordLayout> renamed = kRecords;
         renamed[2].name = name;
-        cases.push_back({"name " + name, ArchiveBytes(renamed), outcome, 2, renamed});
+        Check("name " + name, ArchiveBytes(renamed), outcome, 2, renamed);
     }
-    return cases;
-}
-
-// Runs both drivers over c.bytes and checks what they did.
-void Check(const Case& c)
-{
-    ASSERT_TRUE(WriteFile("data.bin", c.bytes));
-    const int fileResult = ExtractDataBin(kOut);
-    const std::vector<int> results = ExtractImage(kMem, c.bytes);
-    const int percent = results.back();
-    const bool asExpected =
-        (c.outcome == kWhole && fileResult == 0 && percent == 100) ||
-        (c.outcome == kDamaged && fileResult == 1 && percent == kExtractDamaged) ||
-        (c.outcome == kSkipped && fileResult == 1 && percent == 100 && gExtractSkipped == 1);
-    EXPECT_TRUE(asExpected) << c.label << ": " << fileResult << ", " << percent;
-    const bool zeroTotal = c.bytes.size() >= 4 && ReadLe32(c.bytes.data()) == 0;
-    for (size_t i = 0; i + 1 < results.size(); ++i)
-        EXPECT_TRUE(results[i] >= 1 && results[i] <= (zeroTotal ? 1 : 99)) << c.label << ": " << i;
-    auto within = [](const std::string& path, const std::string& root)
-    { return (path + "/").rfind(root + "/", 0) == 0; };
-    for (const auto& [path, content] : TreeOf("."))
-        EXPECT_TRUE(path == "data.bin" || within(kOut, path) || within(path, kOut) ||
-                    within(path, kMem))
-            << c.label << ": " << path << " is outside the destination";
-
-    std::map<std::string, std::string> expected;
-    for (size_t i = 0; i < c.records.size(); ++i)
-        if (i < c.r || c.outcome == kWhole || (c.outcome == kSkipped && i != c.r))
-            AddRecord(&expected, c.records[i]);
-    EXPECT_TRUE(TreeOf(kOut) == expected) << c.label << ": in " << kOut;
-    EXPECT_TRUE(TreeOf(kMem) == expected) << c.label << ": in " << kMem;
-    ResetUninstallLog();
-    std::filesystem::remove_all("w");
-}
-
-typedef ScratchTest DamagedArchiveTest;
-
-TEST_F(DamagedArchiveTest, EveryDamageIsCaught)
-{
-    for (const Case& c : Cases())
-        Check(c);
 }
 
 // A size no coding of the bytes left could reach is damage before anything
