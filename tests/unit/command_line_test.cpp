@@ -37,6 +37,7 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         {true, "-mGame/My-Dir", kActionMake, "Game/My-Dir", "", false},
         {true, "-e|/tmp/Out Folder", kActionExtract, "/tmp/Out Folder", "data.bin", false},
         {true, "-e|", kActionRefused, "", "", false},
+        {true, "-m" + tooLong, kActionRefused, "", "", false},
         {true, "--list", kActionList, "data.bin", "", false},
         {true, "--test|other.bin", kActionTest, "other.bin", "", false},
         {true, "-e|out|Setup.exe", kActionExtract, "out", "Setup.exe", false},

@@ -1,13 +1,11 @@
 // Limits an install of the sample game never reaches: the install run's
-// paths, the Notepad command line, the percentage, error reports.
+// paths, the Notepad command line, names on code page 932, error reports.
 #include "app/install_paths.h"
 #include "app/notepad.h"
 #include "datafile/make_path.h"
-#include "datafile/percent.h"
 #include "uninstall/uninstall_log.h"
 #include "tests/unit/scratch_folder.h"
 
-#include <random>
 #include <windows.h>
 
 namespace
@@ -41,38 +39,6 @@ TEST(NotepadCommandLine, QuotesThePathOrRefusesIt)
         EXPECT_EQ(refused ? -1 : 0, NotepadCommandLine(path.c_str(), out, sizeof out));
         EXPECT_EQ(refused ? "" : "notepad \"" + path + "\"", out);
     }
-}
-
-// The bar's percentage as it always was, in doubles, each step stored so
-// that the x87's wider registers round as a double would.
-int DoublePercent(uint32_t done, uint32_t total)
-{
-    if (total == 0)
-        return 1;
-    volatile double quotient = (double)(int32_t)done / (double)(int32_t)total;
-    volatile double percent = quotient * 100.0;
-    return !(percent >= 1.0) ? 1 : (percent > 99.0 ? 99 : (int)percent);
-}
-
-// Small totals whole, the signs and ends of both ranges, then random pairs
-// of every magnitude, every other one an exact quotient.
-TEST(ExtractPercent, GivesWhatTheDoubleArithmeticGave)
-{
-    std::vector<std::pair<uint32_t, uint32_t>> pairs;
-    for (uint32_t total = 1; total <= 200; ++total)
-        for (uint32_t done = 0; done <= total + 1; ++done)
-            pairs.push_back({done, total});
-    for (uint32_t done : {0u, 1u, 99u, 100u, 0x7fffffffu, 0x80000000u, 0x80000001u, 0xffffffffu})
-        for (uint32_t total : {0u, 1u, 100u, 101u, 0x7fffffffu, 0x80000000u, 0xffffffffu})
-            pairs.push_back({done, total});
-    std::mt19937 random(23);
-    for (int i = 0; i < 300000; ++i)
-    {
-        uint32_t total = random() >> (random() % 32), done = random() >> (random() % 32);
-        pairs.push_back({i % 2 ? (total -= total % 100) / 100 * (random() % 101) : done, total});
-    }
-    for (auto [done, total] : pairs)
-        ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total)) << done << "/" << total;
 }
 
 typedef ScratchTest CodePage932;
