@@ -1,6 +1,6 @@
 // The search for the archive in any bytes taken as a program, exactly the
-// input's length: an image it finds lies inside one section and holds whole
-// to its last byte; damage it names lies inside the file.
+// input's length: an image it finds lies inside one initialised data section
+// and holds whole to its last byte; damage it names lies inside the file.
 #include "datafile/record_walk.h"
 #include "inspect/image_locate.h"
 #include "inspect/pe_sections.h"

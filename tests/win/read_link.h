@@ -8,9 +8,9 @@
 #include <shlobj.h>
 #include <stdio.h>
 
-// target, workdir, icon (path,index), arguments and description, a
-// "key=value" line each, into out; false when it is no shortcut. The target
-// is the raw path as stored.
+// Writes target, workdir, icon (path,index), arguments and description into
+// out, one "key=value" line each; false when the file cannot be loaded as a
+// shortcut. The target is the raw path as stored, not resolved on the disk.
 inline bool ReadLinkText(const char* linkPath, char* out, size_t size)
 {
     WCHAR wide[MAX_PATH];
