@@ -1,10 +1,7 @@
-// Both drivers of the extraction engine on any bytes: ExtractDataBin reads
-// them as data.bin, BeginExtract/ExtractNext as the image in memory (a block
-// of exactly their length). After each input: nothing was written outside
-// the two destinations, the drivers agree on whether the data file was
-// whole, and when it was they wrote the same files. The work folder is made
-// in the current directory, which fuzz.sh puts in memory: the engine flushes
-// every file it writes.
+// Both drivers of the extraction engine on any bytes, as data.bin and as
+// the image in memory (a block of exactly their length). After each input:
+// nothing was written outside the two destinations, the drivers agree on
+// whether the data file was whole, and then wrote the same files.
 #include "datafile/extract_step.h"
 #include "datafile/extract_whole.h"
 #include "datafile/format.h"
@@ -21,8 +18,8 @@
 
 namespace fs = std::filesystem;
 
-// base/a/b becomes the current directory, holding data.bin and the
-// destinations out and mem; the levels above catch names that climb out.
+// base/a/b, the current directory, holds data.bin and the destinations out
+// and mem; the levels above catch names that climb out.
 static fs::path gBase;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)

@@ -1,8 +1,6 @@
-// The search for the archive inside a program, on any bytes taken as one
-// (the file is exactly the input, so the sanitizer catches any read outside
-// it). After each input: an image it finds lies inside one initialised
-// data section and holds whole to its last byte, and damage it names lies
-// inside the file.
+// The search for the archive in any bytes taken as a program, exactly the
+// input's length: an image it finds lies inside one initialised data section
+// and holds whole to its last byte; damage it names lies inside the file.
 #include "datafile/record_walk.h"
 #include "inspect/image_locate.h"
 #include "inspect/pe_sections.h"

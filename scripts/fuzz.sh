@@ -9,7 +9,7 @@
 # Ends with "N passed, M failed", one per target; exits non-zero on a failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-targets=(lzw_decode delta_decode archive_reader coder_round_trip command_line program_locate)
+targets=(archive_reader program_locate)
 seconds=${FUZZ_SECONDS:-60}
 if [ "${1:-}" = --long ] && [[ ${2:-} =~ ^[0-9]+$ ]]; then
     seconds=$2

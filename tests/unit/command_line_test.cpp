@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string.h>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace
 {
@@ -20,16 +17,13 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
     const std::tuple<bool, std::string, CommandAction, std::string, std::string, bool> cases[] = {
         {false, "", kActionInstall, "", "", false},
         {false, "/?", kActionHelp, "", "", false},
-        {false, "?", kActionHelp, "", "", false},
         {false, "/x /?", kActionHelp, "", "", false},
         {false, "/?x", kActionInstall, "", "", false},
         {false, "/", kActionInstall, "", "", false},
         {false, "/MC:\\DATA", kActionMake, "c:\\data", "", false},
         {false, "-eC:\\x", kActionExtract, "c:\\x", "", false},
         {false, "mygame", kActionMake, "ygame", "", false},
-        {false, "/ec:\\a-b", kActionExtract, "c:\\a-b", "", false},
         {false, "/eC:\\Program Files\\x", kActionExtract, "c:\\program", "", false},
-        {false, "/ec:\\y /x /mc:\\z", kActionExtract, "c:\\y", "", false},
         {false, "   /x\t/ec:\\y", kActionExtract, "c:\\y", "", false},
         {false, "/" + std::string(5000, 'q') + " /ec:\\y", kActionExtract, "c:\\y", "", false},
         {false, "/e" + fits, kActionExtract, fits, "", false},
@@ -39,22 +33,20 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         {false, "/e" + fits + "x", kActionRefused, "", "", false},
         {false, "--list", kActionInstall, "", "", false}, // Windows keeps its command line
         {false, "/eout Setup.exe", kActionExtract, "out", "", false},
-        {true, "", kActionInstall, "", "", false},
         {true, "--help", kActionHelp, "", "", false},
         {true, "-mGame/My-Dir", kActionMake, "Game/My-Dir", "", false},
         {true, "-e|/tmp/Out Folder", kActionExtract, "/tmp/Out Folder", "data.bin", false},
         {true, "-e|", kActionRefused, "", "", false},
+        {true, "-m" + tooLong, kActionRefused, "", "", false},
         {true, "--list", kActionList, "data.bin", "", false},
         {true, "--test|other.bin", kActionTest, "other.bin", "", false},
         {true, "-e|out|Setup.exe", kActionExtract, "out", "Setup.exe", false},
         {true, "-eout|game/Setup.exe", kActionExtract, "out", "game/Setup.exe", false},
         {true, "-e|out|", kActionRefused, "", "", false},
         {true, "-e|out|" + tooLong, kActionRefused, "", "", false},
-        {true, "-m|game|Setup.exe", kActionMake, "game", "", false},
         // -q keeps standard output quiet wherever it stands, but not as a folder.
         {true, "-q|-m|game", kActionMake, "game", "", true},
         {true, "/eout|Setup.exe|-q", kActionExtract, "out", "Setup.exe", true},
-        {true, "-e|out|-q|Setup.exe", kActionExtract, "out", "Setup.exe", true},
         {true, "-m|-q", kActionMake, "-q", "", false},
     };
     for (const auto& [posix, arguments, expected, folder, file, quiet] : cases)

@@ -1,13 +1,12 @@
-// The extraction engine, both drivers. On sound data files: one entry per
-// call with the progress page's percentages, and files replaced whole (the
-// uninstall log's order: the end-to-end install). On data files damaged in
-// every way the format leaves open: damage is reported, never "Complete";
-// nothing lands outside the destination; exactly the records before the
-// damage come out, whole. Changes no reader can see (a byte of a name or a
-// stored payload): the archive_reader fuzz target.
+// The extraction engine, both drivers. Sound data files: one entry per call
+// with the progress page's percentages, files replaced whole. Data files
+// damaged in every way the format leaves open: damage reported, never
+// "Complete"; nothing outside the destination; exactly the records before
+// the damage come out, whole.
 #include "app/command_line.h"
 #include "app/tool_summary.h"
 #include "datafile/entry_record.h"
+#include "datafile/percent.h"
 #include "tests/unit/scratch_folder.h"
 
 #include <random>
@@ -17,53 +16,46 @@ namespace
 
 typedef ScratchTest ExtractTest;
 
-// 29 + 0 + 71 bytes: k entries take k + 1 calls. 29 of 100 is 28%, truncated
-// in double precision, which the x87 unit once got wrong.
+// 29 + 0 + 71 bytes: k entries take k + 1 calls, each naming its file. 29
+// of 100 is 28%, truncated in double precision, which the x87 once got wrong.
 const std::vector<RecordLayout> kThree = {
     {"\\a.exe", "abcabcabcabcabcabcabcabcabcab", kMethodLzw},
     {"\\Data\\b.dat", "", kMethodStored},
     {"\\Data\\c.bin", std::string(71, '\x05'), kMethodDelta},
 };
 
+// A second run into the folder, removed between, makes its folders again.
+// A third, with a folder where the first two files go and a longer file
+// where the third goes: that file is replaced whole, the two skipped without
+// a "del" line, counted, the first one's path kept for the page; the same
+// for the tool, each given its root with a trailing separator.
 TEST_F(ExtractTest, OneEntryPerCallThenCompleteForever)
 {
     char currentFile[kCurrentFileSize] = "";
-    const std::string x = Path("X");
     const Bytes bytes = ArchiveBytes(kThree);
-    // Twice, the folders removed between: the second run makes them again.
-    for (int run = 0; run < 2; ++run)
+    EXPECT_EQ(BeginExtract("X", (const unsigned int*)bytes.data(), (uint32_t)bytes.size()), 1);
+    EXPECT_FALSE(std::filesystem::exists("X"));
+    const int percents[] = {28, 28, 99};
+    for (size_t i = 0; i < kThree.size(); ++i)
     {
-        std::filesystem::remove_all(x);
-        EXPECT_EQ(
-            BeginExtract(x.c_str(), (const unsigned int*)bytes.data(), (uint32_t)bytes.size()), 1);
-        EXPECT_FALSE(std::filesystem::exists(x));
-        const int percents[] = {28, 28, 99};
-        for (size_t i = 0; i < kThree.size(); ++i)
-        {
-            EXPECT_EQ(ExtractNext(x.c_str(), currentFile), percents[i]) << i;
-            EXPECT_EQ(std::string(currentFile), Under(x, kThree[i].name));
-            EXPECT_EQ(ReadFile(Under(x, kThree[i].name)), kThree[i].content);
-        }
-        // Then 100 and "Complete", and 100 ever after with the label left alone.
-        for (const char* shown : {"Complete", "untouched"})
-        {
-            EXPECT_EQ(ExtractNext(x.c_str(), currentFile), 100);
-            EXPECT_STREQ(currentFile, shown);
-            strcpy(currentFile, "untouched");
-        }
-        EXPECT_EQ(gExtractSkipped, 0);
-        EXPECT_STREQ(gExtractFirstSkipped, "");
+        EXPECT_EQ(ExtractNext("X", currentFile), percents[i]) << i;
+        EXPECT_EQ(std::string(currentFile), Under("X", kThree[i].name));
+        EXPECT_EQ(ReadFile(Under("X", kThree[i].name)), kThree[i].content);
     }
-}
+    // Then 100 and "Complete", and 100 ever after with the label left alone.
+    for (const char* shown : {"Complete", "untouched"})
+    {
+        EXPECT_EQ(ExtractNext("X", currentFile), 100);
+        EXPECT_STREQ(currentFile, shown);
+        strcpy(currentFile, "untouched");
+    }
+    std::filesystem::remove_all("X");
+    EXPECT_EQ(ExtractImage("X", bytes), std::vector<int>({1, 28, 28, 99, 100}));
+    EXPECT_EQ(TreeOf("X").size(), 4u); // three files and Data
+    EXPECT_EQ(gExtractSkipped, 0);
+    EXPECT_STREQ(gExtractFirstSkipped, "");
 
-// Whatever is in the way: a longer file is replaced whole; a folder where a
-// file must go makes that entry skipped, without a "del" line, and the rest
-// follow; the engine counts the skipped and keeps the first one's path for
-// the page. Both drivers, each given its root with a trailing separator,
-// which doubles the separator in every path.
-TEST_F(ExtractTest, ThingsInTheWay)
-{
-    ASSERT_TRUE(WriteFile("data.bin", ArchiveBytes(kThree)));
+    ASSERT_TRUE(WriteFile("data.bin", bytes));
     for (const char* root : {"image", "bin"})
     {
         MakePath(Under(root, "\\a.exe").c_str());
@@ -72,31 +64,28 @@ TEST_F(ExtractTest, ThingsInTheWay)
     }
     ResetUninstallLog();
     const std::string image = std::string("image") + kPathSeparator;
-    EXPECT_EQ(ExtractImage(image, ArchiveBytes(kThree)), std::vector<int>({1, 28, 28, 99, 100}));
+    EXPECT_EQ(ExtractImage(image, bytes), std::vector<int>({1, 28, 28, 99, 100}));
     EXPECT_EQ(gExtractSkipped, 2);
     EXPECT_EQ(gExtractFirstSkipped, Under(image, kThree[0].name));
     EXPECT_EQ(gUninstallCount, 1); // c.bin
     EXPECT_EQ(ExtractDataBin((std::string("bin") + kPathSeparator).c_str()), 1);
     EXPECT_EQ(gExtractFiles, 1u);
     EXPECT_EQ(gExtractBytes, 71u);
-    for (const char* root : {"image", "bin"})
-        EXPECT_EQ(ReadFile(Under(root, "\\Data\\c.bin")), kThree[2].content) << root;
+    for (const char* root : {"X", "image", "bin"})
+        EXPECT_EQ(TreeOf(root)["Data/c.bin"], kThree[2].content) << root;
     // The tool's temporaries are renamed into place or removed, never left.
-    for (const auto& item : std::filesystem::recursive_directory_iterator("bin"))
-        EXPECT_EQ(item.path().string().find('~'), std::string::npos) << item.path();
+    EXPECT_EQ(TreeOf("bin").size(), 4u);
 }
 
-// data.bin is read a window at a time: records and payloads that straddle
-// its refills, a long name and an LZW payload longer than its size among
-// them, come out whole; then the summary. A second run into the same
-// folder, removed between, counts and makes its folders afresh.
+// data.bin is read a window at a time: records straddling its refills and
+// moves, a long name and an LZW payload longer than a read among them, come out
+// whole; a second run, the folder removed between, counts afresh.
 TEST_F(ExtractTest, LargeDataBinThroughTheWindow)
 {
-    std::string large(3000001, 0), noise(6000000, 0);
+    std::string large(7000001, 0), noise(6000000, 0);
     std::mt19937 random(7);
-    for (std::string* bytes : {&large, &noise})
-        for (char& c : *bytes)
-            c = (char)random();
+    std::generate(large.begin(), large.end(), random);
+    std::generate(noise.begin(), noise.end(), random);
     const std::vector<RecordLayout> records = {
         {"\\a.bin", large, kMethodStored},
         {"\\b\\" + std::string(200, 'n'), "short", kMethodStored},
@@ -115,12 +104,43 @@ TEST_F(ExtractTest, LargeDataBinThroughTheWindow)
     char summary[100];
     strcpy(gFolderArg, "out");
     ASSERT_TRUE(ToolSummary(kActionExtract, summary, sizeof summary));
-    EXPECT_STREQ(summary, "4 files, 12000007 bytes: out\n");
+    EXPECT_STREQ(summary, "4 files, 20000007 bytes: out\n");
 #endif
 }
 
-// Without a folder the names, which begin with a separator, would land at
-// the top of the drive: both drivers refuse.
+// The bar's percentage as it always was, in doubles, each step stored so
+// that the x87's wider registers round as a double would.
+int DoublePercent(uint32_t done, uint32_t total)
+{
+    if (total == 0)
+        return 1;
+    volatile double quotient = (double)(int32_t)done / (double)(int32_t)total;
+    volatile double percent = quotient * 100.0;
+    return !(percent >= 1.0) ? 1 : (percent > 99.0 ? 99 : (int)percent);
+}
+
+// Small totals whole, the signs and ends of both ranges, then random pairs
+// of every magnitude, every other one an exact quotient.
+TEST(ExtractPercent, GivesWhatTheDoubleArithmeticGave)
+{
+    std::vector<std::pair<uint32_t, uint32_t>> pairs;
+    for (uint32_t total = 1; total <= 200; ++total)
+        for (uint32_t done = 0; done <= total + 1; ++done)
+            pairs.push_back({done, total});
+    for (uint32_t done : {0u, 1u, 99u, 100u, 0x7fffffffu, 0x80000000u, 0x80000001u, 0xffffffffu})
+        for (uint32_t total : {0u, 1u, 100u, 101u, 0x7fffffffu, 0x80000000u, 0xffffffffu})
+            pairs.push_back({done, total});
+    std::mt19937 random(23);
+    for (int i = 0; i < 300000; ++i)
+    {
+        uint32_t total = random() >> (random() % 32), done = random() >> (random() % 32);
+        pairs.push_back({i % 2 ? (total -= total % 100) / 100 * (random() % 101) : done, total});
+    }
+    for (auto [done, total] : pairs)
+        ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total)) << done << "/" << total;
+}
+
+// Without a folder the names would land at the top of the drive.
 TEST_F(ExtractTest, NoFolderNoFiles)
 {
     const std::vector<RecordLayout> records = {{"\\tremlok-no-root.txt", "x", kMethodStored}};
@@ -137,22 +157,11 @@ enum Outcome
     kSkipped  // record r is passed over and reported; the rest come out
 };
 
-struct Case
-{
-    std::string label;
-    Bytes bytes;
-    Outcome outcome;
-    size_t r;
-    std::vector<RecordLayout> records; // what the bytes were made from
-};
-
-// Destinations four levels down, so that a name climbing out with ".."
-// stays in the scratch folder, where it is seen.
+// Four levels down, so that a name climbing out stays where it is seen.
 const char* const kOut = "w/a/b/c/out";
 const char* const kMem = "w/a/b/c/mem";
 
-// Adds the files and folders that record r leaves under the destination,
-// by relative path (folders map to "/").
+// Adds what record r leaves under the destination, as TreeOf lists it.
 void AddRecord(std::map<std::string, std::string>* tree, const RecordLayout& r)
 {
     std::string path = r.name.substr(1);
@@ -179,31 +188,62 @@ const std::vector<RecordLayout> kRecords = {
     {"\\Audio\\Deep\\tune.txt", "la la la la la la la", kMethodLzw},
 };
 
-std::vector<Case> Cases()
+// Runs both drivers over bytes, made from records, and checks what they did.
+void Check(const std::string& label, const Bytes& bytes, Outcome outcome, size_t r,
+           const std::vector<RecordLayout>& records = kRecords)
+{
+    ASSERT_TRUE(WriteFile("data.bin", bytes));
+    const int fileResult = ExtractDataBin(kOut);
+    const std::vector<int> results = ExtractImage(kMem, bytes);
+    const int percent = results.back();
+    const bool asExpected =
+        (outcome == kWhole && fileResult == 0 && percent == 100) ||
+        (outcome == kDamaged && fileResult == 1 && percent == kExtractDamaged) ||
+        (outcome == kSkipped && fileResult == 1 && percent == 100 && gExtractSkipped == 1);
+    EXPECT_TRUE(asExpected) << label << ": " << fileResult << ", " << percent;
+    const bool zeroTotal = bytes.size() >= 4 && ReadLe32(bytes.data()) == 0;
+    for (size_t i = 0; i + 1 < results.size(); ++i)
+        EXPECT_TRUE(results[i] >= 1 && results[i] <= (zeroTotal ? 1 : 99)) << label << ": " << i;
+    auto within = [](const std::string& path, const std::string& root)
+    { return (path + "/").rfind(root + "/", 0) == 0; };
+    for (const auto& [path, content] : TreeOf("."))
+        EXPECT_TRUE(path == "data.bin" || within(kOut, path) || within(path, kOut) ||
+                    within(path, kMem))
+            << label << ": " << path << " is outside the destination";
+
+    std::map<std::string, std::string> expected;
+    for (size_t i = 0; i < records.size(); ++i)
+        if (i < r || outcome == kWhole || (outcome == kSkipped && i != r))
+            AddRecord(&expected, records[i]);
+    EXPECT_TRUE(TreeOf(kOut) == expected) << label << ": in " << kOut;
+    EXPECT_TRUE(TreeOf(kMem) == expected) << label << ": in " << kMem;
+    ResetUninstallLog();
+    std::filesystem::remove_all("w");
+}
+
+typedef ScratchTest DamagedArchiveTest;
+
+TEST_F(DamagedArchiveTest, EveryDamageIsCaught)
 {
     std::vector<size_t> at;
     const Bytes original = ArchiveBytes(kRecords, &at);
     const size_t n = kRecords.size();
-    std::vector<Case> cases;
+    // A field of width 4 or 1 at offset set to value; width 0 cuts there.
     auto add = [&](const std::string& label, size_t offset, uint32_t value, int width,
                    Outcome outcome, size_t r)
     {
         Bytes bytes = original;
-        if (width == 4)
-            WriteLe32(&bytes[offset], value);
-        else if (width == 1)
-            bytes[offset] = (unsigned char)value;
-        else
-            bytes.resize(offset); // cut
-        cases.push_back({label + " " + std::to_string(offset) + ": " + std::to_string(value), bytes,
-                         outcome, r, kRecords});
+        bytes.resize(width ? bytes.size() : offset);
+        for (int i = 0; i < width; ++i)
+            bytes[offset + i] = (unsigned char)(value >> 8 * i);
+        Check(label + " " + std::to_string(offset) + ": " + std::to_string(value), bytes, outcome,
+              r);
     };
     add("undamaged, cut at", original.size(), 0, 0, kWhole, 0);
     // The total only feeds the percentage.
     for (uint32_t total : {0u, 1u, 0xFFFFFFFFu})
         add("total size", 0, total, 4, kWhole, 0);
-    // Cut anywhere, even just before the end marker: the records wholly
-    // before the cut come out.
+    // Cut anywhere: the records wholly before the cut come out.
     for (size_t offset = 0, r = 0; offset < original.size(); ++offset)
     {
         while (r < n && at[r + 1] <= offset)
@@ -221,7 +261,7 @@ std::vector<Case> Cases()
             add("method", sizeField + 4, method, 1, kDamaged, r);
     }
     // Record 2 renamed: names that leave the destination, or that Windows
-    // would take for a device or change, are damage; others come out.
+    // takes for a device or changes, are damage.
     std::vector<std::pair<std::string, Outcome>> names;
     for (const char* name :
          {"\\..\\x", "\\a\\..\\..\\x", "\\..\\..\\..\\..\\x", "\\.\\x", "\\C:x", "\\C:\\x", "\\a:b",
@@ -234,72 +274,26 @@ std::vector<Case> Cases()
     for (const char* name :
          {"\\.config", "\\a..b", "\\COM0", "\\CONFIG.SYS", "\\Program Files\\a b", "\\tremlok~0"})
         names.push_back({name, kWhole});
-    // Names too long for the 512-byte buffers, in levels any file system
-    // takes: skipped, never cut into another path.
+    // Too long for the 512-byte buffers: skipped, never cut into another path.
     for (size_t length : {511u, 512u})
         names.push_back({LongName(length, 'n'), kSkipped});
 #ifndef _WIN32
     // Windows paths of this length need the \\?\ form, which setup never uses.
     for (size_t length : {511u, 512u})
         names.push_back({LongName(length - strlen(kOut), 'p'), length == 511 ? kWhole : kSkipped});
-    // A level of 250 bytes fits the file system's 255, and so must the
-    // tool's temporary beside it.
+    // A level of 250 bytes fits 255, and so must the tool's temporary.
     names.push_back({"\\" + std::string(250, 'l'), kWhole});
 #endif
     for (const auto& [name, outcome] : names)
     {
         std::vector<RecordLayout> renamed = kRecords;
         renamed[2].name = name;
-        cases.push_back({"name " + name, ArchiveBytes(renamed), outcome, 2, renamed});
+        Check("name " + name, ArchiveBytes(renamed), outcome, 2, renamed);
     }
-    return cases;
 }
 
-// Runs both drivers over c.bytes and checks what they did.
-void Check(const Case& c)
-{
-    ASSERT_TRUE(WriteFile("data.bin", c.bytes));
-    const int fileResult = ExtractDataBin(kOut);
-    const std::vector<int> results = ExtractImage(kMem, c.bytes);
-    const int percent = results.back();
-    const bool asExpected =
-        (c.outcome == kWhole && fileResult == 0 && percent == 100) ||
-        (c.outcome == kDamaged && fileResult == 1 && percent == kExtractDamaged) ||
-        (c.outcome == kSkipped && fileResult == 1 && percent == 100 && gExtractSkipped == 1);
-    EXPECT_TRUE(asExpected) << c.label << ": " << fileResult << ", " << percent;
-    const bool zeroTotal = c.bytes.size() >= 4 && ReadLe32(c.bytes.data()) == 0;
-    for (size_t i = 0; i + 1 < results.size(); ++i)
-        EXPECT_TRUE(results[i] >= 1 && results[i] <= (zeroTotal ? 1 : 99)) << c.label << ": " << i;
-    auto within = [](const std::string& path, const std::string& root)
-    { return (path + "/").rfind(root + "/", 0) == 0; };
-    for (const auto& [path, content] : TreeOf("."))
-        EXPECT_TRUE(path == "data.bin" || within(kOut, path) || within(path, kOut) ||
-                    within(path, kMem))
-            << c.label << ": " << path << " is outside the destination";
-
-    std::map<std::string, std::string> expected;
-    for (size_t i = 0; i < c.records.size(); ++i)
-        if (i < c.r || c.outcome == kWhole || (c.outcome == kSkipped && i != c.r))
-            AddRecord(&expected, c.records[i]);
-    EXPECT_TRUE(TreeOf(kOut) == expected) << c.label << ": in " << kOut;
-    EXPECT_TRUE(TreeOf(kMem) == expected) << c.label << ": in " << kMem;
-    ResetUninstallLog();
-    std::error_code error;
-    std::filesystem::remove_all("w", error);
-}
-
-typedef ScratchTest DamagedArchiveTest;
-
-TEST_F(DamagedArchiveTest, EveryDamageIsCaught)
-{
-    const std::vector<Case> cases = Cases();
-    for (const Case& c : cases)
-        Check(c);
-    printf("[ damaged  ] %zu damaged archives tried\n", cases.size());
-}
-
-// A size that no coding of the bytes left could reach is damage before
-// anything is allocated: a few damaged bytes must not ask for 256 MiB.
+// A size no coding of the bytes left could reach is damage before anything
+// is allocated: a few damaged bytes must not ask for 256 MiB.
 TEST(EntryRecordTest, SizeBeyondAnyDecodingIsDamage)
 {
     for (unsigned char method : {kMethodLzw, kMethodDelta})

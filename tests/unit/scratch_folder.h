@@ -1,6 +1,5 @@
-// What the tests share: a fresh scratch folder as the current directory of
-// each test, file helpers that work the same natively and under Wine, and
-// data files put together record by record.
+// What the tests share: a fresh scratch folder as each test's current
+// directory, file helpers, and data files put together record by record.
 #ifndef TREMLOK_TESTS_SCRATCH_FOLDER_H
 #define TREMLOK_TESTS_SCRATCH_FOLDER_H
 
@@ -24,9 +23,7 @@
 #include <map>
 #include <string.h>
 #include <string>
-#include <string_view>
 #include <tuple>
-#include <vector>
 
 typedef std::vector<unsigned char> Bytes;
 
@@ -41,23 +38,22 @@ inline std::string Under(const std::string& root, std::string name)
 inline bool WriteFile(const std::string& path, std::string_view data)
 {
     std::ofstream file(path, std::ios::binary);
-    file.write(data.data(), (std::streamsize)data.size());
-    file.close();
+    file.write(data.data(), (std::streamsize)data.size()).flush();
     return !file.fail();
 }
 
-inline bool WriteFile(const std::string& path, const Bytes& bytes)
+inline bool WriteFile(const std::string& path, const Bytes& b)
 {
-    return WriteFile(path, std::string_view((const char*)bytes.data(), bytes.size()));
+    return WriteFile(path, std::string_view((const char*)b.data(), b.size()));
 }
 
 // The file's content, or "<missing>" so that a comparison shows it.
 template <class Data = std::string> Data ReadFile(const std::string& path)
 {
-    static const char missing[] = "<missing>";
     std::ifstream file(path, std::ios::binary);
-    Data data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    return file.is_open() ? data : Data(missing, missing + 9);
+    const std::string data =
+        file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
+    return Data(data.begin(), data.end());
 }
 
 // Files and folders under root by relative path, '/' between levels;
@@ -73,12 +69,12 @@ inline std::map<std::string, std::string> TreeOf(const std::string& root)
     return tree;
 }
 
-// Every test runs in its own empty folder, with an empty uninstall log. The
-// folders go to a memory file system where there is one (natively and under
-// Wine), since the engine flushes every file it writes to the disk.
+// Every test runs in its own empty folder, with an empty uninstall log, in
+// memory where it can (natively and under Wine): the engine flushes every
+// file it writes.
 struct ScratchTest : ::testing::Test
 {
-    std::filesystem::path previous;
+    std::filesystem::path previous = std::filesystem::current_path();
     std::string scratch;
 
     void SetUp() override
@@ -88,11 +84,9 @@ struct ScratchTest : ::testing::Test
         std::error_code error;
         scratch = ((fs::is_directory(memory, error) ? memory : fs::temp_directory_path()) /
                    ("tremlok-" +
-                    std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
                     std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())))
                       .string();
         fs::create_directories(scratch);
-        previous = fs::current_path();
         fs::current_path(scratch);
         ResetUninstallLog();
     }
@@ -108,7 +102,7 @@ struct ScratchTest : ::testing::Test
     std::string Path(const std::string& name) const { return scratch + kPathSeparator + name; }
 };
 
-// One record of a data file: its name, its content and how it is coded.
+// One record of a data file: name, content and the method it is coded by.
 struct RecordLayout
 {
     std::string name;
@@ -116,8 +110,8 @@ struct RecordLayout
     unsigned char method;
 };
 
-// The data file of records, coded by the project's own encoders. starts, when
-// given, gets each record's offset and then the end marker's.
+// The data file of records, coded by the project's encoders; starts gets
+// each record's offset and then the end marker's.
 inline Bytes ArchiveBytes(const std::vector<RecordLayout>& records,
                           std::vector<size_t>* starts = nullptr)
 {
@@ -129,12 +123,10 @@ inline Bytes ArchiveBytes(const std::vector<RecordLayout>& records,
             starts->push_back(bytes.size());
         const uint32_t n = (uint32_t)r.content.size();
         Bytes out(r.content.begin(), r.content.end()), coded(CoderOutputBound(n));
+        auto* encode = r.method == kMethodLzw ? LzwEncode : DeltaEncode;
         if (r.method == kMethodLzw || r.method == kMethodDelta)
-        {
-            auto* encode = r.method == kMethodLzw ? LzwEncode : DeltaEncode;
-            coded.resize(encode(out.data(), (int32_t)n, coded.data(), (uint32_t)coded.size()));
-            out.swap(coded);
-        }
+            out.assign(coded.begin(), coded.begin() + encode(out.data(), (int32_t)n, coded.data(),
+                                                             (uint32_t)coded.size()));
         bytes.insert(bytes.end(), r.name.c_str(), r.name.c_str() + r.name.size() + 1);
         bytes.resize(bytes.size() + 5, r.method);
         WriteLe32(&bytes[bytes.size() - 5], n);
@@ -148,9 +140,8 @@ inline Bytes ArchiveBytes(const std::vector<RecordLayout>& records,
     return bytes;
 }
 
-// BeginExtract on an image of exactly bytes' length (the sanitizer build
-// catches a read past it), then ExtractNext until it returns 100 or fails:
-// every result in turn.
+// BeginExtract on an image of exactly bytes' length (the sanitizer catches a
+// read past it), then ExtractNext until 100 or damage: every result.
 inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes)
 {
     static Bytes image; // the engine reads it until the next BeginExtract
@@ -169,7 +160,7 @@ inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes
 #include <sys/resource.h>
 
 // Caps every file this process writes at bytes (RLIM_INFINITY lifts it): a
-// write past it fails as on a full disk, instead of raising SIGXFSZ.
+// write past it fails as on a full disk.
 inline bool LimitFileSize(rlim_t bytes)
 {
     signal(SIGXFSZ, SIG_IGN);

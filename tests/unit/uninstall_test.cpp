@@ -7,10 +7,9 @@ namespace
 
 typedef ScratchTest UninstallTest;
 
-// The install run's order: extraction, comment and mark, then shortcuts.
-// The folders that hold uninst.bat go on its own last line, innermost
-// first; a subfolder and a look-alike stay in place. cmd reads "%%" as one
-// '%'. (One folder made, or none: the end-to-end install's scripts.)
+// The install run's order: extraction, comment and mark, then shortcuts;
+// the folders holding uninst.bat on its last line, innermost first, a
+// subfolder and a look-alike left; cmd reads "%%" as one '%'.
 TEST_F(UninstallTest, TwoReversedRunsWithoutTheMarkLine)
 {
     const char* extraction[] = {"rmdir \"P\"", "rmdir \"P\\X\"", "rmdir \"P\\X\\X\"",
@@ -32,8 +31,7 @@ TEST_F(UninstallTest, TwoReversedRunsWithoutTheMarkLine)
               "rmdir \"P\\Xy\"\r\nrmdir \"P\\X\\X\"\r\n\r\ndel \"M\\Tremlok.lnk\"\r\n\r\ncd \\ & "
               "del \"P\\X\\uninst.bat\" & start \"\" /b cmd /c for /l %%i in (1,1,300) do rmdir "
               "\"P\\X\" 2^>nul ^& rmdir \"P\" 2^>nul\r\n");
-    // COMMAND.COM's form: plain lines, its own "del" last, the folders that
-    // hold it left in place.
+    // COMMAND.COM's form: plain lines, its own "del" last, its folders left.
     ASSERT_EQ(WriteUninstallScript("P\\X\\uninst.bat", true), 0);
     EXPECT_EQ(
         ReadFile("P\\X\\uninst.bat"),
@@ -44,26 +42,21 @@ TEST_F(UninstallTest, TwoReversedRunsWithoutTheMarkLine)
 // Past the 256 lines and 509 characters of the old fixed table.
 TEST_F(UninstallTest, LongLogsAndLongLinesAreKeptWhole)
 {
-    std::vector<std::string> lines;
-    for (int i = 0; i < 300; ++i)
+    std::string expected;
+    AddUninstallLine(""); // the mark's, left out
+    for (int i = 1; i <= 300; ++i)
     {
-        lines.push_back("del \"" + std::to_string(i) + std::string(i % 100 ? 10 : 600, 'p') + "\"");
-        EXPECT_EQ(AddUninstallLine(lines.back().c_str()), i + 1);
-        if (i == 149)
-            SetUninstallMark();
+        const std::string line =
+            "del \"" + std::to_string(i) + std::string(i % 100 ? 9 : 600, 'p') + "\"";
+        EXPECT_EQ(AddUninstallLine(line.c_str()), i + 1);
+        expected = line + "\r\n" + expected;
     }
     ASSERT_EQ(WriteUninstallScript("uninst.bat", false), 0);
-    std::string expected;
-    for (int i = 149; i >= 0; --i)
-        expected += lines[i] + "\r\n";
-    for (int i = 299; i > 150; --i)
-        expected += lines[i] + "\r\n";
     EXPECT_TRUE(ReadFile("uninst.bat") == expected);
 }
 
-// A lost line would leave its file behind and could move the mark off its
-// separator: no script then, and an earlier one stays. A script that a full
-// disk cuts short is removed, not left to delete half the files.
+// A lost line would leave its file behind and could move the mark: no
+// script then, an earlier one kept. One a full disk cuts short is removed.
 TEST_F(UninstallTest, LostLineOrFullDiskLeavesNoHalfScript)
 {
     ASSERT_TRUE(WriteFile("uninst.bat", "earlier\r\n"));

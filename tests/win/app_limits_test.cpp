@@ -1,16 +1,11 @@
-// Limits of the install run's paths, the Notepad command line and the tool
-// modes' error reports: what an install of the sample game never reaches.
+// Limits an install of the sample game never reaches: the install run's
+// paths, the Notepad command line, names on code page 932, error reports.
 #include "app/install_paths.h"
 #include "app/notepad.h"
 #include "datafile/make_path.h"
-#include "datafile/percent.h"
 #include "uninstall/uninstall_log.h"
-#include "platform/platform.h"
-
 #include "tests/unit/scratch_folder.h"
 
-#include <random>
-#include <tuple>
 #include <windows.h>
 
 namespace
@@ -46,44 +41,11 @@ TEST(NotepadCommandLine, QuotesThePathOrRefusesIt)
     }
 }
 
-// The percentage as the bar always showed it, in doubles, each step stored
-// so that the x87's wider registers round as a double would.
-int DoublePercent(uint32_t done, uint32_t total)
-{
-    if (total == 0)
-        return 1;
-    volatile double quotient = (double)(int32_t)done / (double)(int32_t)total;
-    volatile double percent = quotient * 100.0;
-    return !(percent >= 1.0) ? 1 : (percent > 99.0 ? 99 : (int)percent);
-}
-
-// Small totals whole (every exact quotient), the signs and ends of both
-// ranges, then random pairs of every magnitude, every other one exact.
-TEST(ExtractPercent, GivesWhatTheDoubleArithmeticGave)
-{
-    std::vector<std::pair<uint32_t, uint32_t>> pairs;
-    for (uint32_t total = 1; total <= 200; ++total)
-        for (uint32_t done = 0; done <= total + 1; ++done)
-            pairs.push_back({done, total});
-    for (uint32_t done : {0u, 1u, 99u, 100u, 0x7fffffffu, 0x80000000u, 0x80000001u, 0xffffffffu})
-        for (uint32_t total : {0u, 1u, 100u, 101u, 0x7fffffffu, 0x80000000u, 0xffffffffu})
-            pairs.push_back({done, total});
-    std::mt19937 random(23);
-    for (int i = 0; i < 300000; ++i)
-    {
-        uint32_t total = random() >> (random() % 32), done = random() >> (random() % 32);
-        pairs.push_back({i % 2 ? (total -= total % 100) / 100 * (random() % 101) : done, total});
-    }
-    for (auto [done, total] : pairs)
-        ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total)) << done << "/" << total;
-}
-
 typedef ScratchTest CodePage932;
 
-// On Japanese Windows the second byte of many characters is 0x5C, a
-// backslash (here of "\x94\x5c" and "\x83\x5c"): only whole names are made,
-// a name ending in such a character included (a folder is logged only once
-// made). Run under LANG=ja_JP.UTF-8 (unit_tests_cp932).
+// On code page 932 many characters' second byte is 0x5C, a backslash
+// ("\x94\x5c", "\x83\x5c"): only whole names are made and logged. Run under
+// LANG=ja_JP.UTF-8 (unit_tests_cp932).
 TEST_F(CodePage932, MakePathMakesEachFolderWhole)
 {
     if (GetACP() != 932)
@@ -97,8 +59,8 @@ TEST_F(CodePage932, MakePathMakesEachFolderWhole)
 
 typedef ScratchTest ReportErrorTest;
 
-// Longer than the output buffer and than wvsprintfA's 1,024 characters, and
-// ended with CR LF as text-mode standard error would.
+// Longer than wvsprintfA's 1,024 characters, ended with CR LF as text-mode
+// standard error would.
 TEST_F(ReportErrorTest, WritesALongMessageWholeToStandardError)
 {
     HANDLE saved = GetStdHandle(STD_ERROR_HANDLE);

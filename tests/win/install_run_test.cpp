@@ -1,9 +1,9 @@
-// The install runs that cannot complete, their pages worked from a thread
-// timer the way a user would: over a damaged embedded image, or with files
-// that cannot be written, the progress page says so in place of "Complete",
-// and the run ends there with a script for what was written, no completion
-// page and no shortcut. Throughout, COM is ready on the pages' thread for the
-// folder browser, and it is taken down again at the end.
+// Install runs that cannot complete, their pages worked from a timer as a
+// user would: over a damaged image, or with files that cannot be written,
+// the progress page says so in place of "Complete", and the run ends there
+// with a script for what was written, no completion page and no shortcut.
+// COM is ready on the pages' thread for the folder browser, and taken down
+// at the end.
 #include "app/install_run.h"
 #include "datafile/embedded_image.h"
 #include "res/resource_ids.h"
@@ -62,78 +62,56 @@ VOID CALLBACK WorkThePages(HWND, UINT, UINT_PTR, DWORD)
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_CLICKED), (LPARAM)next);
 }
 
-// The label names the count and the first file, its path shortened in the
-// middle or whole: what comes before any "..." starts the path.
+// The label: lead, then the first file's path whole or shortened in the
+// middle.
 void ExpectNotWrittenLabel(const std::string& label, const std::string& lead,
                            const std::string& first)
 {
     const std::string name = first.substr(first.rfind('\\'));
-    ASSERT_EQ(lead, label.substr(0, lead.size())) << label;
-    ASSERT_GE(label.size(), lead.size() + name.size()) << label;
-    EXPECT_EQ(name, label.substr(label.size() - name.size())) << label;
-    const std::string shown = label.substr(lead.size());
-    const size_t dots = shown.find("...");
-    EXPECT_EQ(0u, first.find(dots == std::string::npos ? shown : shown.substr(0, dots))) << label;
+    const std::string shown = label.substr(std::min(lead.size(), label.size()));
+    EXPECT_EQ(lead + shown, label);
+    EXPECT_EQ(0u, first.find(shown.substr(0, shown.find("...")))) << label;
+    EXPECT_EQ(name, label.substr(label.size() - std::min(name.size(), label.size()))) << label;
 }
 
-struct FailedRun
+void Embed(const std::vector<RecordLayout>& records)
 {
-    const char* what;
-    std::vector<RecordLayout> records;
-    std::vector<std::string> inTheWay; // folders made where these files go
-    int notWritten;                    // 0: the label says the image is damaged
-    std::string first;                 // the first file not written
-};
+    const Bytes bytes = ArchiveBytes(records);
+    ASSERT_LE(bytes.size(), 4 * kTestImageWords);
+    memcpy(gDatfile, bytes.data(), bytes.size());
+    gSizeDatfile = (unsigned int)bytes.size();
+}
 
-// With the scratch folder, its path and the label's lead outgrow the
-// label's 255 characters.
+// With the scratch folder's path and the lead, past the label's 255.
 const std::string kLongName = std::string(150, 'n') + ".txt";
 
-const std::vector<FailedRun> kFailedRuns = {
-    // The last record's method byte is one no builder writes.
-    {"damaged image",
-     {{"\\good.txt", "fine", kMethodStored}, {"\\bad.txt", "broken", 'X'}},
-     {},
-     0,
-     "bad.txt"},
-    {"one file in the way",
-     {{"\\bad.txt", "in the way", kMethodStored}, {"\\good.txt", "fine", kMethodStored}},
-     {"bad.txt"},
-     1,
-     "bad.txt"},
-    {"two files in the way",
-     {{"\\bad.txt", "in the way", kMethodStored},
+// Records and the folders made where files go, the first in the label last.
+// With none in the way, the last method byte is one no builder writes.
+const std::vector<std::pair<std::vector<RecordLayout>, std::vector<std::string>>> kFailedRuns = {
+    {{{"\\good.txt", "fine", kMethodStored}, {"\\bad.txt", "broken", 'X'}}, {}},
+    {{{"\\bad.txt", "in the way", kMethodStored}, {"\\good.txt", "fine", kMethodStored}},
+     {"bad.txt"}},
+    {{{"\\" + kLongName, "in the way", kMethodStored},
       {"\\good.txt", "fine", kMethodStored},
       {"\\zed.txt", "in the way too", kMethodStored}},
-     {"zed.txt", "bad.txt"},
-     2,
-     "bad.txt"},
-    {"a long name in the way",
-     {{"\\" + kLongName, "in the way", kMethodStored}, {"\\good.txt", "fine", kMethodStored}},
-     {kLongName},
-     1,
-     kLongName},
+     {"zed.txt", kLongName}},
 };
 
 typedef ScratchTest InstallRunTest;
 
 TEST_F(InstallRunTest, AFailedExtractionEndsTheRunAfterTheProgressPage)
 {
-    for (const FailedRun& run : kFailedRuns)
+    std::error_code error;
+    for (const auto& [records, inTheWay] : kFailedRuns)
     {
-        SCOPED_TRACE(run.what);
-        std::error_code error;
-        for (const std::string& name : run.inTheWay)
+        SCOPED_TRACE(inTheWay.size());
+        for (const std::string& name : inTheWay)
             std::filesystem::create_directory(Path(name));
-        const Bytes bytes = ArchiveBytes(run.records);
-        ASSERT_LE(bytes.size(), 4 * kTestImageWords);
-        memcpy(gDatfile, bytes.data(), bytes.size());
-        gSizeDatfile = (unsigned int)bytes.size();
+        Embed(records);
         ASSERT_LT(scratch.size(), sizeof gInstallFolder);
         strcpy(gInstallFolder, scratch.c_str());
         gCaptions.clear();
         gComOnWelcome = false;
-
         gStarted = GetTickCount();
         UINT_PTR timer = SetTimer(NULL, 0, 50, WorkThePages);
         EXPECT_EQ(1, RunInstall(GetModuleHandleA(NULL)));
@@ -144,23 +122,23 @@ TEST_F(InstallRunTest, AFailedExtractionEndsTheRunAfterTheProgressPage)
         CoUninitialize();
         EXPECT_EQ((std::vector<std::string>{"Install Tremlok 0.63", "Installing Tremlok"}),
                   gCaptions);
-        if (run.notWritten == 0)
+        const size_t n = inTheWay.size();
+        const std::string first = Path(n ? inTheWay.back() : "bad.txt");
+        if (n == 0)
             EXPECT_EQ(kDamagedText, gLabel);
         else
-            ExpectNotWrittenLabel(gLabel,
-                                  std::to_string(run.notWritten) + (run.notWritten == 1
-                                                                        ? kNotWrittenOneText
-                                                                        : kNotWrittenManyText),
-                                  Path(run.first));
+            ExpectNotWrittenLabel(
+                gLabel, std::to_string(n) + (n == 1 ? kNotWrittenOneText : kNotWrittenManyText),
+                first);
         EXPECT_EQ("fine", ReadFile(Path("good.txt")));
-        EXPECT_FALSE(std::filesystem::is_regular_file(Path(run.first)));
+        EXPECT_FALSE(std::filesystem::is_regular_file(first));
         EXPECT_EQ("REM This will uninstall Tremlok\r\n\r\ndel \"" + Path("good.txt") +
                       "\"\r\n\r\n\r\ndel \"" + Path("uninst.bat") + "\"\r\n",
                   ReadFile(Path("uninst.bat")));
-        for (const std::string& name : run.inTheWay)
+        for (const std::string& name : inTheWay)
             std::filesystem::remove(Path(name), error);
         std::filesystem::remove(Path("good.txt"), error);
-        // None made; one found is removed, so that a faulty run does not fail the next.
+        // None made; one found is removed so as not to fail the next run.
         for (auto [csidl, name] : {std::pair{CSIDL_PROGRAMS, "Tremlok"},
                                    std::pair{CSIDL_DESKTOPDIRECTORY, "Tremlok.lnk"}})
         {
@@ -173,8 +151,8 @@ TEST_F(InstallRunTest, AFailedExtractionEndsTheRunAfterTheProgressPage)
 
 std::string gNote; // the welcome page's note, or the message box's text
 
-// Presses Install on the welcome page, keeps its note, then Cancel; or
-// reads and closes a message box.
+// Presses Install and keeps the welcome page's note, then Cancel; or
+// keeps and closes a message box's text.
 VOID CALLBACK RefuseOrAcknowledge(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND window = NULL;
@@ -195,19 +173,15 @@ VOID CALLBACK RefuseOrAcknowledge(HWND, UINT, UINT_PTR, DWORD)
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CANCEL, BN_CLICKED), 0);
 }
 
-// Before anything is written: a folder too long for the archive's longest
-// path (found past a coded entry, whose length only decoding gives) keeps
-// the welcome page with a note naming it; a page that cannot be shown (no
-// template in the module) ends the run with a message.
+// Nothing written: a folder too long for the longest path (found past a
+// coded entry) keeps the welcome page with a note naming it; a page with no
+// template in the module ends the run with a message.
 TEST_F(InstallRunTest, ARunThatCannotGoOnWritesNothing)
 {
     const std::string longName = "\\" + std::string(230, 'n');
-    const Bytes bytes =
-        ArchiveBytes({{"\\Data\\" + std::string(200, 'd') + "\\x.txt", "lzw", kMethodLzw},
-                      {longName, "stored", kMethodStored},
-                      {"\\a.txt", "a", kMethodStored}});
-    memcpy(gDatfile, bytes.data(), bytes.size());
-    gSizeDatfile = (unsigned int)bytes.size();
+    Embed({{"\\Data\\" + std::string(200, 'd') + "\\x.txt", "lzw", kMethodLzw},
+           {longName, "stored", kMethodStored},
+           {"\\a.txt", "a", kMethodStored}});
     strcpy(gInstallFolder, Path("Tremlok").c_str());
     for (HINSTANCE module : {GetModuleHandleA(NULL), GetModuleHandleA("kernel32.dll")})
     {
