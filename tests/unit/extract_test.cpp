@@ -140,6 +140,20 @@ TEST(ExtractPercent, GivesWhatTheDoubleArithmeticGave)
         ASSERT_EQ(DoublePercent(done, total), ExtractPercent(done, total)) << done << "/" << total;
 }
 
+#ifndef _WIN32
+// A link standing where a folder goes would carry the files elsewhere: -e
+// stops at it and writes nothing through it.
+TEST_F(ExtractTest, NothingThroughALink)
+{
+    ASSERT_TRUE(WriteFile("data.bin", ArchiveBytes(kThree)));
+    std::filesystem::create_directories("out");
+    std::filesystem::create_directories("elsewhere");
+    std::filesystem::create_directory_symlink("../elsewhere", "out/Data");
+    EXPECT_EQ(ExtractDataBin("out"), 1);
+    EXPECT_TRUE(std::filesystem::is_empty("elsewhere"));
+}
+#endif
+
 // Without a folder the names would land at the top of the drive.
 TEST_F(ExtractTest, NoFolderNoFiles)
 {
