@@ -12,6 +12,9 @@ install(CODE "
             \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tremlok-setup\"
             COMMAND_ERROR_IS_FATAL ANY)
     endif()")
+# Signing, the one step after the tool's: through osslsigncode, recommended.
+install(PROGRAMS ${CMAKE_SOURCE_DIR}/scripts/sign-setup.sh DESTINATION ${CMAKE_INSTALL_BINDIR}
+    RENAME tremlok-sign-setup)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tremlok-setup)
 # Packaging needs the tool only, not the tests and benchmarks.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
@@ -31,4 +34,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 # dpkg-shlibdeps names the libraries the program links, with their versions.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS osslsigncode)
 include(CPack)
