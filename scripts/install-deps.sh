@@ -14,7 +14,8 @@ PACKAGES=(
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth x11-utils imagemagick icoutils
     python3 time strace ncompress gzip
-    osslsigncode openssl
+    osslsigncode openssl dpkg-dev
+    nsis
     qemu-user-static locales
 )
 PACKAGES_I386=(wine32:i386)

@@ -77,6 +77,7 @@ other_lane() {
         E2E_SKIP_BUILD=1 scripts/e2e-tests.sh
     stage sanitize build_and_ctest sanitize
     stage fuzz env FUZZ_SECONDS="${FUZZ_SECONDS:-20}" scripts/fuzz.sh --bounded
+    stage deb tests/package/deb_test.sh
     # Packaging rebuilds both Windows programs around its own test game.
     after i686-copied
     after mingw-i686
@@ -97,7 +98,7 @@ failures=()
 stage_seconds=0
 for name_counter in native:count_ctest sanitize:count_ctest fuzz:count_summary \
     mingw-x64:count_gtest mingw-i686:count_gtest check-pe:count_summary e2e:count_summary \
-    e2e-i686:count_summary package:count_summary; do
+    e2e-i686:count_summary deb:count_summary package:count_summary; do
     name=${name_counter%:*}
     read -r status seconds 2>/dev/null <"$log_dir/$name.done" || status="did not run" seconds=0
     stage_seconds=$((stage_seconds + seconds))

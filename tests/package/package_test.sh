@@ -169,5 +169,13 @@ if packaged datacpp --datacpp; then
     check "datacpp: an unsigned program carries no signature" \
         bash -c "! osslsigncode verify -in build/mingw-x64/Setup.exe >/dev/null 2>&1"
 fi
+# Packed twice, a game gives the same programs byte for byte: nothing in
+# them records when or where they were built.
+for run in 1 2; do
+    mkdir -p "$work/again-$run" && scripts/package.sh "$game" >"$work/again-$run.log" 2>&1 &&
+        cp build/mingw-i686/Setup.exe "$work/again-$run/i686.exe" &&
+        cp build/mingw-x64/Setup.exe "$work/again-$run/x64.exe"
+done
+check "packed twice, both programs are the same byte for byte" diff -r "$work/again-1" "$work/again-2"
 check "data/data.cpp is still the sample's" git diff --quiet -- data/data.cpp
 summary
