@@ -395,6 +395,8 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
         {badMethod, 1, firstTwo, damaged + std::to_string(at[2])},
         {damagedProgram, 1, "", damaged + std::to_string(Find(damagedProgram, badMethod) + at[2])},
         {Bytes(4, 0), 1, "", "too short to be a data file (4 bytes)"},
+        {ArchiveBytes({{"\\a", "", 0}, {"\\b\x81", "", 0}}), 1, // 0x81: not in code page 1252
+         "         0 stored          0 \\a\n", "damaged record at offset 12"},
         {Bytes(program.begin(), program.begin() + 0x300), 1, "",
          "truncated: a section runs past the end of the file"},
         {Program(false, {{".data", kData, IncbinSection(ArchiveBytes({}))}}), 1, "",
