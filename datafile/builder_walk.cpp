@@ -5,7 +5,6 @@
 #include "platform/code_page.h"
 #include "platform/text.h"
 
-#include <ctype.h>
 #include <string.h>
 
 static bool IsSubFolder(const ListingEntry& entry)
@@ -85,22 +84,17 @@ int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntr
     return AddFileRecord(path, name, entry.size, output);
 }
 
-// Names that differ only in the case of ASCII letters are one file or
-// folder on Windows: installed, the second would overwrite or merge into the
-// first, and -e on Linux would give a different tree. The listing comes in
-// case-insensitive order, so such twins are neighbours. previous holds the
-// last name taken. Windows lists no such twins.
-static int RefuseCaseTwin(const char* folderPath, char* previous, const ListingEntry& entry)
+// Names that differ only in letter case are one file or folder on Windows:
+// installed, the second would overwrite or merge into the first, and -e on
+// Linux would give a different tree. The listing comes in the order of the
+// names' upper case, so such twins are neighbours. previous holds the last
+// name taken. Windows lists no such twins.
+[[maybe_unused]] static int RefuseCaseTwin(const char* folderPath, char* previous,
+                                           const ListingEntry& entry)
 {
-    if (kNamesIgnoreCase)
-        return 0;
     if (!IsSubFolder(entry) && !IsPlainFile(entry))
         return 0;
-    const char* p = previous;
-    const char* q = entry.name;
-    while (*p && tolower((unsigned char)*p) == tolower((unsigned char)*q))
-        ++p, ++q;
-    if (previous[0] && !*p && !*q)
+    if (previous[0] && CompareNamesFolded(previous, entry.name) == 0)
     {
         ReportError("%s%c%s: differs from %s only in letter case, which Windows ignores",
                     folderPath, kPathSeparator, entry.name, previous);
@@ -135,7 +129,8 @@ int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* ou
         }
         else if (!(holdsOutputs && IsPlainFile(entry) && IsBuildOutput(entry.name)))
         {
-            result = RefuseCaseTwin(folderPath, previous, entry);
+            if constexpr (!kNamesIgnoreCase)
+                result = RefuseCaseTwin(folderPath, previous, entry);
             if (result == 0)
                 result = AddEntry(folderPath, archivePrefix, entry, output);
         }

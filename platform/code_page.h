@@ -23,6 +23,11 @@ const uint32_t kNotUtf8 = 0xFFFFFFFFu;
 // (also when out is too small), with out left empty.
 uint32_t CodePageFromUtf8(const char* text, char* out, size_t size);
 
+// Compares two UTF-8 names as NTFS orders them, by the upper case of their
+// characters as far as the selected code page holds it: 0 for two names
+// that Windows takes for one file.
+int CompareNamesFolded(const char* a, const char* b);
+
 enum CodePageText
 {
     kTextWhole,

@@ -7,7 +7,8 @@
 struct CodePageTable
 {
     unsigned codePage;
-    uint16_t upper[128]; // Unicode of bytes 0x80 to 0xFF; 0 where undefined
+    uint16_t upper[128];          // Unicode of bytes 0x80 to 0xFF; 0 where undefined
+    unsigned char upperCase[128]; // the byte of each one's upper case
 };
 
 static const CodePageTable kTables[] = {
@@ -71,6 +72,32 @@ static int ByteFor(uint32_t c)
             return 0x80 + i;
     }
     return -1;
+}
+
+// The upper case of c as Windows compares names: for a character of the
+// code page, the one its upper case byte stands for.
+static uint32_t Folded(uint32_t c)
+{
+    if (c >= 'a' && c <= 'z')
+        return c - 32;
+    int byte = c < 0x80 ? -1 : ByteFor(c);
+    return byte < 0 ? c : gCodePage->upper[gCodePage->upperCase[byte - 0x80] - 0x80];
+}
+
+int CompareNamesFolded(const char* a, const char* b)
+{
+    const unsigned char* p = (const unsigned char*)a;
+    const unsigned char* q = (const unsigned char*)b;
+    while (*p && *q)
+    {
+        // A byte that is no UTF-8 compares past every character.
+        uint32_t x = NextUtf8(&p), y = NextUtf8(&q);
+        x = x == kNotUtf8 ? 0x110000u + *p++ : Folded(x);
+        y = y == kNotUtf8 ? 0x110000u + *q++ : Folded(y);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return (*p != 0) - (*q != 0);
 }
 
 uint32_t CodePageFromUtf8(const char* text, char* out, size_t size)

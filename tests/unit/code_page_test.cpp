@@ -67,6 +67,12 @@ TEST_F(CodePageFileTest, PacksAndListsNames)
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "         1 stored          1 \\Audio\\Łódź.wav\n"
               "         1 stored          1 \\Café\n");
+    // One file on Windows; "CAFÉb" sorts between them byte by byte.
+    ASSERT_TRUE(WriteFile("tree/CAFÉb", "c") && WriteFile("tree/CAFÉ", "d"));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(MakeDataBin("tree"), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "setup: tree/Café: differs from CAFÉ only in letter case, which Windows ignores\n");
     SelectCodePage(kDefaultCodePage);
 }
 

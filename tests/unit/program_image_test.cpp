@@ -113,53 +113,43 @@ Bytes IncbinSection(const Bytes& image)
     return raw;
 }
 
-// (type, id, data) of each resource; one language each.
-typedef std::vector<std::tuple<uint32_t, uint32_t, Bytes>> Resources;
+// Resources by type, then id; one language each.
+typedef std::map<uint32_t, std::map<uint32_t, Bytes>> Resources;
 
-// A resource section loaded at address, its types and ids in the order given.
+// A resource section loaded at address: the directories, the leaves, the data.
 Bytes ResourceSection(uint32_t address, const Resources& resources)
 {
     Bytes b;
-    auto directory = [&b](size_t entries)
-    {
+    auto directory = [&b](size_t entries) { // returns where its first entry lies
         b.resize(b.size() + 16 + 8 * entries, 0);
         b[b.size() - 8 * entries - 2] = (unsigned char)entries;
         return b.size() - 8 * entries;
     };
-    auto entry = [&b](size_t at, uint32_t id, uint32_t offset)
+    auto entry = [&b](size_t at, uint32_t id, size_t offset)
     {
         Put32(b, at, id);
-        Put32(b, at + 4, offset);
+        Put32(b, at + 4, (uint32_t)offset);
     };
-    std::vector<uint32_t> types;
-    for (const auto& [type, id, data] : resources)
-        if (std::find(types.begin(), types.end(), type) == types.end())
-            types.push_back(type);
-    std::vector<size_t> leaves;
-    size_t typeEntry = directory(types.size());
-    for (uint32_t type : types)
+    std::vector<std::pair<size_t, const Bytes*>> leaves;
+    size_t typeEntry = directory(resources.size());
+    for (const auto& [type, ids] : resources)
     {
-        size_t count = 0, idEntry;
-        for (const auto& r : resources)
-            count += std::get<0>(r) == type;
-        entry(typeEntry, type, 0x80000000u | (uint32_t)b.size()), typeEntry += 8;
-        idEntry = directory(count);
-        for (const auto& [rtype, id, data] : resources)
-            if (rtype == type)
-            {
-                entry(idEntry, id, 0x80000000u | (uint32_t)b.size()), idEntry += 8;
-                const size_t language = directory(1);
-                entry(language, 0x809, (uint32_t)b.size());
-                leaves.push_back(b.size());
-                b.resize(b.size() + 16, 0);
-            }
+        entry(typeEntry, type, 0x80000000u | b.size()), typeEntry += 8;
+        size_t idEntry = directory(ids.size());
+        for (const auto& [id, data] : ids)
+        {
+            entry(idEntry, id, 0x80000000u | b.size()), idEntry += 8;
+            const size_t language = directory(1);
+            entry(language, 0x809, b.size());
+            leaves.push_back({b.size(), &data});
+            b.resize(b.size() + 16, 0);
+        }
     }
-    for (size_t i = 0; i < resources.size(); ++i)
+    for (const auto& [leaf, data] : leaves)
     {
-        const Bytes& data = std::get<2>(resources[i]);
-        Put32(b, leaves[i], address + (uint32_t)b.size());
-        Put32(b, leaves[i] + 4, (uint32_t)data.size());
-        b.insert(b.end(), data.begin(), data.end());
+        Put32(b, leaf, address + (uint32_t)b.size());
+        Put32(b, leaf + 4, (uint32_t)data->size());
+        b.insert(b.end(), data->begin(), data->end());
     }
     return b;
 }
@@ -173,14 +163,13 @@ Bytes VersionBlock(const std::string& key)
     return b;
 }
 
-// What the resource script gives every program: a DIALOG template of one
-// control, a bitmap's 40-byte header, the version block's key.
-const Bytes kPage = With(Bytes(18, 0), 8, {1}), kBitmap = With(Bytes(40, 0), 0, {40});
-const Resources kOurs = {{5, IDD_WELCOME_PAGE, kPage},
-                         {5, IDD_PROGRESS_PAGE, kPage},
-                         {5, IDD_COMPLETION_PAGE, kPage},
-                         {2, IDB_SIDEBAR, kBitmap},
-                         {16, 1, VersionBlock("VS_VERSION_INFO")}};
+// What the resource script gives every program: DIALOG templates of one
+// control, a bitmap's 40-byte header, the version block.
+const Bytes kPage = With(Bytes(18, 0), 8, {1});
+const Resources kOurs = {
+    {5, {{IDD_WELCOME_PAGE, kPage}, {IDD_PROGRESS_PAGE, kPage}, {IDD_COMPLETION_PAGE, kPage}}},
+    {2, {{IDB_SIDEBAR, With(Bytes(40, 0), 0, {40})}}},
+    {16, {{1, VersionBlock("VS_VERSION_INFO")}}}};
 
 // The resources as section index of a program made by Program; shift
 // moves the address its leaves give.
@@ -320,37 +309,34 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
 // and nothing in its resource directory is read outside the section.
 TEST(ProgramImageTest, KnowsOurProgramsByTheirResources)
 {
-    auto withOne = [](size_t i, const Bytes& data)
+    auto with = [](uint32_t type, uint32_t id, const Bytes& data)
     {
         Resources r = kOurs;
-        std::get<2>(r[i]) = data;
-        return r;
+        r[type][id] = data;
+        return Program(false, {Rsrc(0, r)});
     };
     Bytes countPastEnd = Program(false, {Rsrc(0)});
     countPastEnd[0x200 + 14] = 0xFF; // the root's id entries
     std::vector<std::tuple<std::string, Bytes, bool>> rows = {
-        {"x64", Program(true, {{".text", kCode, kText}, {".data", kData, Bytes(64, 0)}, Rsrc(2)}),
-         true},
-        {"i686, resources only", Program(false, {Rsrc(0)}), true},
+        {"ours", Program(false, {Rsrc(0)}), true},
         {"no resource directory",
          Program(false, {{".data", kData, ResourceSection(0x1000, kOurs)}}), false},
-        {"a DIALOGEX page",
-         Program(false, {Rsrc(0, withOne(0, With(kPage, 0, {1, 0, 0xFF, 0xFF})))}), false},
-        {"a page without controls", Program(false, {Rsrc(0, withOne(1, Bytes(18, 0)))}), false},
-        {"a bitmap that is not a DIB", Program(false, {Rsrc(0, withOne(3, Bytes(40, 0)))}), false},
-        {"another version key", Program(false, {Rsrc(0, withOne(4, VersionBlock("VS_VERSION")))}),
-         false},
+        {"a DIALOGEX page", with(5, IDD_WELCOME_PAGE, With(kPage, 0, {1, 0, 0xFF, 0xFF})), false},
+        {"a page without controls", with(5, IDD_PROGRESS_PAGE, Bytes(18, 0)), false},
+        {"a bitmap that is not a DIB", with(2, IDB_SIDEBAR, Bytes(40, 0)), false},
+        {"another version key", with(16, 1, VersionBlock("VS_VERSION")), false},
         {"leaves past the section", Program(false, {Rsrc(0, kOurs, 0x1000)}), false},
         {"leaves before the directory", Program(false, {Rsrc(0, kOurs, (uint32_t)-0x800)}), false},
         {"the root's entries run past the section", countPastEnd, false},
     };
-    for (size_t i = 0; i < kOurs.size(); ++i)
-    {
-        Resources without = kOurs;
-        without.erase(without.begin() + (long)i);
-        rows.push_back(
-            {"without resource " + std::to_string(i), Program(false, {Rsrc(0, without)}), false});
-    }
+    for (const auto& [type, ids] : kOurs)
+        for (const auto& [id, data] : ids)
+        {
+            Resources without = kOurs;
+            without[type].erase(id);
+            rows.push_back(
+                {"without " + std::to_string(id), Program(false, {Rsrc(0, without)}), 0});
+        }
     for (const auto& [name, program, ours] : rows)
     {
         ProgramSections sections;
