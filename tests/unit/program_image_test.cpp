@@ -319,8 +319,6 @@ TEST(ProgramImageTest, KnowsOurProgramsByTheirResources)
     countPastEnd[0x200 + 14] = 0xFF; // the root's id entries
     std::vector<std::tuple<std::string, Bytes, bool>> rows = {
         {"ours", Program(false, {Rsrc(0)}), true},
-        {"no resource directory",
-         Program(false, {{".data", kData, ResourceSection(0x1000, kOurs)}}), false},
         {"a DIALOGEX page", with(5, IDD_WELCOME_PAGE, With(kPage, 0, {1, 0, 0xFF, 0xFF})), false},
         {"a page without controls", with(5, IDD_PROGRESS_PAGE, Bytes(18, 0)), false},
         {"a bitmap that is not a DIB", with(2, IDB_SIDEBAR, Bytes(40, 0)), false},
