@@ -7,7 +7,7 @@
 struct CodePageTable
 {
     unsigned codePage;
-    uint16_t upper[128];          // Unicode of bytes 0x80 to 0xFF; 0 where undefined
+    uint16_t unicode[128];        // Unicode of bytes 0x80 to 0xFF; 0 where undefined
     unsigned char upperCase[128]; // the byte of each one's upper case
 };
 
@@ -35,8 +35,8 @@ unsigned SelectedCodePage()
     return gCodePage->codePage;
 }
 
-// Decodes the character at *p, moving past it; kNotUtf8 for a malformed,
-// overlong or surrogate sequence.
+// Decodes the character at *p and moves past it; kNotUtf8, not moving, for
+// a malformed, overlong or surrogate sequence.
 static uint32_t NextUtf8(const unsigned char** p)
 {
     const unsigned char* s = *p;
@@ -68,7 +68,7 @@ static int ByteFor(uint32_t c)
         return (int)c;
     for (int i = 0; i < 128; ++i)
     {
-        if (gCodePage->upper[i] == c)
+        if (gCodePage->unicode[i] == c)
             return 0x80 + i;
     }
     return -1;
@@ -81,7 +81,7 @@ static uint32_t Folded(uint32_t c)
     if (c >= 'a' && c <= 'z')
         return c - 32;
     int byte = c < 0x80 ? -1 : ByteFor(c);
-    return byte < 0 ? c : gCodePage->upper[gCodePage->upperCase[byte - 0x80] - 0x80];
+    return byte < 0 ? c : gCodePage->unicode[gCodePage->upperCase[byte - 0x80] - 0x80];
 }
 
 int CompareNamesFolded(const char* a, const char* b)
@@ -126,7 +126,7 @@ CodePageText Utf8FromCodePage(const char* name, char* out, size_t size)
     CodePageText result = kTextWhole;
     for (const unsigned char* p = (const unsigned char*)name; *p; ++p)
     {
-        uint32_t c = *p < 0x80 ? *p : gCodePage->upper[*p - 0x80];
+        uint32_t c = *p < 0x80 ? *p : gCodePage->unicode[*p - 0x80];
         if (c == 0)
         {
             out[0] = 0;
