@@ -1,12 +1,15 @@
 // Reading the command line into one of the four actions.
 #include "app/command_line.h"
 
+#include "platform/code_page.h"
+
 #include <string.h>
 
 char gFolderArg[kFolderArgSize];
 char gDataFileArg[kFolderArgSize];
 static const char kDefaultDataFile[] = "data.bin";
 bool gQuiet = false;
+unsigned gCodePageArg = kDefaultCodePage;
 
 // Copies folder into gFolderArg. An empty or oversized folder is refused:
 // an empty one would make the tool work at the root of a drive.
@@ -102,15 +105,26 @@ static CommandAction TakeSwitchFolder(CommandAction action, int argc, const char
     return TakeFolder(action, argument + 2);
 }
 
-// Takes -e's data file, the first argument after its folder at argv[i]
-// that is not -q, when there is one. A name too long to hold is refused.
+static bool IsCodePageSwitch(const char* argument)
+{
+    return strcmp(argument, "--codepage") == 0;
+}
+
+// The first argument from i on that is neither -q nor --codepage N.
+static int NextOperand(int argc, const char* const* argv, int i)
+{
+    while (i < argc && (strcmp(argv[i], "-q") == 0 || IsCodePageSwitch(argv[i])))
+        i += IsCodePageSwitch(argv[i]) ? 2 : 1;
+    return i;
+}
+
+// Takes -e's data file, the first operand after its folder at argv[i], when
+// there is one. A name too long to hold is refused.
 static CommandAction TakeExtractFile(CommandAction action, int argc, const char* const* argv, int i)
 {
     if (action != kActionExtract)
         return action;
-    int next = argv[i][2] == 0 ? i + 2 : i + 1;
-    while (next < argc && strcmp(argv[next], "-q") == 0)
-        ++next;
+    int next = NextOperand(argc, argv, argv[i][2] == 0 ? i + 2 : i + 1);
     if (next >= argc)
         return action;
     size_t length = strlen(argv[next]);
@@ -120,14 +134,31 @@ static CommandAction TakeExtractFile(CommandAction action, int argc, const char*
     return action;
 }
 
-// "-q" may stand anywhere but in a folder's place.
-static void ScanQuiet(int argc, const char* const* argv)
+// 0 unless text is a decimal number of at most five digits.
+static unsigned CodePageNumber(const char* text)
+{
+    unsigned n = 0;
+    size_t length = strlen(text);
+    for (size_t i = 0; i < length; ++i)
+    {
+        if (text[i] < '0' || text[i] > '9' || length > 5)
+            return 0;
+        n = n * 10 + (unsigned)(text[i] - '0');
+    }
+    return n;
+}
+
+// The options that may stand anywhere but in a folder's place.
+static void ScanOptions(int argc, const char* const* argv)
 {
     gQuiet = false;
+    gCodePageArg = kDefaultCodePage;
     for (int i = 1; i < argc; ++i)
     {
         if (strcmp(argv[i], "-q") == 0)
             gQuiet = true;
+        else if (IsCodePageSwitch(argv[i]))
+            gCodePageArg = ++i < argc ? CodePageNumber(argv[i]) : 0;
         else if ((IsSwitch(argv[i], 'm') || IsSwitch(argv[i], 'e')) && argv[i][2] == 0)
             ++i;
     }
@@ -135,18 +166,23 @@ static void ScanQuiet(int argc, const char* const* argv)
 
 CommandAction ScanArguments(int argc, const char* const* argv)
 {
-    ScanQuiet(argc, argv);
+    ScanOptions(argc, argv);
     memcpy(gDataFileArg, kDefaultDataFile, sizeof kDefaultDataFile);
     for (int i = 1; i < argc; ++i)
     {
-        if (IsHelp(argv[i]))
+        if (IsCodePageSwitch(argv[i]))
+            ++i;
+        else if (IsHelp(argv[i]))
             return kActionHelp;
-        if (strcmp(argv[i], "--list") == 0 || strcmp(argv[i], "--test") == 0)
+        else if (strcmp(argv[i], "--list") == 0 || strcmp(argv[i], "--test") == 0)
+        {
+            int file = NextOperand(argc, argv, i + 1);
             return TakeFolder(argv[i][2] == 'l' ? kActionList : kActionTest,
-                              i + 1 < argc ? argv[i + 1] : "data.bin");
-        if (IsSwitch(argv[i], 'm'))
+                              file < argc ? argv[file] : "data.bin");
+        }
+        else if (IsSwitch(argv[i], 'm'))
             return TakeSwitchFolder(kActionMake, argc, argv, i);
-        if (IsSwitch(argv[i], 'e'))
+        else if (IsSwitch(argv[i], 'e'))
             return TakeExtractFile(TakeSwitchFolder(kActionExtract, argc, argv, i), argc, argv, i);
     }
     return kActionInstall;

@@ -30,6 +30,11 @@ extern char gDataFileArg[kFolderArgSize];
 // Set by "-q" on a POSIX command line: no summary on standard output.
 extern bool gQuiet;
 
+// The N of "--codepage N" on a POSIX command line, kDefaultCodePage without
+// one, 0 when
+// N is not a number. Owned by command_line.cpp.
+extern unsigned gCodePageArg;
+
 // Scans the argument part of a Windows command line: tokens split at
 // spaces and control characters, letters A to Z lowered, the switch
 // characters '/' and '-' dropped before the switch letter (inside the
@@ -41,7 +46,8 @@ CommandAction ScanCommandLine(const char* arguments);
 // and /mDIR; the folder is kept exactly as the shell gave it. --list and
 // --test take the next argument, or data.bin without one, as their file;
 // -e takes the argument after its folder, when there is one, into
-// gDataFileArg.
+// gDataFileArg. -q and --codepage N may stand anywhere but in a folder's
+// place.
 CommandAction ScanArguments(int argc, const char* const* argv);
 
 #endif

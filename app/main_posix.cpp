@@ -6,6 +6,8 @@
 #include "app/tool_summary.h"
 #include "inspect/data_file_source.h"
 #include "inspect/data_file_scan.h"
+#include "platform/code_page.h"
+#include "platform/platform.h"
 
 #include <stdio.h>
 #ifdef __GLIBC__
@@ -30,11 +32,18 @@ int main(int argc, char** argv)
               " --list [FILE]  List data.bin, or FILE: size, method, coded size, name\n"
               " --test [FILE]  Decode every entry of data.bin, or FILE, writing nothing\n"
               " -q             No summary line after /m or /e\n"
+              " --codepage N   Names in data files are in Windows code page N: 1252 (the\n"
+              "                default), 1250-1258 or 874; file names here are UTF-8\n"
               "FILE is a data.bin or a Setup.exe built from one (32- or 64-bit, signed or not).\n",
               stdout);
         if (action == kActionInstall)
             fputs("\nThis build packages and extracts only; install on Windows.\n", stdout);
         return action == kActionHelp ? 0 : 1;
+    }
+    if (!SelectCodePage(gCodePageArg))
+    {
+        ReportError("--codepage takes 874 or 1250 to 1258");
+        return 2;
     }
     if (action == kActionList || action == kActionTest)
         return ScanDataFile(gFolderArg, action == kActionList);

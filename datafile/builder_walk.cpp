@@ -2,9 +2,9 @@
 #include "datafile/builder.h"
 
 #include "datafile/format.h"
+#include "platform/code_page.h"
 #include "platform/text.h"
 
-#include <ctype.h>
 #include <string.h>
 
 static bool IsSubFolder(const ListingEntry& entry)
@@ -17,19 +17,21 @@ static bool IsPlainFile(const ListingEntry& entry)
     return !(entry.attributes & kAttributeDirectory);
 }
 
-// The archive holds names in the Windows code page, which a POSIX build
-// cannot know, and uses '\' as its separator; such names are refused rather
-// than installed under a different name.
-static bool IsPortableName(const char* name)
+// The archive holds names in a Windows code page, with '\' as its
+// separator. Names listed on POSIX are UTF-8: each is stored in the code
+// page chosen, and one it cannot hold is refused rather than installed
+// under another name. Returns false after reporting it.
+[[maybe_unused]] static bool StoreName(const char* parentPath, const char* name, char* stored)
 {
-    if (kNamesAreArchiveNames)
-        return true;
-    for (const unsigned char* p = (const unsigned char*)name; *p; ++p)
-    {
-        if (*p == '\\' || *p >= 0x80)
-            return false;
-    }
-    return true;
+    uint32_t refused = CodePageFromUtf8(name, stored, kListingNameSize);
+    if (refused == kNotUtf8)
+        ReportError("%s%c%s: name is not valid UTF-8", parentPath, kPathSeparator, name);
+    else if (refused != 0)
+        ReportError("%s%c%s: U+%04X cannot be stored in code page %u", parentPath, kPathSeparator,
+                    name, (unsigned)refused, SelectedCodePage());
+    else if (strchr(stored, '\\'))
+        ReportError("%s%c%s: name holds '\\'", parentPath, kPathSeparator, name);
+    return refused == 0 && !strchr(stored, '\\');
 }
 
 // Windows names differ in letter case only are the same file.
@@ -53,14 +55,17 @@ int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntr
     // Dot-folders, "." and ".." among them, are skipped with their contents.
     if (!IsSubFolder(entry) && !IsPlainFile(entry))
         return 0;
+    // Listed on Windows, a name is in the ANSI code page already.
+    const char* archiveName = entry.name;
+    char stored[kListingNameSize];
+    if constexpr (!kNamesAreArchiveNames)
+    {
+        if (!StoreName(parentPath, entry.name, stored))
+            return 1;
+        archiveName = stored;
+    }
     // Reports name the path by its parts, so that a path too long for the
     // buffer is still named whole.
-    if (!IsPortableName(entry.name))
-    {
-        ReportError("%s%c%s: name holds '\\' or a non-ASCII character", parentPath, kPathSeparator,
-                    entry.name);
-        return 1;
-    }
     // Checked for folders too: nothing under such a folder could be
     // archived, and a link back up the tree ends here instead of looping.
     // The archive name is the path less its root folder, so it fits too.
@@ -68,7 +73,7 @@ int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntr
     char path[kSourcePathSize];
     char name[kSourcePathSize];
     if (!JoinText(path, sizeof path, parentPath, separator, entry.name, nullptr) ||
-        !JoinText(name, sizeof name, parentPrefix, "\\", entry.name, nullptr))
+        !JoinText(name, sizeof name, parentPrefix, "\\", archiveName, nullptr))
     {
         ReportError("%s%c%s: path longer than %d characters", parentPath, kPathSeparator,
                     entry.name, kSourcePathSize - 1);
@@ -79,22 +84,17 @@ int AddEntry(const char* parentPath, const char* parentPrefix, const ListingEntr
     return AddFileRecord(path, name, entry.size, output);
 }
 
-// Names that differ only in the case of ASCII letters are one file or
-// folder on Windows: installed, the second would overwrite or merge into the
-// first, and -e on Linux would give a different tree. The listing comes in
-// case-insensitive order, so such twins are neighbours. previous holds the
-// last name taken. Windows lists no such twins.
-static int RefuseCaseTwin(const char* folderPath, char* previous, const ListingEntry& entry)
+// Names that differ only in letter case are one file or folder on Windows:
+// installed, the second would overwrite or merge into the first, and -e on
+// Linux would give a different tree. The listing comes in the order of the
+// names' upper case, so such twins are neighbours. previous holds the last
+// name taken. Windows lists no such twins.
+[[maybe_unused]] static int RefuseCaseTwin(const char* folderPath, char* previous,
+                                           const ListingEntry& entry)
 {
-    if (kNamesIgnoreCase)
-        return 0;
     if (!IsSubFolder(entry) && !IsPlainFile(entry))
         return 0;
-    const char* p = previous;
-    const char* q = entry.name;
-    while (*p && tolower((unsigned char)*p) == tolower((unsigned char)*q))
-        ++p, ++q;
-    if (previous[0] && !*p && !*q)
+    if (previous[0] && CompareNamesFolded(previous, entry.name) == 0)
     {
         ReportError("%s%c%s: differs from %s only in letter case, which Windows ignores",
                     folderPath, kPathSeparator, entry.name, previous);
@@ -129,7 +129,8 @@ int AddFolder(const char* folderPath, const char* archivePrefix, BuildOutput* ou
         }
         else if (!(holdsOutputs && IsPlainFile(entry) && IsBuildOutput(entry.name)))
         {
-            result = RefuseCaseTwin(folderPath, previous, entry);
+            if constexpr (!kNamesIgnoreCase)
+                result = RefuseCaseTwin(folderPath, previous, entry);
             if (result == 0)
                 result = AddEntry(folderPath, archivePrefix, entry, output);
         }

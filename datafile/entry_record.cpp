@@ -5,6 +5,8 @@
 #include "coders/delta.h"
 #include "coders/lzw.h"
 #include "datafile/entry_name.h"
+#include "platform/code_page.h"
+#include "platform/platform.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -57,6 +59,19 @@ static bool SizeFits(const EntryRecord& record, size_t remaining)
     return false;
 }
 
+// On POSIX files are named in UTF-8: the name is turned into it, and a byte
+// the code page leaves undefined is damage, as no builder writes one.
+[[maybe_unused]] static RecordStatus NameAsUtf8(EntryRecord* record)
+{
+    char text[kEntryNameSize];
+    CodePageText got = Utf8FromCodePage(record->name, text, sizeof text);
+    memcpy(record->name, text, sizeof text);
+    if (got == kTextUndefined)
+        return kRecordDamaged;
+    record->nameTooLong = record->nameTooLong || got == kTextCut;
+    return kRecordEntry;
+}
+
 RecordStatus ReadRecordHead(DataFileSpan* span, EntryRecord* record)
 {
     if (!ReadName(span, record))
@@ -72,6 +87,8 @@ RecordStatus ReadRecordHead(DataFileSpan* span, EntryRecord* record)
         return kRecordDamaged;
     if (!record->nameTooLong && !IsSafeEntryName(record->name))
         return kRecordUnsafeName;
+    if constexpr (!kNamesAreArchiveNames)
+        return NameAsUtf8(record);
     return kRecordEntry;
 }
 

@@ -1,9 +1,12 @@
 // The search for the archive in any bytes taken as a program, exactly the
-// input's length: an image it finds lies inside one initialised data section
-// and holds whole to its last byte; damage it names lies inside the file.
+// input's length: the resource directory lies inside the file and is read
+// only there; an image the search finds lies inside one initialised data
+// section and holds whole to its last byte; damage it names lies inside the
+// file.
 #include "datafile/record_walk.h"
 #include "inspect/image_locate.h"
 #include "inspect/pe_sections.h"
+#include "inspect/program_resources.h"
 #include "fuzz/fuzz_check.h"
 
 #include <vector>
@@ -30,6 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < sections.count; ++i)
         FUZZ_CHECK((uint64_t)sections.ranges[i].offset + sections.ranges[i].length <= size,
                    "section %d runs past the end", i);
+    FUZZ_CHECK((uint64_t)sections.resources.offset + sections.resources.length <= size,
+               "the resource directory runs past the end");
+    // The locator runs on every program, ours or not, so that both are fuzzed.
+    CarriesOurResources(file.data(), sections);
     LocatedImage located;
     LocateImage(file.data(), sections, &located);
     if (located.result == kLocateFound)

@@ -4,6 +4,7 @@
 #include "datafile/entry_name.h"
 #include "datafile/extract_whole.h"
 #include "inspect/image_locate.h"
+#include "inspect/program_resources.h"
 #include "platform/platform.h"
 
 #include <stdlib.h>
@@ -53,6 +54,12 @@ static int LocateInProgram(const char* path, DataFileSource* file)
     if (problem != kProgramSound)
     {
         ReportError("%s: %s", path, ProgramProblemText(problem));
+        return 1;
+    }
+    // Without this, an empty archive would be found in most programs.
+    if (!CarriesOurResources(file->bytes, sections))
+    {
+        ReportError("%s: not a Setup.exe built by this project", path);
         return 1;
     }
     LocatedImage located;

@@ -18,6 +18,11 @@ struct ProgramSections
 {
     int count;                      // sections holding initialised data
     FileRange ranges[kMaxSections]; // their raw data, in section table order
+    // The resource directory: from its first byte to the end of the raw
+    // data of the section holding it; length 0 when the program names none
+    // that lies in the file.
+    FileRange resources;
+    uint32_t resourcesAddress; // the directory's address once loaded
 };
 
 // True when file starts as a Windows program does ("MZ") rather than as a
@@ -41,8 +46,8 @@ enum ProgramProblem
 // Reads the DOS header, PE signature, COFF header, the optional header's
 // magic (0x10b with an i386 machine, 0x20b with an x64 one) and the section
 // table, and fills sections with every section that holds initialised data
-// and has raw data in the file. Every offset and size is checked against
-// length first.
+// and has raw data in the file, and with where the resource directory lies.
+// Every offset and size is checked against length first.
 ProgramProblem ReadProgramSections(const unsigned char* file, uint32_t length,
                                    ProgramSections* sections);
 

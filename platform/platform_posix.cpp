@@ -2,6 +2,8 @@
 // packager's tool builds and runs on Linux build machines.
 #include "platform/platform.h"
 
+#include "platform/code_page.h"
+
 #include <algorithm>
 #include <dirent.h>
 #include <errno.h>
@@ -37,19 +39,12 @@ static bool CopyName(char* destination, const char* name)
     return true;
 }
 
-// NTFS lists a folder in upper-cased byte order; lowering ASCII letters
-// byte by byte gives the same order for the names an archive may hold.
+// NTFS lists a folder in the order of its names' upper case, and a name's
+// twins in letter case then lie next to it.
 static bool ListsBefore(const ListingEntry& a, const ListingEntry& b)
 {
-    const unsigned char* p = (const unsigned char*)a.name;
-    const unsigned char* q = (const unsigned char*)b.name;
-    for (;; ++p, ++q)
-    {
-        int x = (*p >= 'a' && *p <= 'z') ? *p - 32 : *p;
-        int y = (*q >= 'a' && *q <= 'z') ? *q - 32 : *q;
-        if (x != y || x == 0)
-            return x != y ? x < y : strcmp(a.name, b.name) < 0;
-    }
+    int order = CompareNamesFolded(a.name, b.name);
+    return order != 0 ? order < 0 : strcmp(a.name, b.name) < 0;
 }
 
 // Describes one name of folder; stat follows symbolic links, so a link to

@@ -90,12 +90,14 @@ openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -out "$keys/c
     -passout pass:"test pass" 2>/dev/null
 head -c 900 "$keys/cert.pfx" >"$keys/damaged.pfx"
 
-# A foreign game: Windows finds TREMLOK.EXE and readme.TXT by either case.
+# A foreign game: Windows finds TREMLOK.EXE and readme.TXT by either case;
+# a name beyond ASCII goes into code page 1252 and back.
 game=$work/foreign
 mkdir -p "$game/Maps"
 head -c 70000 /dev/urandom >"$game/TREMLOK.EXE"
 echo "Read me first." >"$game/readme.TXT"
 seq 1 20000 >"$game/Maps/one.txt"
+echo "Œuvre" >"$game/Maps/Café Œuvre.txt"
 before=$(git status --porcelain)
 
 # packaged LABEL ARGUMENT...: package.sh ARGUMENT... on the foreign game,

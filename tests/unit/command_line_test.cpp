@@ -48,6 +48,9 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         {true, "-q|-m|game", kActionMake, "game", "", true},
         {true, "/eout|Setup.exe|-q", kActionExtract, "out", "Setup.exe", true},
         {true, "-m|-q", kActionMake, "-q", "", false},
+        // --codepage N is no file either.
+        {true, "--list|--codepage|1251|x.exe", kActionList, "x.exe", "", false},
+        {true, "-e|out|--codepage|1250|Setup.exe", kActionExtract, "out", "Setup.exe", false},
     };
     for (const auto& [posix, arguments, expected, folder, file, quiet] : cases)
     {
@@ -72,6 +75,12 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         }
         EXPECT_EQ(posix && gQuiet, quiet) << arguments;
     }
+    const char* codePage[] = {"setup", "-m", "g", "--codepage", "1251"};
+    ScanArguments(5, codePage);
+    EXPECT_EQ(gCodePageArg, 1251u);
+    codePage[4] = "12x";
+    ScanArguments(5, codePage);
+    EXPECT_EQ(gCodePageArg, 0u);
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "inspect/data_file_source.h"
 #include "inspect/data_file_scan.h"
 #include "inspect/image_locate.h"
+#include "inspect/program_resources.h"
+#include "res/resource_ids.h"
 #include "tests/unit/scratch_folder.h"
 
 #include <algorithm>
@@ -40,8 +42,20 @@ void Put32(Bytes& b, size_t at, uint32_t v)
     std::copy(word.begin(), word.end(), b.begin() + (long)at);
 }
 
+Bytes With(Bytes bytes, size_t at, const Bytes& patch)
+{
+    std::copy(patch.begin(), patch.end(), bytes.begin() + (long)at);
+    return bytes;
+}
+
+Bytes Cut(const Bytes& bytes, size_t length)
+{
+    return Bytes(bytes.begin(), bytes.begin() + (long)length);
+}
+
 // A PE32 (i386) or PE32+ (x64) program holding sections at file offsets
-// aligned to 0x200; the optional header is zero but for its magic.
+// aligned to 0x200; the optional header is zero but for its magic and, for
+// a section named .rsrc, the resource directory.
 Bytes Program(bool x64, const std::vector<Section>& sections)
 {
     auto aligned = [](size_t n) { return (n + 0x1FF) / 0x200 * 0x200; };
@@ -63,6 +77,13 @@ Bytes Program(bool x64, const std::vector<Section>& sections)
         Put32(b, header + 16, (uint32_t)aligned(s.raw.size()));
         Put32(b, header + 20, (uint32_t)b.size());
         Put32(b, header + 36, s.flags);
+        if (s.name == ".rsrc")
+        {
+            const size_t directories = kCoffOffset + 20 + (x64 ? 108 : 92);
+            Put32(b, directories, 16);
+            Put32(b, directories + 4 + 16, (uint32_t)(0x1000 * (i + 1)));
+            Put32(b, directories + 4 + 20, (uint32_t)s.raw.size());
+        }
         b.insert(b.end(), s.raw.begin(), s.raw.end());
         b.resize(b.size() + aligned(s.raw.size()) - s.raw.size(), 0);
     }
@@ -90,6 +111,71 @@ Bytes IncbinSection(const Bytes& image)
     raw.resize(raw.size() + 4 - image.size() % 4, 0);
     raw.insert(raw.end(), size.begin(), size.end());
     return raw;
+}
+
+// Resources by type, then id; one language each.
+typedef std::map<uint32_t, std::map<uint32_t, Bytes>> Resources;
+
+// A resource section loaded at address: the directories, the leaves, the data.
+Bytes ResourceSection(uint32_t address, const Resources& resources)
+{
+    Bytes b;
+    auto directory = [&b](size_t entries) { // returns where its first entry lies
+        b.resize(b.size() + 16 + 8 * entries, 0);
+        b[b.size() - 8 * entries - 2] = (unsigned char)entries;
+        return b.size() - 8 * entries;
+    };
+    auto entry = [&b](size_t at, uint32_t id, size_t offset)
+    {
+        Put32(b, at, id);
+        Put32(b, at + 4, (uint32_t)offset);
+    };
+    std::vector<std::pair<size_t, const Bytes*>> leaves;
+    size_t typeEntry = directory(resources.size());
+    for (const auto& [type, ids] : resources)
+    {
+        entry(typeEntry, type, 0x80000000u | b.size()), typeEntry += 8;
+        size_t idEntry = directory(ids.size());
+        for (const auto& [id, data] : ids)
+        {
+            entry(idEntry, id, 0x80000000u | b.size()), idEntry += 8;
+            const size_t language = directory(1);
+            entry(language, 0x809, b.size());
+            leaves.push_back({b.size(), &data});
+            b.resize(b.size() + 16, 0);
+        }
+    }
+    for (const auto& [leaf, data] : leaves)
+    {
+        Put32(b, leaf, address + (uint32_t)b.size());
+        Put32(b, leaf + 4, (uint32_t)data->size());
+        b.insert(b.end(), data->begin(), data->end());
+    }
+    return b;
+}
+
+// The version block's length, value length and type, then its key.
+Bytes VersionBlock(const std::string& key)
+{
+    Bytes b = {38, 0, 0, 0, 0, 0};
+    for (char c : key + '\0')
+        b.insert(b.end(), {(unsigned char)c, 0});
+    return b;
+}
+
+// What the resource script gives every program: DIALOG templates of one
+// control, a bitmap's 40-byte header, the version block.
+const Bytes kPage = With(Bytes(18, 0), 8, {1});
+const Resources kOurs = {
+    {5, {{IDD_WELCOME_PAGE, kPage}, {IDD_PROGRESS_PAGE, kPage}, {IDD_COMPLETION_PAGE, kPage}}},
+    {2, {{IDB_SIDEBAR, With(Bytes(40, 0), 0, {40})}}},
+    {16, {{1, VersionBlock("VS_VERSION_INFO")}}}};
+
+// The resources as section index of a program made by Program; shift
+// moves the address its leaves give.
+Section Rsrc(size_t index, const Resources& resources = kOurs, uint32_t shift = 0)
+{
+    return {".rsrc", kData, ResourceSection((uint32_t)(0x1000 * (index + 1)) + shift, resources)};
 }
 
 const std::vector<RecordLayout> kGame = {{"\\tremlok.exe", std::string(700, 'x'), kMethodLzw},
@@ -135,17 +221,6 @@ std::string Locate(const Bytes& program)
                std::to_string(located.damage.at - program.data());
     return "found " + std::to_string(located.image.offset) + " " +
            std::to_string(located.image.length);
-}
-
-Bytes With(Bytes bytes, size_t at, const Bytes& patch)
-{
-    std::copy(patch.begin(), patch.end(), bytes.begin() + (long)at);
-    return bytes;
-}
-
-Bytes Cut(const Bytes& bytes, size_t length)
-{
-    return Bytes(bytes.begin(), bytes.begin() + (long)length);
 }
 
 // A data file of count stored records of size bytes (a multiple of 4), each
@@ -230,6 +305,46 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
         EXPECT_EQ(Locate(program), expected) << name;
 }
 
+// Only a program carrying every resource of the script is taken for ours,
+// and nothing in its resource directory is read outside the section.
+TEST(ProgramImageTest, KnowsOurProgramsByTheirResources)
+{
+    auto with = [](uint32_t type, uint32_t id, const Bytes& data)
+    {
+        Resources r = kOurs;
+        r[type][id] = data;
+        return Program(false, {Rsrc(0, r)});
+    };
+    Bytes countPastEnd = Program(false, {Rsrc(0)});
+    countPastEnd[0x200 + 14] = 0xFF; // the root's id entries
+    std::vector<std::tuple<std::string, Bytes, bool>> rows = {
+        {"ours", Program(false, {Rsrc(0)}), true},
+        {"a DIALOGEX page", with(5, IDD_WELCOME_PAGE, With(kPage, 0, {1, 0, 0xFF, 0xFF})), false},
+        {"a page without controls", with(5, IDD_PROGRESS_PAGE, Bytes(18, 0)), false},
+        {"a bitmap that is not a DIB", with(2, IDB_SIDEBAR, Bytes(40, 0)), false},
+        {"another version key", with(16, 1, VersionBlock("VS_VERSION")), false},
+        {"leaves past the section", Program(false, {Rsrc(0, kOurs, 0x1000)}), false},
+        {"leaves before the directory", Program(false, {Rsrc(0, kOurs, (uint32_t)-0x800)}), false},
+        {"the root's entries run past the section", countPastEnd, false},
+    };
+    for (const auto& [type, ids] : kOurs)
+        for (const auto& [id, data] : ids)
+        {
+            Resources without = kOurs;
+            without[type].erase(id);
+            rows.push_back(
+                {"without " + std::to_string(id), Program(false, {Rsrc(0, without)}), 0});
+        }
+    for (const auto& [name, program, ours] : rows)
+    {
+        ProgramSections sections;
+        ASSERT_EQ(ReadProgramSections(program.data(), (uint32_t)program.size(), &sections),
+                  kProgramSound)
+            << name;
+        EXPECT_EQ(CarriesOurResources(program.data(), sections), ours) << name;
+    }
+}
+
 #ifndef _WIN32
 typedef ScratchTest ProgramFileTest;
 
@@ -241,7 +356,7 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
     std::vector<size_t> at;
     const Bytes image = ArchiveBytes(kGame, &at);
     const Bytes program =
-        Program(true, {{".text", kCode, kText}, {".data", kData, DataCppSection(image)}});
+        Program(true, {{".text", kCode, kText}, {".data", kData, DataCppSection(image)}, Rsrc(2)});
     const std::string listing = "       700 lzw            67 \\tremlok.exe\n"
                                 "        10 stored         10 \\Readme.txt\n"
                                 "       300 delta         157 \\Audio\\pop.wav\n"
@@ -251,7 +366,8 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
     mzTotal[0] = 'M', mzTotal[1] = 'Z'; // a data file, though it begins like a program
     badMethod[at[2] + strlen("\\Audio\\pop.wav") + 5] = 'X';
     const std::string damaged = "damaged record \\Audio\\pop.wav at offset ";
-    const Bytes damagedProgram = Program(false, {{".data", kData, IncbinSection(badMethod)}});
+    const Bytes damagedProgram =
+        Program(false, {{".data", kData, IncbinSection(badMethod)}, Rsrc(1)});
     // file, result, listing, error (after "setup: x: ")
     const std::tuple<Bytes, int, std::string, std::string> rows[] = {
         {image, 0, listing, ""},
@@ -263,8 +379,12 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
         {badMethod, 1, firstTwo, damaged + std::to_string(at[2])},
         {damagedProgram, 1, "", damaged + std::to_string(Find(damagedProgram, badMethod) + at[2])},
         {Bytes(4, 0), 1, "", "too short to be a data file (4 bytes)"},
+        {ArchiveBytes({{"\\a", "", 0}, {"\\b\x81", "", 0}}), 1, // 0x81: not in code page 1252
+         "         0 stored          0 \\a\n", "damaged record at offset 12"},
         {Bytes(program.begin(), program.begin() + 0x300), 1, "",
          "truncated: a section runs past the end of the file"},
+        {Program(false, {{".data", kData, IncbinSection(ArchiveBytes({}))}}), 1, "",
+         "not a Setup.exe built by this project"},
     };
     for (const auto& [file, result, lines, error] : rows)
         for (bool list : {true, false})
@@ -281,13 +401,37 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
     testing::internal::CaptureStderr();
     EXPECT_EQ(ScanDataFile("missing", false), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "setup: missing: cannot be opened or read\n");
-    EXPECT_EQ(ExtractDataFileSource("tool", "x"), 1); // the cut program
+    EXPECT_EQ(ExtractDataFileSource("tool", "x"), 1); // the foreign program
     EXPECT_FALSE(std::filesystem::exists("tool"));
     ASSERT_TRUE(WriteFile("Setup.exe", program));
     ASSERT_EQ(ExtractDataFileSource("tool", "Setup.exe"), 0);
     ASSERT_EQ(ExtractImage("installed", image).back(), 100);
     EXPECT_EQ(TreeOf("tool"), TreeOf("installed"));
     EXPECT_EQ(TreeOf("tool").size(), 5u); // four files and the Audio folder
+}
+
+// Programs this project did not build: a few of Wine's own, 32- and 64-bit.
+TEST(ProgramImageTest, RefusesWinesPrograms)
+{
+    int read = 0, withResources = 0;
+    for (const char* folder : {"/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/",
+                               "/usr/lib/i386-linux-gnu/wine/i386-windows/"})
+        for (const char* name : {"notepad.exe", "regedit.exe", "wordpad.exe", "winecfg.exe",
+                                 "shell32.dll", "comctl32.dll", "user32.dll", "setupapi.dll"})
+        {
+            const Bytes program = ReadFile<Bytes>(std::string(folder) + name);
+            ProgramSections sections;
+            if (program.size() < 64)
+                continue;
+            ++read;
+            ASSERT_EQ(ReadProgramSections(program.data(), (uint32_t)program.size(), &sections),
+                      kProgramSound)
+                << folder << name;
+            withResources += sections.resources.length > 0;
+            EXPECT_FALSE(CarriesOurResources(program.data(), sections)) << folder << name;
+        }
+    ASSERT_EQ(read, 16) << "Wine's programs are missing: scripts/install-deps.sh installs them";
+    EXPECT_EQ(withResources, read);
 }
 #endif
 
