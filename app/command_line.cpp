@@ -7,17 +7,26 @@ char gFolderArg[kFolderArgSize];
 char gDataFileArg[kFolderArgSize];
 static const char kDefaultDataFile[] = "data.bin";
 bool gQuiet = false;
+char gProgramArg[kFolderArgSize];
+bool gProgramX64 = false;
+
+// Copies argument into a kFolderArgSize buffer; false when it is empty or
+// too long to hold.
+static bool TakeArgument(char* buffer, const char* argument)
+{
+    size_t length = strlen(argument);
+    if (length == 0 || length >= (size_t)kFolderArgSize)
+        return false;
+    memcpy(buffer, argument, length + 1);
+    return true;
+}
 
 // Copies folder into gFolderArg. An empty or oversized folder is refused:
 // an empty one would make the tool work at the root of a drive.
 static CommandAction TakeFolder(CommandAction action, const char* folder)
 {
-    size_t length = strlen(folder);
     gFolderArg[0] = 0;
-    if (length == 0 || length >= (size_t)kFolderArgSize)
-        return kActionRefused;
-    memcpy(gFolderArg, folder, length + 1);
-    return action;
+    return TakeArgument(gFolderArg, folder) ? action : kActionRefused;
 }
 
 static char LowerAscii(char c)
@@ -113,30 +122,36 @@ static CommandAction TakeExtractFile(CommandAction action, int argc, const char*
         ++next;
     if (next >= argc)
         return action;
-    size_t length = strlen(argv[next]);
-    if (length == 0 || length >= (size_t)kFolderArgSize)
-        return kActionRefused;
-    memcpy(gDataFileArg, argv[next], length + 1);
-    return action;
+    return TakeArgument(gDataFileArg, argv[next]) ? action : kActionRefused;
 }
 
-// "-q" may stand anywhere but in a folder's place.
-static void ScanQuiet(int argc, const char* const* argv)
+// The options that may stand anywhere but in a folder's place: -q, --x64
+// and --exe PROGRAM. False when --exe has no program it can hold.
+static bool ScanOptions(int argc, const char* const* argv)
 {
     gQuiet = false;
+    gProgramX64 = false;
+    gProgramArg[0] = 0;
     for (int i = 1; i < argc; ++i)
     {
         if (strcmp(argv[i], "-q") == 0)
             gQuiet = true;
+        else if (strcmp(argv[i], "--x64") == 0)
+            gProgramX64 = true;
+        else if (strcmp(argv[i], "--exe") == 0 && !(++i < argc && TakeArgument(gProgramArg, argv[i])))
+            return false;
         else if ((IsSwitch(argv[i], 'm') || IsSwitch(argv[i], 'e')) && argv[i][2] == 0)
             ++i;
     }
+    return true;
 }
 
 CommandAction ScanArguments(int argc, const char* const* argv)
 {
-    ScanQuiet(argc, argv);
     memcpy(gDataFileArg, kDefaultDataFile, sizeof kDefaultDataFile);
+    if (!ScanOptions(argc, argv))
+        return kActionProgramRefused;
+    const char* other = nullptr;
     for (int i = 1; i < argc; ++i)
     {
         if (IsHelp(argv[i]))
@@ -148,6 +163,12 @@ CommandAction ScanArguments(int argc, const char* const* argv)
             return TakeSwitchFolder(kActionMake, argc, argv, i);
         if (IsSwitch(argv[i], 'e'))
             return TakeExtractFile(TakeSwitchFolder(kActionExtract, argc, argv, i), argc, argv, i);
+        if (strcmp(argv[i], "--exe") == 0)
+            ++i;
+        else if (!other && strcmp(argv[i], "-q") != 0 && strcmp(argv[i], "--x64") != 0)
+            other = argv[i];
     }
-    return kActionInstall;
+    if (!gProgramArg[0])
+        return kActionInstall;
+    return !other || TakeArgument(gDataFileArg, other) ? kActionProgram : kActionProgramRefused;
 }

@@ -10,7 +10,9 @@ enum CommandAction
     kActionHelp,    // /?
     kActionRefused, // a tool switch whose folder is empty or too long
     kActionList,    // --list [FILE], POSIX only: gFolderArg holds the data file
-    kActionTest     // --test [FILE], POSIX only: likewise
+    kActionTest,    // --test [FILE], POSIX only: likewise
+    kActionProgram, // --exe PROGRAM [FILE], POSIX only: gProgramArg from gDataFileArg
+    kActionProgramRefused // --exe without its program, or with one too long
 };
 
 // Token and folder buffers, terminator included. Large enough for any
@@ -30,6 +32,12 @@ extern char gDataFileArg[kFolderArgSize];
 // Set by "-q" on a POSIX command line: no summary on standard output.
 extern bool gQuiet;
 
+// The program that "--exe PROGRAM" asks to write on POSIX, alone or after
+// -m, and whether "--x64" asks for the 64-bit one; "" without --exe.
+// Owned by command_line.cpp.
+extern char gProgramArg[kFolderArgSize];
+extern bool gProgramX64;
+
 // Scans the argument part of a Windows command line: tokens split at
 // spaces and control characters, letters A to Z lowered, the switch
 // characters '/' and '-' dropped before the switch letter (inside the
@@ -41,7 +49,9 @@ CommandAction ScanCommandLine(const char* arguments);
 // and /mDIR; the folder is kept exactly as the shell gave it. --list and
 // --test take the next argument, or data.bin without one, as their file;
 // -e takes the argument after its folder, when there is one, into
-// gDataFileArg.
+// gDataFileArg. "--exe PROGRAM", "--x64" and "-q" may stand anywhere but
+// in a folder's place; --exe with no action takes the first other argument,
+// or data.bin without one, into gDataFileArg.
 CommandAction ScanArguments(int argc, const char* const* argv);
 
 #endif

@@ -47,7 +47,7 @@ static ProgramProblem TakeSection(const unsigned char* header, uint32_t length,
 }
 
 ProgramProblem ReadProgramSections(const unsigned char* file, uint32_t length,
-                                   ProgramSections* sections)
+                                   ProgramSections* sections, ProgramHeaders* headers)
 {
     sections->count = 0;
     if (length < kDosHeaderSize)
@@ -77,5 +77,8 @@ ProgramProblem ReadProgramSections(const unsigned char* file, uint32_t length,
         if (problem != kProgramSound)
             return problem;
     }
+    if (headers)
+        *headers = {(uint32_t)(pe + 4 + kCoffHeaderSize), (uint32_t)table, sectionCount,
+                    machine == kMachineAmd64};
     return kProgramSound;
 }
