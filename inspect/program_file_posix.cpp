@@ -7,6 +7,7 @@
 #include "inspect/stub_programs.h"
 #include "platform/platform.h"
 
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -75,7 +76,8 @@ static int CheckArchive(const char* path, const DataFileSource& file, uint64_t l
     return 1;
 }
 
-// Creates a new "PROGRAM.tremlok~N" beside program; -1 when none can be.
+// Creates a new "PROGRAM.tremlok~N" beside program, executable where the
+// umask allows, as a linker leaves a program; -1 when none can be.
 static int CreateTemporary(const char* program, char* temporary, size_t size)
 {
     for (unsigned n = 0; n < 100; ++n)
@@ -83,7 +85,7 @@ static int CreateTemporary(const char* program, char* temporary, size_t size)
         int length = snprintf(temporary, size, "%s.tremlok~%u", program, n);
         if (length < 0 || (size_t)length >= size)
             return -1;
-        int fd = FileCreateNew(temporary);
+        int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
         if (fd >= 0)
             return fd;
     }
