@@ -138,7 +138,8 @@ static bool ScanOptions(int argc, const char* const* argv)
             gQuiet = true;
         else if (strcmp(argv[i], "--x64") == 0)
             gProgramX64 = true;
-        else if (strcmp(argv[i], "--exe") == 0 && !(++i < argc && TakeArgument(gProgramArg, argv[i])))
+        else if (strcmp(argv[i], "--exe") == 0 &&
+                 !(++i < argc && TakeArgument(gProgramArg, argv[i])))
             return false;
         else if ((IsSwitch(argv[i], 'm') || IsSwitch(argv[i], 'e')) && argv[i][2] == 0)
             ++i;

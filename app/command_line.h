@@ -4,14 +4,14 @@
 
 enum CommandAction
 {
-    kActionInstall, // no recognised switch
-    kActionMake,    // /m<folder>: gFolderArg holds the folder
-    kActionExtract, // /e<folder>: gFolderArg holds the folder
-    kActionHelp,    // /?
-    kActionRefused, // a tool switch whose folder is empty or too long
-    kActionList,    // --list [FILE], POSIX only: gFolderArg holds the data file
-    kActionTest,    // --test [FILE], POSIX only: likewise
-    kActionProgram, // --exe PROGRAM [FILE], POSIX only: gProgramArg from gDataFileArg
+    kActionInstall,       // no recognised switch
+    kActionMake,          // /m<folder>: gFolderArg holds the folder
+    kActionExtract,       // /e<folder>: gFolderArg holds the folder
+    kActionHelp,          // /?
+    kActionRefused,       // a tool switch whose folder is empty or too long
+    kActionList,          // --list [FILE], POSIX only: gFolderArg holds the data file
+    kActionTest,          // --test [FILE], POSIX only: likewise
+    kActionProgram,       // --exe PROGRAM [FILE], POSIX only: gProgramArg from gDataFileArg
     kActionProgramRefused // --exe without its program, or with one too long
 };
 

@@ -52,7 +52,7 @@ int main(int argc, char** argv)
                     kFolderArgSize);
         return 2;
     }
-    int result = action == kActionExtract ? ExtractDataFileSource(gFolderArg, gDataFileArg)
+    int result = action == kActionExtract   ? ExtractDataFileSource(gFolderArg, gDataFileArg)
                  : action == kActionProgram ? 0
                                             : RunToolAction(action);
     char summary[kFolderArgSize + 128];

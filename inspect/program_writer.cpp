@@ -117,7 +117,8 @@ StubProblem ReadStub(const unsigned char* stub, uint32_t length, StubLayout* lay
     if (memcmp(stub + layout->imageHeader, kImageSectionName, sizeof kImageSectionName) != 0)
         return kStubNoImageSection;
     layout->imageOffset = ReadLe32(stub + layout->imageHeader + 20);
-    if (layout->imageOffset % fileAlignment || !ImageSectionLast(stub, length, *layout, sectionAlignment))
+    if (layout->imageOffset % fileAlignment ||
+        !ImageSectionLast(stub, length, *layout, sectionAlignment))
         return kStubNotLast;
     if (!ImageSectionEmpty(stub, length, *layout))
         return kStubNotEmpty;
@@ -131,24 +132,23 @@ uint32_t WrittenProgramLength(const unsigned char* stub, const StubLayout& layou
                               uint32_t archiveLength)
 {
     const unsigned char* optional = stub + layout.headers.optionalHeader;
-    uint64_t raw = AlignUp(ImageSectionSize(archiveLength), ReadLe32(optional + kFileAlignmentField));
+    uint64_t raw =
+        AlignUp(ImageSectionSize(archiveLength), ReadLe32(optional + kFileAlignmentField));
     uint64_t imageEnd = AlignUp(ReadLe32(stub + layout.imageHeader + 12) + raw,
                                 ReadLe32(optional + kSectionAlignmentField));
     uint64_t length = layout.imageOffset + raw;
     return length >> 32 || imageEnd >> 32 ? 0 : (uint32_t)length;
 }
 
-void PrepareProgramHead(unsigned char* head, const StubLayout& layout,
-                        const unsigned char* archive, uint32_t archiveLength,
-                        unsigned char sizeWord[4])
+void PrepareProgramHead(unsigned char* head, const StubLayout& layout, const unsigned char* archive,
+                        uint32_t archiveLength, unsigned char sizeWord[4])
 {
     unsigned char* optional = head + layout.headers.optionalHeader;
     unsigned char* image = head + layout.imageHeader;
     uint32_t virtualSize = (uint32_t)ImageSectionSize(archiveLength);
-    uint32_t rawSize =
-        (uint32_t)AlignUp(virtualSize, ReadLe32(optional + kFileAlignmentField));
-    WriteLe32(optional + kInitialisedDataField, ReadLe32(optional + kInitialisedDataField) -
-                                               ReadLe32(image + 16) + rawSize);
+    uint32_t rawSize = (uint32_t)AlignUp(virtualSize, ReadLe32(optional + kFileAlignmentField));
+    WriteLe32(optional + kInitialisedDataField,
+              ReadLe32(optional + kInitialisedDataField) - ReadLe32(image + 16) + rawSize);
     WriteLe32(optional + kImageSizeField,
               (uint32_t)AlignUp((uint64_t)ReadLe32(image + 12) + virtualSize,
                                 ReadLe32(optional + kSectionAlignmentField)));

@@ -47,8 +47,7 @@ uint32_t WrittenProgramLength(const unsigned char* stub, const StubLayout& layou
 // image's size, the initialised data's size and the checksum. The program
 // is head, then gSizeDatfile (filled into sizeWord), the archive, and zero
 // bytes up to the WrittenProgramLength.
-void PrepareProgramHead(unsigned char* head, const StubLayout& layout,
-                        const unsigned char* archive, uint32_t archiveLength,
-                        unsigned char sizeWord[4]);
+void PrepareProgramHead(unsigned char* head, const StubLayout& layout, const unsigned char* archive,
+                        uint32_t archiveLength, unsigned char sizeWord[4]);
 
 #endif

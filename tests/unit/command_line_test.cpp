@@ -13,7 +13,8 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
 {
     const std::string fits(kFolderArgSize - 2, 'x'), tooLong(kFolderArgSize, 'f');
     // posix: an argument vector, its words split at '|'; the folder for
-    // make, extract, list and test; -e's data file; -q.
+    // make, extract, list and test, --exe's program for its own action; -e's
+    // data file, --exe's beside -m or alone; -q.
     const std::tuple<bool, std::string, CommandAction, std::string, std::string, bool> cases[] = {
         {false, "", kActionInstall, "", "", false},
         {false, "/?", kActionHelp, "", "", false},
@@ -48,6 +49,15 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         {true, "-q|-m|game", kActionMake, "game", "", true},
         {true, "/eout|Setup.exe|-q", kActionExtract, "out", "Setup.exe", true},
         {true, "-m|-q", kActionMake, "-q", "", false},
+        // --exe writes a program, alone or after -m; its path is never a switch.
+        {true, "--exe|Setup.exe", kActionProgram, "Setup.exe", "data.bin", false},
+        {true, "-q|--exe|/export/S.exe|--x64|game.bin", kActionProgram, "/export/S.exe", "game.bin",
+         true},
+        {true, "-m|game|--exe|-eout.exe", kActionMake, "game", "-eout.exe", false},
+        {true, "--x64|--exe|-m|-mgame", kActionMake, "game", "-m", false},
+        {true, "--exe", kActionProgramRefused, "", "", false},
+        {true, "--exe|" + tooLong, kActionProgramRefused, "", "", false},
+        {true, "--exe|S.exe|" + tooLong, kActionProgramRefused, "", "", false},
     };
     for (const auto& [posix, arguments, expected, folder, file, quiet] : cases)
     {
@@ -65,10 +75,23 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         EXPECT_EQ(action, expected) << arguments;
         const bool takesFolder = action == kActionMake || action == kActionExtract ||
                                  action == kActionList || action == kActionTest;
-        EXPECT_EQ(takesFolder ? gFolderArg : "", folder) << arguments;
+        EXPECT_EQ(takesFolder                ? gFolderArg
+                  : action == kActionProgram ? gProgramArg
+                                             : "",
+                  folder)
+            << arguments;
         if (action == kActionExtract)
         {
             EXPECT_EQ(gDataFileArg, posix ? file : "stale") << arguments;
+        }
+        if (action == kActionProgram)
+        {
+            EXPECT_EQ(gDataFileArg, file) << arguments;
+        }
+        if (posix && action == kActionMake)
+        {
+            EXPECT_EQ(gProgramArg, file) << arguments;
+            EXPECT_EQ(gProgramX64, arguments.find("--x64") != std::string::npos) << arguments;
         }
         EXPECT_EQ(posix && gQuiet, quiet) << arguments;
     }
