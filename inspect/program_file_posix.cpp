@@ -29,23 +29,25 @@ static const char* StubProblemText(StubProblem problem)
     }
 }
 
-// The limit in bytes, or 0 after reporting a TREMLOK_ARCHIVE_LIMIT_MB that
+// The limit in bytes; false after reporting a TREMLOK_ARCHIVE_LIMIT_MB that
 // is no number. A packager whose players run old machines may ask for
 // less; never for more.
-static uint64_t ArchiveLimit()
+static bool ReadArchiveLimit(uint64_t* limit)
 {
-    uint64_t limit = (uint64_t)kArchiveLimitMb << 20;
+    *limit = (uint64_t)kArchiveLimitMb << 20;
     const char* asked = getenv("TREMLOK_ARCHIVE_LIMIT_MB");
     if (!asked || !*asked)
-        return limit;
+        return true;
     size_t digits = strspn(asked, "0123456789");
     if (asked[digits] || digits > 5)
     {
         ReportError("TREMLOK_ARCHIVE_LIMIT_MB must be a number of megabytes");
-        return 0;
+        return false;
     }
     uint64_t lower = strtoull(asked, nullptr, 10) << 20;
-    return lower < limit ? lower : limit;
+    if (lower < *limit)
+        *limit = lower;
+    return true;
 }
 
 // The data file decoded whole; 0 when it fits the limit.
@@ -174,8 +176,8 @@ int WriteProgramFile(const char* program, bool x64, const char* dataPath, uint32
                     problem == kStubSound ? "wrong machine" : StubProblemText(problem));
         return 1;
     }
-    uint64_t limit = ArchiveLimit();
-    if (limit == 0)
+    uint64_t limit;
+    if (!ReadArchiveLimit(&limit))
         return 2;
     DataFileSource file;
     if (LoadDataFileSource(dataPath, &file) != 0)

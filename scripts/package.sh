@@ -9,7 +9,7 @@
 # around data.bin instead, the assembler copying its bytes in
 # (TREMLOK_DATA_BIN; --incbin is its old name), and --datacpp compiles the
 # generated data.cpp: the routes for a changed program, the same archive in
-# each. -o DIR leaves the programs in DIR (Setup.exe and Setup-x64.exe).
+# each. -o DIR leaves the programs in DIR: Setup.exe and x64/Setup.exe.
 # --sign signs both programs with Authenticode (SHA-256) through
 # osslsigncode; the certificate's password is read from TREMLOK_SIGN_PASS
 # (empty when unset), never from the command line.
@@ -111,8 +111,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 if [ -n "$out" ]; then
-    mkdir -p "$out" || fail "$out: cannot make the folder"
-    programs=("$out/Setup.exe" "$out/Setup-x64.exe")
+    mkdir -p "$out/x64" || fail "$out: cannot make the folder"
+    programs=("$out/Setup.exe" "$out/x64/Setup.exe")
 fi
 # A run that fails leaves no Setup.exe: an earlier run's program, of
 # another game or signed, is never taken for this one's.
