@@ -36,6 +36,11 @@ Bytes SizeWord(size_t n)
             (unsigned char)(n >> 24)};
 }
 
+uint32_t Get32(const Bytes& b, size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
+}
+
 void Put32(Bytes& b, size_t at, uint32_t v)
 {
     const Bytes word = SizeWord(v);
@@ -292,12 +297,11 @@ TEST(ProgramWriterTest, WritesTheStubAroundAnArchive)
         const uint32_t virtualSize = 4 + ((uint32_t)game.size() / 4 + 1) * 4;
         EXPECT_EQ(Locate(program), "found 1028 " + std::to_string(game.size())) << x64;
         EXPECT_EQ(program.size(), 0x400 + (virtualSize + 0x1FF) / 0x200 * 0x200);
-        EXPECT_EQ(ReadLe32(&program[header + 8]), virtualSize);
-        EXPECT_EQ(ReadLe32(&program[header + 16]), program.size() - 0x400);
-        EXPECT_EQ(ReadLe32(&program[kOptional + 8]), program.size() - 0x400);
-        EXPECT_EQ(ReadLe32(&program[kOptional + 56]),
-                  0x2000 + (virtualSize + 0xFFF) / 0x1000 * 0x1000);
-        EXPECT_EQ(ReadLe32(&program[kOptional + 64]), Checksum(program));
+        EXPECT_EQ(Get32(program, header + 8), virtualSize);
+        EXPECT_EQ(Get32(program, header + 16), program.size() - 0x400);
+        EXPECT_EQ(Get32(program, kOptional + 8), program.size() - 0x400);
+        EXPECT_EQ(Get32(program, kOptional + 56), 0x2000 + (virtualSize + 0xFFF) / 0x1000 * 0x1000);
+        EXPECT_EQ(Get32(program, kOptional + 64), Checksum(program));
     }
 }
 
