@@ -9,7 +9,6 @@
 static const uint32_t kDosHeaderSize = 64;
 static const uint32_t kNewHeaderField = 0x3C;
 static const uint32_t kCoffHeaderSize = 20;
-static const uint32_t kSectionHeaderSize = 40;
 static const uint16_t kMachineI386 = 0x14C;
 static const uint16_t kMachineAmd64 = 0x8664;
 static const uint16_t kMagicPe32 = 0x10B;

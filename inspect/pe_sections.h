@@ -7,6 +7,8 @@
 
 // The most sections the Windows loader takes.
 const int kMaxSections = 96;
+// Bytes of one entry of the section table.
+const uint32_t kSectionHeaderSize = 40;
 
 struct FileRange
 {

@@ -8,7 +8,6 @@
 #include <string.h>
 
 static const char kImageSectionName[8] = {'.', 'd', 'a', 't', 'f', 'i', 'l', 'e'};
-static const uint32_t kSectionHeaderSize = 40;
 // Offsets in the optional header, the same in PE32 and PE32+.
 static const uint32_t kInitialisedDataField = 8;
 static const uint32_t kSectionAlignmentField = 32;
