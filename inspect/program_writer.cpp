@@ -87,7 +87,8 @@ static bool ImageSectionLast(const unsigned char* stub, uint32_t length, const S
 static bool ImageSectionEmpty(const unsigned char* stub, uint32_t length, const StubLayout& layout)
 {
     const unsigned char* image = stub + layout.imageHeader;
-    if ((ReadLe32(image + 36) & kFlagsChecked) != kReadOnlyData ||
+    if (length - layout.imageOffset < ImageSectionSize(kEmptyDataFileLength) ||
+        (ReadLe32(image + 36) & kFlagsChecked) != kReadOnlyData ||
         ReadLe32(image + 8) != ImageSectionSize(kEmptyDataFileLength) ||
         ReadLe32(stub + layout.imageOffset) != kEmptyDataFileLength)
         return false;
@@ -116,7 +117,9 @@ StubProblem ReadStub(const unsigned char* stub, uint32_t length, StubLayout* lay
     if (memcmp(stub + layout->imageHeader, kImageSectionName, sizeof kImageSectionName) != 0)
         return kStubNoImageSection;
     layout->imageOffset = ReadLe32(stub + layout->imageHeader + 20);
+    // The headers are kept as they are, so they must lie before it.
     if (layout->imageOffset % fileAlignment ||
+        layout->imageOffset < (uint64_t)layout->imageHeader + kSectionHeaderSize ||
         !ImageSectionLast(stub, length, *layout, sectionAlignment))
         return kStubNotLast;
     if (!ImageSectionEmpty(stub, length, *layout))
