@@ -23,6 +23,7 @@ TREMLOK_STUB(gStubX64, TREMLOK_STUB_X64_PATH)
 
 bool BuiltInStub(bool x64, const unsigned char** bytes, uint32_t* length)
 {
+    (void)x64; // unused in a build without stubs
     *bytes = nullptr;
     *length = 0;
 #ifdef TREMLOK_STUB_X64_PATH
