@@ -153,8 +153,11 @@ fi
 
 if [ $route = written ]; then
     # The limits above are the tool's own too: it refuses the same game.
-    "$tool" -q --exe "${programs[0]}" "$pack/data.bin" || fail "writing ${programs[0]} failed"
-    "$tool" -q --exe "${programs[1]}" --x64 "$pack/data.bin" || fail "writing ${programs[1]} failed"
+    if ! "$tool" -q --exe "${programs[0]}" "$pack/data.bin" ||
+        ! "$tool" -q --exe "${programs[1]}" --x64 "$pack/data.bin"; then
+        rm -f "${programs[@]}"
+        fail "the tool did not write both programs; none was left"
+    fi
 else
     archive=(-DTREMLOK_DATA_BIN="$pack/data.bin")
     if [ $route = datacpp ]; then
