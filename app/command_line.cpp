@@ -10,6 +10,19 @@ char gDataFileArg[kFolderArgSize];
 static const char kDefaultDataFile[] = "data.bin";
 bool gQuiet = false;
 unsigned gCodePageArg = kDefaultCodePage;
+char gProgramArg[kFolderArgSize];
+bool gProgramX64 = false;
+
+// Copies argument into a kFolderArgSize buffer; false when it is empty or
+// too long to hold.
+static bool TakeArgument(char* buffer, const char* argument)
+{
+    size_t length = strlen(argument);
+    if (length == 0 || length >= (size_t)kFolderArgSize)
+        return false;
+    memcpy(buffer, argument, length + 1);
+    return true;
+}
 
 // Copies folder into gFolderArg. An empty or oversized folder is refused:
 // an empty one would make the tool work at the root of a drive.
@@ -105,16 +118,22 @@ static CommandAction TakeSwitchFolder(CommandAction action, int argc, const char
     return TakeFolder(action, argument + 2);
 }
 
-static bool IsCodePageSwitch(const char* argument)
+// The options that take the next argument as their value.
+static bool TakesValue(const char* argument)
 {
-    return strcmp(argument, "--codepage") == 0;
+    return strcmp(argument, "--codepage") == 0 || strcmp(argument, "--exe") == 0;
 }
 
-// The first argument from i on that is neither -q nor --codepage N.
+static bool IsFlag(const char* argument)
+{
+    return strcmp(argument, "-q") == 0 || strcmp(argument, "--x64") == 0;
+}
+
+// The first argument from i on that is no option.
 static int NextOperand(int argc, const char* const* argv, int i)
 {
-    while (i < argc && (strcmp(argv[i], "-q") == 0 || IsCodePageSwitch(argv[i])))
-        i += IsCodePageSwitch(argv[i]) ? 2 : 1;
+    while (i < argc && (IsFlag(argv[i]) || TakesValue(argv[i])))
+        i += TakesValue(argv[i]) ? 2 : 1;
     return i;
 }
 
@@ -127,11 +146,7 @@ static CommandAction TakeExtractFile(CommandAction action, int argc, const char*
     int next = NextOperand(argc, argv, argv[i][2] == 0 ? i + 2 : i + 1);
     if (next >= argc)
         return action;
-    size_t length = strlen(argv[next]);
-    if (length == 0 || length >= (size_t)kFolderArgSize)
-        return kActionRefused;
-    memcpy(gDataFileArg, argv[next], length + 1);
-    return action;
+    return TakeArgument(gDataFileArg, argv[next]) ? action : kActionRefused;
 }
 
 // 0 unless text is a decimal number of at most five digits.
@@ -148,29 +163,40 @@ static unsigned CodePageNumber(const char* text)
     return n;
 }
 
-// The options that may stand anywhere but in a folder's place.
-static void ScanOptions(int argc, const char* const* argv)
+// The options that may stand anywhere but in a folder's place: -q, --x64,
+// --codepage N and --exe PROGRAM. False when --exe has no program it can hold.
+static bool ScanOptions(int argc, const char* const* argv)
 {
     gQuiet = false;
+    gProgramX64 = false;
+    gProgramArg[0] = 0;
     gCodePageArg = kDefaultCodePage;
     for (int i = 1; i < argc; ++i)
     {
         if (strcmp(argv[i], "-q") == 0)
             gQuiet = true;
-        else if (IsCodePageSwitch(argv[i]))
+        else if (strcmp(argv[i], "--x64") == 0)
+            gProgramX64 = true;
+        else if (strcmp(argv[i], "--codepage") == 0)
             gCodePageArg = ++i < argc ? CodePageNumber(argv[i]) : 0;
+        else if (strcmp(argv[i], "--exe") == 0 &&
+                 !(++i < argc && TakeArgument(gProgramArg, argv[i])))
+            return false;
         else if ((IsSwitch(argv[i], 'm') || IsSwitch(argv[i], 'e')) && argv[i][2] == 0)
             ++i;
     }
+    return true;
 }
 
 CommandAction ScanArguments(int argc, const char* const* argv)
 {
-    ScanOptions(argc, argv);
     memcpy(gDataFileArg, kDefaultDataFile, sizeof kDefaultDataFile);
+    if (!ScanOptions(argc, argv))
+        return kActionProgramRefused;
+    const char* other = nullptr;
     for (int i = 1; i < argc; ++i)
     {
-        if (IsCodePageSwitch(argv[i]))
+        if (TakesValue(argv[i]))
             ++i;
         else if (IsHelp(argv[i]))
             return kActionHelp;
@@ -184,6 +210,10 @@ CommandAction ScanArguments(int argc, const char* const* argv)
             return TakeSwitchFolder(kActionMake, argc, argv, i);
         else if (IsSwitch(argv[i], 'e'))
             return TakeExtractFile(TakeSwitchFolder(kActionExtract, argc, argv, i), argc, argv, i);
+        else if (!other && !IsFlag(argv[i]))
+            other = argv[i];
     }
-    return kActionInstall;
+    if (!gProgramArg[0])
+        return kActionInstall;
+    return !other || TakeArgument(gDataFileArg, other) ? kActionProgram : kActionProgramRefused;
 }

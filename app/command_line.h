@@ -4,13 +4,15 @@
 
 enum CommandAction
 {
-    kActionInstall, // no recognised switch
-    kActionMake,    // /m<folder>: gFolderArg holds the folder
-    kActionExtract, // /e<folder>: gFolderArg holds the folder
-    kActionHelp,    // /?
-    kActionRefused, // a tool switch whose folder is empty or too long
-    kActionList,    // --list [FILE], POSIX only: gFolderArg holds the data file
-    kActionTest     // --test [FILE], POSIX only: likewise
+    kActionInstall,       // no recognised switch
+    kActionMake,          // /m<folder>: gFolderArg holds the folder
+    kActionExtract,       // /e<folder>: gFolderArg holds the folder
+    kActionHelp,          // /?
+    kActionRefused,       // a tool switch whose folder is empty or too long
+    kActionList,          // --list [FILE], POSIX only: gFolderArg holds the data file
+    kActionTest,          // --test [FILE], POSIX only: likewise
+    kActionProgram,       // --exe PROGRAM [FILE], POSIX only: gProgramArg from gDataFileArg
+    kActionProgramRefused // --exe without its program, or with one too long
 };
 
 // Token and folder buffers, terminator included. Large enough for any
@@ -31,9 +33,14 @@ extern char gDataFileArg[kFolderArgSize];
 extern bool gQuiet;
 
 // The N of "--codepage N" on a POSIX command line, kDefaultCodePage without
-// one, 0 when
-// N is not a number. Owned by command_line.cpp.
+// one, 0 when N is not a number. Owned by command_line.cpp.
 extern unsigned gCodePageArg;
+
+// The program that "--exe PROGRAM" asks to write on POSIX, alone or after
+// -m, and whether "--x64" asks for the 64-bit one; "" without --exe.
+// Owned by command_line.cpp.
+extern char gProgramArg[kFolderArgSize];
+extern bool gProgramX64;
 
 // Scans the argument part of a Windows command line: tokens split at
 // spaces and control characters, letters A to Z lowered, the switch
@@ -46,8 +53,9 @@ CommandAction ScanCommandLine(const char* arguments);
 // and /mDIR; the folder is kept exactly as the shell gave it. --list and
 // --test take the next argument, or data.bin without one, as their file;
 // -e takes the argument after its folder, when there is one, into
-// gDataFileArg. -q and --codepage N may stand anywhere but in a folder's
-// place.
+// gDataFileArg. "--exe PROGRAM", "--codepage N", "--x64" and "-q" may
+// stand anywhere but in a folder's place; --exe with no action takes the first other argument,
+// or data.bin without one, into gDataFileArg.
 CommandAction ScanArguments(int argc, const char* const* argv);
 
 #endif

@@ -6,6 +6,7 @@
 #include "app/tool_summary.h"
 #include "inspect/data_file_source.h"
 #include "inspect/data_file_scan.h"
+#include "inspect/program_file.h"
 #include "platform/code_page.h"
 #include "platform/platform.h"
 
@@ -31,7 +32,12 @@ int main(int argc, char** argv)
         fputs(" -e DIR [FILE]  Extract data.bin, or FILE, to folder DIR\n"
               " --list [FILE]  List data.bin, or FILE: size, method, coded size, name\n"
               " --test [FILE]  Decode every entry of data.bin, or FILE, writing nothing\n"
-              " -q             No summary line after /m or /e\n"
+              " --exe OUT.exe [--x64] [FILE]\n"
+              "                Write the finished program OUT.exe carrying data.bin, or FILE:\n"
+              "                the shipped 32-bit one, or with --x64 the 64-bit one\n"
+              " -m DIR --exe OUT.exe [--x64]\n"
+              "                Make data.bin and data.cpp from DIR, then write OUT.exe from it\n"
+              " -q             No summary line after /m, /e or --exe\n"
               " --codepage N   Names in data files are in Windows code page N: 1252 (the\n"
               "                default), 1250-1258 or 874; file names here are UTF-8\n"
               "FILE is a data.bin or a Setup.exe built from one (32- or 64-bit, signed or not).\n",
@@ -47,10 +53,25 @@ int main(int argc, char** argv)
     }
     if (action == kActionList || action == kActionTest)
         return ScanDataFile(gFolderArg, action == kActionList);
-    int result = action == kActionExtract ? ExtractDataFileSource(gFolderArg, gDataFileArg)
-                                          : RunToolAction(action);
+    if (action == kActionProgramRefused)
+    {
+        ReportError("--exe names the program to write, and FILE the data file: each shorter "
+                    "than %d characters",
+                    kFolderArgSize);
+        return 2;
+    }
+    int result = action == kActionExtract   ? ExtractDataFileSource(gFolderArg, gDataFileArg)
+                 : action == kActionProgram ? 0
+                                            : RunToolAction(action);
     char summary[kFolderArgSize + 128];
     if (result == 0 && !gQuiet && ToolSummary(action, summary, sizeof summary))
         fputs(summary, stdout);
+    if (result != 0 || !gProgramArg[0] || (action != kActionMake && action != kActionProgram))
+        return result;
+    uint32_t written;
+    result = WriteProgramFile(gProgramArg, gProgramX64, gDataFileArg, &written);
+    if (result == 0 && !gQuiet)
+        printf("%s: %u bytes, %s, carrying %s\n", gProgramArg, (unsigned)written,
+               gProgramX64 ? "x64" : "i686", gDataFileArg);
     return result;
 }

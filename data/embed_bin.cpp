@@ -28,18 +28,35 @@
 #define TREMLOK_READ_ONLY ".section .rdata, \"dr\"\n"
 #endif
 
+// gDatfile: the file's bytes, then 1 to 4 zero bytes up to a word.
+#define TREMLOK_DATFILE                                                                            \
+    ".globl " TREMLOK_SYMBOL(gDatfile) "\n"                                                        \
+    TREMLOK_SYMBOL(gDatfile) ":\n"                                                                 \
+    ".incbin \"" TREMLOK_DATA_BIN_PATH "\"\n"                                                      \
+    ".Ltremlok_data_end:\n"                                                                        \
+    ".byte 0\n"                                                                                    \
+    ".balign 4, 0\n"
+#define TREMLOK_SIZE_DATFILE                                                                       \
+    ".globl " TREMLOK_SYMBOL(gSizeDatfile) "\n"                                                    \
+    TREMLOK_SYMBOL(gSizeDatfile) ":\n"                                                             \
+    ".long .Ltremlok_data_end - " TREMLOK_SYMBOL(gDatfile) "\n"
+
+#ifndef TREMLOK_DATA_SECTION
 asm(TREMLOK_READ_ONLY
     ".balign 4\n"
-    ".globl " TREMLOK_SYMBOL(gDatfile) "\n"
-    TREMLOK_SYMBOL(gDatfile) ":\n"
-    ".incbin \"" TREMLOK_DATA_BIN_PATH "\"\n"
-    ".Ltremlok_data_end:\n"
-    ".byte 0\n"
-    ".balign 4, 0\n"
+    TREMLOK_DATFILE
     TREMLOK_OBJECT(gDatfile, ". - " TREMLOK_SYMBOL(gDatfile))
-    ".globl " TREMLOK_SYMBOL(gSizeDatfile) "\n"
-    TREMLOK_SYMBOL(gSizeDatfile) ":\n"
-    ".long .Ltremlok_data_end - " TREMLOK_SYMBOL(gDatfile) "\n"
+    TREMLOK_SIZE_DATFILE
     TREMLOK_OBJECT(gSizeDatfile, "4")
     ".text\n");
+#else
+// The stub that the Linux tool writes programs from: the image alone in
+// its section, gSizeDatfile first, so that the code's references to it
+// stay where they are however long an archive the tool puts after it.
+asm(".section " TREMLOK_DATA_SECTION ", \"dr\"\n"
+    ".balign 4\n"
+    TREMLOK_SIZE_DATFILE
+    TREMLOK_DATFILE
+    ".text\n");
+#endif
 // clang-format on

@@ -24,6 +24,7 @@ void WalkRecords(const unsigned char* image, const unsigned char* end, bool list
     stop->name[0] = 0;
     stop->size = 0;
     stop->decoded = 0;
+    stop->largestCoded = 0;
     if (end - image < (long)kEmptyDataFileLength)
         return Stop(stop, kWalkDamaged, image);
     DataFileSpan span = {image + 4, end};
@@ -51,6 +52,8 @@ void WalkRecords(const unsigned char* image, const unsigned char* end, bool list
         if (whole != kPayloadWhole)
             return Stop(stop, kWalkDamaged, start);
         stop->decoded += record.size;
+        if (record.method != kMethodStored && record.size > stop->largestCoded)
+            stop->largestCoded = record.size;
         if (list)
             printf("%10u %-6s %10u %s\n", (unsigned)record.size, MethodName(record.method),
                    (unsigned)(span.cursor - payload), record.name);

@@ -22,6 +22,8 @@ struct WalkStop
     char name[kEntryNameSize]; // the bad record's name; "" when it could not be read
     uint32_t size;             // its size, for kWalkNoMemory
     uint64_t decoded;          // bytes the sound entries before it decoded to
+    uint32_t largestCoded;     // the largest size of a sound entry not stored: the
+                               // install decodes it into a buffer of its own
 };
 
 // Walks the data file from image (its total size) to its end marker, never

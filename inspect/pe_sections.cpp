@@ -9,7 +9,6 @@
 static const uint32_t kDosHeaderSize = 64;
 static const uint32_t kNewHeaderField = 0x3C;
 static const uint32_t kCoffHeaderSize = 20;
-static const uint32_t kSectionHeaderSize = 40;
 static const uint16_t kMachineI386 = 0x14C;
 static const uint16_t kMachineAmd64 = 0x8664;
 static const uint16_t kMagicPe32 = 0x10B;
@@ -66,7 +65,7 @@ static ProgramProblem TakeSection(const unsigned char* header, uint32_t length,
 }
 
 ProgramProblem ReadProgramSections(const unsigned char* file, uint32_t length,
-                                   ProgramSections* sections)
+                                   ProgramSections* sections, ProgramHeaders* headers)
 {
     sections->count = 0;
     sections->resources = {0, 0};
@@ -100,5 +99,8 @@ ProgramProblem ReadProgramSections(const unsigned char* file, uint32_t length,
         if (problem != kProgramSound)
             return problem;
     }
+    if (headers)
+        *headers = {(uint32_t)(pe + 4 + kCoffHeaderSize), (uint32_t)table, sectionCount,
+                    machine == kMachineAmd64};
     return kProgramSound;
 }

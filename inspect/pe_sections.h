@@ -7,6 +7,8 @@
 
 // The most sections the Windows loader takes.
 const int kMaxSections = 96;
+// Bytes of one entry of the section table.
+const uint32_t kSectionHeaderSize = 40;
 
 struct FileRange
 {
@@ -43,12 +45,22 @@ enum ProgramProblem
     kProgramSectionPastEnd   // a section's raw data runs past the end of the file
 };
 
+// Where the headers that a writer of the program changes lie in the file.
+struct ProgramHeaders
+{
+    uint32_t optionalHeader; // its offset
+    uint32_t sectionTable;   // its offset; every entry lies within the file
+    uint32_t sectionCount;
+    bool x64; // PE32+
+};
+
 // Reads the DOS header, PE signature, COFF header, the optional header's
 // magic (0x10b with an i386 machine, 0x20b with an x64 one) and the section
 // table, and fills sections with every section that holds initialised data
 // and has raw data in the file, and with where the resource directory lies.
-// Every offset and size is checked against length first.
+// Every offset and size is checked against length first. headers, when
+// given, is filled for a sound program.
 ProgramProblem ReadProgramSections(const unsigned char* file, uint32_t length,
-                                   ProgramSections* sections);
+                                   ProgramSections* sections, ProgramHeaders* headers = nullptr);
 
 #endif

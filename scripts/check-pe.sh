@@ -4,9 +4,15 @@
 # NT 4 has and the system always loads from its own folder, carries every
 # resource the wizard loads, its manifest and an uncompressed bitmap, and
 # around an empty archive (SetupEmpty.exe, built beside it) stays as small as
-# it was made.
-#   scripts/check-pe.sh build/mingw-i686/Setup.exe
+# it was made. With --written, a program that the tool wrote from its stub,
+# alone: its archive's own section read-only, and nothing of the build.
+#   scripts/check-pe.sh [--written] build/mingw-i686/Setup.exe
 set -uo pipefail
+written=0
+if [ "${1:-}" = --written ]; then
+    written=1
+    shift
+fi
 exe=${1:-build/mingw-i686/Setup.exe}
 # shellcheck source=scripts/checks.sh
 source "$(dirname "$0")/checks.sh"
@@ -77,32 +83,43 @@ check "manifest declares no DPI awareness" bash -c "! grep -qi dpiaware <<<'$man
 check "dialogs in English (United Kingdom)" \
     bash -c "[ \$(grep -cE -- '--type=5 .*--language=2057' <<<\"$resources\") -eq 3 ]"
 
-# The program's own share, leaving room for the game: resources included,
-# around the 5-byte archive of a folder with no files. The limit is the size
-# reached with the bitmap uncompressed; the file grows in 512-byte steps.
-empty_limit=65536
-empty=$(dirname "$exe")/SetupEmpty.exe
-empty_size=$(stat -c %s "$empty" 2>/dev/null || echo missing)
-check "program around an empty archive within $empty_limit bytes (got: $empty_size)" \
-    bash -c "[ '$empty_size' != missing ] && [ '$empty_size' -le $empty_limit ]"
-# SetupEmpty.exe carries its archive the data.bin way: in a read-only
-# section, whose pages Windows NT reads from the file as they are touched,
-# where a writable one is charged to the page file whole at start-up.
-datfile=$(awk '$2 ~ /^_?gDatfile$/ { print $1; exit }' "${empty%.exe}.map" 2>/dev/null)
-section=$(i686-w64-mingw32-objdump -h "$empty" 2>/dev/null | awk '$1 ~ /^[0-9]+$/ { line = $2 " 0x" $4 " 0x" $3; next }
-        line != "" { print line, $0; line = "" }' |
-    while read -r name start size flags; do
-        [ -n "$datfile" ] && [ $((datfile)) -ge $((start)) ] && [ $((datfile)) -lt $((start + size)) ] &&
-            echo "$name $flags"
-    done)
-check "the archive of data.bin in a read-only data section (got: $section)" \
-    grep -q 'READONLY, DATA$' <<<"$section"
+# sections FILE: each section as "NAME START SIZE FLAGS".
+sections() {
+    i686-w64-mingw32-objdump -h "$1" 2>/dev/null | awk '$1 ~ /^[0-9]+$/ { line = $2 " 0x" $4 " 0x" $3; next }
+        line != "" { print line, $0; line = "" }'
+}
+if [ $written -eq 1 ]; then
+    # The stub's image section, grown: still read-only data, still last.
+    last=$(sections "$exe" | tail -1)
+    check "the archive in a read-only data section of its own, last (got: $last)" \
+        grep -q '^\.datfile .*READONLY, DATA$' <<<"$last"
+else
+    # The program's own share, leaving room for the game: resources included,
+    # around the 5-byte archive of a folder with no files. The limit is the size
+    # reached with the bitmap uncompressed; the file grows in 512-byte steps.
+    empty_limit=65536
+    empty=$(dirname "$exe")/SetupEmpty.exe
+    empty_size=$(stat -c %s "$empty" 2>/dev/null || echo missing)
+    check "program around an empty archive within $empty_limit bytes (got: $empty_size)" \
+        bash -c "[ '$empty_size' != missing ] && [ '$empty_size' -le $empty_limit ]"
+    # SetupEmpty.exe carries its archive the data.bin way: in a read-only
+    # section, whose pages Windows NT reads from the file as they are touched,
+    # where a writable one is charged to the page file whole at start-up.
+    datfile=$(awk '$2 ~ /^_?gDatfile$/ { print $1; exit }' "${empty%.exe}.map" 2>/dev/null)
+    section=$(sections "$empty" |
+        while read -r name start size flags; do
+            [ -n "$datfile" ] && [ $((datfile)) -ge $((start)) ] && [ $((datfile)) -lt $((start + size)) ] &&
+                echo "$name $flags"
+        done)
+    check "the archive of data.bin in a read-only data section (got: $section)" \
+        grep -q 'READONLY, DATA$' <<<"$section"
+    # The tests need the posix thread model's C++ library; the program must not
+    # pull its thread library in.
+    map=${exe%.exe}.map
+    check "no thread library linked in" bash -c "[ -f '$map' ] && ! grep -q winpthread '$map'"
+fi
 check "no base relocations" grep -q 'relocations stripped' <<<"$headers"
-# The tests need the posix thread model's C++ library; the program must not
-# pull its thread library in.
-map=${exe%.exe}.map
-check "no thread library linked in" bash -c "[ -f '$map' ] && ! grep -q winpthread '$map'"
 
 size=$(stat -c %s "$exe")
-echo "Setup.exe: $size bytes; around an empty archive: $empty_size bytes"
+echo "$(basename "$exe"): $size bytes${empty_size:+; around an empty archive: $empty_size bytes}"
 summary

@@ -1,19 +1,20 @@
 #!/bin/bash
 # Builds Setup.exe for a game: packs the game folder with the tool's -m
-# mode into build/pack/ (data.bin and data.cpp), builds the Windows programs
+# mode into build/pack/ (data.bin and data.cpp), makes the Windows programs
 # around that archive, optionally signs them, and checks that each program
 # carries the whole game. The repository itself is left as it was.
-#   scripts/package.sh [--datacpp] [--sign CERT.pfx [--timestamp URL]] <game folder>
-# By default the assembler copies data.bin's bytes in (TREMLOK_DATA_BIN):
-# seconds and little memory for any game. --datacpp compiles the generated
-# data.cpp instead, the same program byte for byte, built in minutes and
-# gigabytes for a big game. --incbin, once the name of the fast route, is
-# still accepted and changes nothing.
+#   scripts/package.sh [--linked | --datacpp] [-o DIR] [--sign CERT.pfx [--timestamp URL]] <game folder>
+# By default the tool writes both programs from the stubs it carries
+# (setup --exe): seconds, with no compiler at work. --linked links them
+# around data.bin instead, the assembler copying its bytes in
+# (TREMLOK_DATA_BIN; --incbin is its old name), and --datacpp compiles the
+# generated data.cpp: the routes for a changed program, the same archive in
+# each. -o DIR leaves the programs in DIR: Setup.exe and x64/Setup.exe.
 # --sign signs both programs with Authenticode (SHA-256) through
 # osslsigncode; the certificate's password is read from TREMLOK_SIGN_PASS
 # (empty when unset), never from the command line.
-# Leaves build/mingw-i686/Setup.exe (the shipped 32-bit program) and
-# build/mingw-x64/Setup.exe (the same source, 64-bit).
+# Without -o, leaves build/mingw-i686/Setup.exe (the shipped 32-bit
+# program) and build/mingw-x64/Setup.exe (the same source, 64-bit).
 set -euo pipefail
 # Paths on the command line are the caller's, taken before the cd below.
 caller=$(pwd)
@@ -49,7 +50,7 @@ if [ -n "${TREMLOK_ARCHIVE_LIMIT_MB:-}" ]; then
 fi
 
 usage() {
-    echo "usage: scripts/package.sh [--datacpp] [--sign CERT.pfx [--timestamp URL]] <game folder>" >&2
+    echo "usage: scripts/package.sh [--linked | --datacpp] [-o DIR] [--sign CERT.pfx [--timestamp URL]] <game folder>" >&2
     exit 2
 }
 fail() {
@@ -57,13 +58,19 @@ fail() {
     exit 1
 }
 
-datacpp=0
+route=written
+out=
 cert=
 timestamp=
 while [ $# -gt 0 ]; do
     case $1 in
-    --datacpp) datacpp=1 ;;
-    --incbin) ;;
+    --datacpp) route=datacpp ;;
+    --linked | --incbin) route=linked ;;
+    -o)
+        [ $# -ge 2 ] || usage
+        out=$(cd "$caller" && realpath -m -- "$2")
+        shift
+        ;;
     --sign)
         [ $# -ge 2 ] || usage
         cert=$2
@@ -103,11 +110,22 @@ if [ ${#missing[@]} -gt 0 ]; then
     fail "$game has no ${missing[*]} at its top level; the installed game would not start"
 fi
 
+if [ -n "$out" ]; then
+    mkdir -p "$out/x64" || fail "$out: cannot make the folder"
+    programs=("$out/Setup.exe" "$out/x64/Setup.exe")
+fi
 # A run that fails leaves no Setup.exe: an earlier run's program, of
 # another game or signed, is never taken for this one's.
 rm -f "${programs[@]}"
 
 scripts/install-deps.sh
+# The tool carries the stubs that the Windows builds make, so they come first.
+if [ $route = written ]; then
+    for preset in "${presets[@]}"; do
+        [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
+        cmake --build "build/$preset" -j2 --target SetupStub
+    done
+fi
 cmake --preset native >/dev/null
 cmake --build build/native -j2 --target setup
 tool=$root/build/native/setup
@@ -133,14 +151,25 @@ if [ $((length + largest)) -gt $archive_limit ]; then
     too_big "$((length >> 20)) MB of archive and $((largest >> 20)) MB to decode its largest compressed file into"
 fi
 
-archive=(-DTREMLOK_DATA_BIN="$pack/data.bin")
-if [ "$datacpp" -eq 1 ]; then
-    archive=(-DTREMLOK_DATA_CPP="$pack/data.cpp" -DTREMLOK_DATA_BIN=)
+if [ $route = written ]; then
+    # The limits above are the tool's own too: it refuses the same game.
+    if ! "$tool" -q --exe "${programs[0]}" "$pack/data.bin" ||
+        ! "$tool" -q --exe "${programs[1]}" --x64 "$pack/data.bin"; then
+        rm -f "${programs[@]}"
+        fail "the tool did not write both programs; none was left"
+    fi
+else
+    archive=(-DTREMLOK_DATA_BIN="$pack/data.bin")
+    if [ $route = datacpp ]; then
+        archive=(-DTREMLOK_DATA_CPP="$pack/data.cpp" -DTREMLOK_DATA_BIN=)
+    fi
+    for index in "${!presets[@]}"; do
+        preset=${presets[$index]}
+        cmake --preset "$preset" "${archive[@]}" >/dev/null
+        cmake --build "build/$preset" -j2 --target Setup
+        [ "build/$preset/Setup.exe" -ef "${programs[$index]}" ] || cp "build/$preset/Setup.exe" "${programs[$index]}"
+    done
 fi
-for preset in "${presets[@]}"; do
-    cmake --preset "$preset" "${archive[@]}" >/dev/null
-    cmake --build "build/$preset" -j2 --target Setup
-done
 
 if [ -n "$cert" ]; then
     scripts/sign-setup.sh ${timestamp:+--timestamp "$timestamp"} "$cert" "${programs[@]}" || {
@@ -157,8 +186,8 @@ fi
 
 echo
 echo "Archive: build/pack/data.bin ($length bytes, $(wc -l <"$pack/data.list") files)"
-for preset in "${presets[@]}"; do
-    echo "Setup:   build/$preset/Setup.exe ($(stat -c %s "build/$preset/Setup.exe") bytes)"
+for program in "${programs[@]}"; do
+    echo "Setup:   ${program#"$root/"} ($(stat -c %s "$program") bytes)"
 done
 echo "Checked: both programs decode every entry, and list exactly what data.bin holds"
 if [ -n "$cert" ]; then

@@ -3,10 +3,13 @@
 # without the two files the completion page starts, and a game too big for
 # the 32-bit program are refused before anything is built; a foreign game
 # (its names in other letter cases) is packaged and signed on the default
-# route and unsigned through data.cpp, without touching the repository.
-# Each Setup.exe gives the game back through the tool, and the signed ones
-# verify against the test's own certificate and install under Wine; a wrong
-# password or a damaged certificate fails and leaves no Setup.exe.
+# route, where the tool writes the programs, unsigned on the linked route
+# into a folder of the test's, and through data.cpp, without touching the
+# repository. Each Setup.exe gives the game back through the tool, the
+# signed ones verify against the test's own certificate, and the written
+# and linked x64 programs install it under Wine; a wrong password or a
+# damaged certificate fails and leaves no Setup.exe. The tool writes both
+# programs with nothing but coreutils on PATH.
 #   tests/package/package_test.sh        prints "N passed, M failed" last
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
@@ -25,7 +28,7 @@ fails() {
     output=$(scripts/package.sh "$@" 2>&1)
     status=$?
     if [ -z "${signing:-}" ]; then
-        left=$(grep 'Built target Setup' <<<"$output")
+        left=$(grep 'Built target Setup$' <<<"$output")
     else
         left=$(find build/mingw-i686 build/mingw-x64 -maxdepth 1 -name 'Setup.exe*')
     fi
@@ -64,7 +67,7 @@ done <<EOF
 |no-game|has no tremlok.exe at its top level|$work/no-game
 |no-readme|has no Readme.txt at its top level|$work/no-readme
 |neither|has no tremlok.exe Readme.txt at its top level|$work/neither
-|--incbin, the old name of the default|has no tremlok.exe at its top level|--incbin $work/no-game
+|--incbin, the old name of --linked|has no tremlok.exe at its top level|--incbin $work/no-game
 |a missing folder|is not a folder|$work/absent
 |an unknown option|usage: scripts/package.sh|--fast $work/whole
 |--sign without a certificate|usage: scripts/package.sh|$work/whole --sign
@@ -101,7 +104,8 @@ echo "Œuvre" >"$game/Maps/Café Œuvre.txt"
 before=$(git status --porcelain)
 
 # packaged LABEL ARGUMENT...: package.sh ARGUMENT... on the foreign game,
-# its output in $work/LABEL.log; checks what every route must give.
+# its output in $work/LABEL.log, its programs in $programs; checks what
+# every route must give.
 packaged() {
     local label=$1 log=$work/$1.log exe
     shift
@@ -116,6 +120,17 @@ packaged() {
         rm -rf "$work/out" && build/native/setup -q -e "$work/out" "$exe" >/dev/null
         check "$label: $exe gives the game back through the tool" diff -r "$game" "$work/out"
     done
+}
+
+# installs LABEL PROGRAM: the x64 PROGRAM installs the game under Wine.
+installs() {
+    # The runner asks for every program of its scripts, though this one needs the driver only.
+    cmake --build build/mingw-x64 -j2 --target e2e_driver planted_dll >/dev/null
+    SETUP_EXE=$(realpath "$2") E2E_GAME=$game E2E_ARCH=x64 E2E_WIN_BUILD=build/mingw-x64 \
+        E2E_NATIVE_BUILD=build/native E2E_SKIP_BUILD=1 scripts/e2e-tests.sh packaged_install \
+        >"$work/$1-install.log" 2>&1
+    check "$1: the x64 Setup.exe installs the game under Wine (see $work/$1-install.log)" \
+        grep -qx "[1-9][0-9]* passed, 0 failed" "$work/$1-install.log"
 }
 
 # osslsigncode as every user sees it in ps: its arguments, logged.
@@ -147,12 +162,7 @@ another game's program|carries another archive than $work/other/data.bin|build/m
 a program cut short|$work/cut.exe does not carry a whole archive|$work/cut.exe|build/pack/data.bin
 a missing program|$work/absent.exe does not carry a whole archive|$work/absent.exe|build/pack/data.bin
 EOF
-    # The runner asks for every program of its scripts, though this one needs the driver only.
-    cmake --build build/mingw-x64 -j2 --target e2e_driver planted_dll >/dev/null
-    E2E_GAME=$game E2E_ARCH=x64 E2E_WIN_BUILD=build/mingw-x64 E2E_NATIVE_BUILD=build/native \
-        E2E_SKIP_BUILD=1 scripts/e2e-tests.sh packaged_install >"$work/install.log" 2>&1
-    check "signed: the x64 Setup.exe installs the game under Wine (see $work/install.log)" \
-        grep -qx "[1-9][0-9]* passed, 0 failed" "$work/install.log"
+    installs signed build/mingw-x64/Setup.exe
 fi
 
 export signing=1
@@ -167,6 +177,9 @@ TREMLOK_SIGN_PASS="test pass" fails "a time-stamp server that does not answer" \
     --sign "$keys/cert.pfx" --timestamp http://127.0.0.1:9/ "$game"
 
 unset signing
+programs=("$work/linked/Setup.exe" "$work/linked/x64/Setup.exe")
+packaged linked --linked -o "$work/linked" && installs linked "${programs[1]}"
+programs=(build/mingw-i686/Setup.exe build/mingw-x64/Setup.exe)
 if packaged datacpp --datacpp; then
     check "datacpp: an unsigned program carries no signature" \
         bash -c "! osslsigncode verify -in build/mingw-x64/Setup.exe >/dev/null 2>&1"
@@ -180,4 +193,24 @@ for run in 1 2; do
 done
 check "packed twice, both programs are the same byte for byte" diff -r "$work/again-1" "$work/again-2"
 check "data/data.cpp is still the sample's" git diff --quiet -- data/data.cpp
+
+# The tool alone writes both programs, with no compiler, CMake or Wine on PATH.
+bare=$work/bare
+mkdir -p "$bare/bin"
+dpkg -L coreutils | grep '/bin/.' | xargs -I{} ln -sf {} "$bare/bin/"
+(cd "$bare" && PATH=$(pwd)/bin ../../native/setup -q -m ../foreign --exe Setup.exe &&
+    PATH=$(pwd)/bin ../../native/setup -q --exe x64.exe --x64)
+check "coreutils alone: both programs written, each carrying data.bin whole" \
+    scripts/check-setup.sh "$bare/data.bin" "$bare/Setup.exe" "$bare/x64.exe"
+check "coreutils alone: the i686 program passes check-pe (see $bare/check-pe.log)" \
+    bash -c "scripts/check-pe.sh --written $bare/Setup.exe >$bare/check-pe.log"
+# Refused, leaving nothing: a game over the limit, a folder that is not there.
+while IFS='|' read -r limit program expected; do
+    output=$(cd "$bare" && TREMLOK_ARCHIVE_LIMIT_MB=$limit ../../native/setup --exe "$program" 2>&1)
+    expect_eq "--exe $program refused, saying '$expected', leaving nothing" "1 1 0" \
+        "$? $(grep -cF "$expected" <<<"$output") $(find "$bare" -name 'refused*' | wc -l)"
+done <<EOF
+0|refused.exe|more than the 0 MB that the program can map
+|absent/refused.exe|absent/refused.exe: cannot create a temporary file beside it
+EOF
 summary

@@ -13,7 +13,8 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
 {
     const std::string fits(kFolderArgSize - 2, 'x'), tooLong(kFolderArgSize, 'f');
     // posix: an argument vector, its words split at '|'; the folder for
-    // make, extract, list and test; -e's data file; -q.
+    // make, extract, list and test, --exe's program for its own action; -e's
+    // data file, --exe's beside -m or alone; -q.
     const std::tuple<bool, std::string, CommandAction, std::string, std::string, bool> cases[] = {
         {false, "", kActionInstall, "", "", false},
         {false, "/?", kActionHelp, "", "", false},
@@ -51,6 +52,14 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         // --codepage N is no file either.
         {true, "--list|--codepage|1251|x.exe", kActionList, "x.exe", "", false},
         {true, "-e|out|--codepage|1250|Setup.exe", kActionExtract, "out", "Setup.exe", false},
+        // --exe writes a program, alone or after -m; its path is never a switch.
+        {true, "--exe|Setup.exe", kActionProgram, "Setup.exe", "data.bin", false},
+        {true, "-q|--exe|/export/S.exe|--x64|game.bin", kActionProgram, "/export/S.exe", "game.bin",
+         true},
+        {true, "-m|game|--exe|-eout.exe", kActionMake, "game", "-eout.exe", false},
+        {true, "--exe", kActionProgramRefused, "", "", false},
+        {true, "--exe|" + tooLong, kActionProgramRefused, "", "", false},
+        {true, "--exe|S.exe|" + tooLong, kActionProgramRefused, "", "", false},
     };
     for (const auto& [posix, arguments, expected, folder, file, quiet] : cases)
     {
@@ -68,10 +77,18 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         EXPECT_EQ(action, expected) << arguments;
         const bool takesFolder = action == kActionMake || action == kActionExtract ||
                                  action == kActionList || action == kActionTest;
-        EXPECT_EQ(takesFolder ? gFolderArg : "", folder) << arguments;
+        EXPECT_EQ(takesFolder                ? gFolderArg
+                  : action == kActionProgram ? gProgramArg
+                                             : "",
+                  folder)
+            << arguments;
         if (action == kActionExtract)
         {
             EXPECT_EQ(gDataFileArg, posix ? file : "stale") << arguments;
+        }
+        if (action == kActionProgram || (posix && action == kActionMake))
+        {
+            EXPECT_EQ(action == kActionMake ? gProgramArg : gDataFileArg, file) << arguments;
         }
         EXPECT_EQ(posix && gQuiet, quiet) << arguments;
     }

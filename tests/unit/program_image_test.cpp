@@ -1,10 +1,12 @@
 // Reading a built program: every field of the section table checked against
 // the file, only a whole image framed by its gSizeDatfile taken; then the
-// tool's --list, --test and -e over a data file or a program.
+// tool's --list, --test and -e over a data file or a program; and writing
+// one from a stub.
 #include "inspect/data_file_source.h"
 #include "inspect/data_file_scan.h"
 #include "inspect/image_locate.h"
 #include "inspect/program_resources.h"
+#include "inspect/program_writer.h"
 #include "res/resource_ids.h"
 #include "tests/unit/scratch_folder.h"
 
@@ -34,6 +36,11 @@ Bytes SizeWord(size_t n)
 {
     return {(unsigned char)n, (unsigned char)(n >> 8), (unsigned char)(n >> 16),
             (unsigned char)(n >> 24)};
+}
+
+uint32_t Get32(const Bytes& b, size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
 }
 
 void Put32(Bytes& b, size_t at, uint32_t v)
@@ -342,6 +349,97 @@ TEST(ProgramImageTest, KnowsOurProgramsByTheirResources)
                   kProgramSound)
             << name;
         EXPECT_EQ(CarriesOurResources(program.data(), sections), ours) << name;
+    }
+}
+
+const size_t kOptional = kCoffOffset + 20;
+
+// The PE checksum as Windows's CheckSumMappedFile gives it, the test's own:
+// the carry folded at every word.
+uint32_t Checksum(const Bytes& file)
+{
+    uint32_t sum = 0;
+    for (size_t i = 0; i < file.size(); i += 2)
+    {
+        const bool field = i >= kOptional + 64 && i < kOptional + 68;
+        sum += field ? 0 : file[i] | (i + 1 < file.size() ? file[i + 1] << 8 : 0);
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    return sum + (uint32_t)file.size();
+}
+
+// A stub as the Windows builds make it: the empty image alone in a last,
+// read-only section; alignments, image size and checksum set.
+Bytes Stub(bool x64, uint32_t flags = 0x40000040,
+           const Bytes& image = {5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, const char* name = ".datfile")
+{
+    Bytes stub = Program(x64, {{".text", kCode, kText}, {name, flags, image}});
+    Put32(stub, kOptional + 8, 0x200);
+    Put32(stub, kOptional + 32, 0x1000);
+    Put32(stub, kOptional + 36, 0x200);
+    Put32(stub, kOptional + 56, 0x3000);
+    Put32(stub, kOptional + 64, Checksum(stub));
+    return stub;
+}
+
+// The program written from stub around archive, as the tool writes it.
+Bytes Written(const Bytes& stub, const Bytes& archive)
+{
+    StubLayout layout;
+    EXPECT_EQ(ReadStub(stub.data(), (uint32_t)stub.size(), &layout), kStubSound);
+    const uint32_t length = WrittenProgramLength(stub.data(), layout, (uint32_t)archive.size());
+    Bytes program(stub.begin(), stub.begin() + layout.imageOffset);
+    unsigned char sizeWord[4];
+    PrepareProgramHead(program.data(), layout, archive.data(), (uint32_t)archive.size(), sizeWord);
+    program.insert(program.end(), sizeWord, sizeWord + 4);
+    program.insert(program.end(), archive.begin(), archive.end());
+    program.resize(length, 0);
+    return program;
+}
+
+// The stub written around the empty archive is the stub, byte for byte;
+// around a game, the locator finds it whole after gSizeDatfile, and every
+// size and the checksum are what the linker would have set.
+TEST(ProgramWriterTest, WritesTheStubAroundAnArchive)
+{
+    const Bytes game = ArchiveBytes(kGame);
+    for (bool x64 : {false, true})
+    {
+        const Bytes stub = Stub(x64);
+        EXPECT_EQ(Written(stub, ArchiveBytes({})), stub) << x64;
+        const Bytes program = Written(stub, game);
+        const size_t header = SectionHeaderOffset(x64, 1);
+        const uint32_t virtualSize = 4 + ((uint32_t)game.size() / 4 + 1) * 4;
+        EXPECT_EQ(Locate(program), "found 1028 " + std::to_string(game.size())) << x64;
+        EXPECT_EQ(Get32(program, header + 8), virtualSize);
+        EXPECT_EQ(Get32(program, header + 16), (virtualSize + 0x1FF) / 0x200 * 0x200);
+        EXPECT_EQ(program.size(), 0x400 + Get32(program, header + 16));
+        EXPECT_EQ(Get32(program, kOptional + 8), program.size() - 0x400);
+        EXPECT_EQ(Get32(program, kOptional + 56), 0x2000 + (virtualSize + 0xFFF) / 0x1000 * 0x1000);
+        EXPECT_EQ(Get32(program, kOptional + 64), Checksum(program));
+    }
+}
+
+// Only a stub of this project's, whole, is written from.
+TEST(ProgramWriterTest, RefusesAForeignOrDamagedStub)
+{
+    const Bytes stub = Stub(false);
+    Bytes signedStub = stub, flipped = stub;
+    signedStub.resize(stub.size() + 0x200, 0x30);
+    flipped[0x200 + 5] ^= 1; // a byte of code
+    const std::tuple<const char*, Bytes, StubProblem> rows[] = {
+        {"i686", stub, kStubSound},
+        {"an ordinary program", Stub(false, kData, kText, ".data"), kStubNoImageSection},
+        {"cut short", Cut(stub, stub.size() - 1), kStubNotProgram},
+        {"signed: certificates after it", signedStub, kStubNotLast},
+        {"writable image section", Stub(false, kData), kStubNotEmpty},
+        {"a program already written", Written(stub, ArchiveBytes(kGame)), kStubNotEmpty},
+        {"a byte of code changed", flipped, kStubBadChecksum},
+    };
+    for (const auto& [name, bytes, expected] : rows)
+    {
+        StubLayout layout;
+        EXPECT_EQ(ReadStub(bytes.data(), (uint32_t)bytes.size(), &layout), expected) << name;
     }
 }
 

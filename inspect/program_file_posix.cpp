@@ -1,0 +1,190 @@
+// Writing the program file: the data file checked and measured, the stub
+// checked, then head, image and padding written under a temporary name.
+#include "inspect/program_file.h"
+
+#include "inspect/data_file_source.h"
+#include "inspect/program_writer.h"
+#include "inspect/stub_programs.h"
+#include "platform/platform.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static const char* StubProblemText(StubProblem problem)
+{
+    switch (problem)
+    {
+    case kStubNotProgram:
+        return "not a sound i686 or x64 program";
+    case kStubNoImageSection:
+        return "its last section is not the archive's";
+    case kStubNotLast:
+        return "something lies after the archive's section";
+    case kStubNotEmpty:
+        return "its archive's section does not hold the empty archive alone";
+    default:
+        return "damaged: its checksum does not match";
+    }
+}
+
+// The limit in bytes; false after reporting a TREMLOK_ARCHIVE_LIMIT_MB that
+// is no number. A packager whose players run old machines may ask for
+// less; never for more.
+static bool ReadArchiveLimit(uint64_t* limit)
+{
+    *limit = (uint64_t)kArchiveLimitMb << 20;
+    const char* asked = getenv("TREMLOK_ARCHIVE_LIMIT_MB");
+    if (!asked || !*asked)
+        return true;
+    size_t digits = strspn(asked, "0123456789");
+    if (asked[digits] || digits > 5)
+    {
+        ReportError("TREMLOK_ARCHIVE_LIMIT_MB must be a number of megabytes");
+        return false;
+    }
+    uint64_t lower = strtoull(asked, nullptr, 10) << 20;
+    if (lower < *limit)
+        *limit = lower;
+    return true;
+}
+
+// The data file decoded whole; 0 when it fits the limit.
+static int CheckArchive(const char* path, const DataFileSource& file, uint64_t limit)
+{
+    const unsigned char* image = file.bytes + file.image.offset;
+    const unsigned char* end = image + file.image.length;
+    WalkStop stop;
+    WalkRecords(image, end, false, &stop);
+    if (stop.result != kWalkWhole)
+    {
+        ReportWalkStop(path, file, stop);
+        return 1;
+    }
+    if (stop.at != end)
+    {
+        ReportError("%s: bytes follow the end marker at offset %u", path,
+                    (unsigned)(stop.at - file.bytes));
+        return 1;
+    }
+    if (file.image.length + (uint64_t)stop.largestCoded <= limit)
+        return 0;
+    ReportError("%s: the game is too big for the 32-bit Setup.exe: %u MB of archive and %u MB to "
+                "decode its largest compressed file into, more than the %u MB that the program "
+                "can map beside Windows in its 2 GB of address space",
+                path, (unsigned)(file.image.length >> 20), (unsigned)(stop.largestCoded >> 20),
+                (unsigned)(limit >> 20));
+    return 1;
+}
+
+// Creates a new "PROGRAM.tremlok~N" beside program, executable where the
+// umask allows, as a linker leaves a program; -1 when none can be.
+static int CreateTemporary(const char* program, char* temporary, size_t size)
+{
+    for (unsigned n = 0; n < 100; ++n)
+    {
+        int length = snprintf(temporary, size, "%s.tremlok~%u", program, n);
+        if (length < 0 || (size_t)length >= size)
+            return -1;
+        int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
+        if (fd >= 0)
+            return fd;
+    }
+    return -1;
+}
+
+static int WriteZeros(int fd, uint32_t count)
+{
+    static const unsigned char kZeros[512] = {0};
+    for (uint32_t n; count; count -= n)
+    {
+        n = count < sizeof kZeros ? count : (uint32_t)sizeof kZeros;
+        if (FileWriteAll(fd, kZeros, n) != 0)
+            return -1;
+    }
+    return 0;
+}
+
+// The program's bytes in order, flushed; 0 on success.
+static int WriteParts(int fd, const unsigned char* head, const StubLayout& layout,
+                      const unsigned char* sizeWord, const FileRange& archive,
+                      const unsigned char* bytes, uint32_t length)
+{
+    uint32_t padding = length - layout.imageOffset - 4 - archive.length;
+    if (FileWriteAll(fd, head, layout.imageOffset) != 0 || FileWriteAll(fd, sizeWord, 4) != 0 ||
+        FileWriteAll(fd, bytes + archive.offset, archive.length) != 0 ||
+        WriteZeros(fd, padding) != 0 || FileCommit(fd) != 0)
+        return -1;
+    return 0;
+}
+
+static int WriteFromStub(const char* program, const unsigned char* stub, const StubLayout& layout,
+                         const DataFileSource& file, uint32_t* written)
+{
+    uint32_t length = WrittenProgramLength(stub, layout, file.image.length);
+    unsigned char* head = (unsigned char*)malloc(layout.imageOffset);
+    if (!head || !length)
+    {
+        free(head);
+        ReportError("%s: %s", program, head ? "would reach 4 GiB" : "not enough memory");
+        return 1;
+    }
+    memcpy(head, stub, layout.imageOffset);
+    unsigned char sizeWord[4];
+    PrepareProgramHead(head, layout, file.bytes + file.image.offset, file.image.length, sizeWord);
+    char temporary[1024];
+    int fd = CreateTemporary(program, temporary, sizeof temporary);
+    int result = 1;
+    if (fd < 0)
+        ReportError("%s: cannot create a temporary file beside it", program);
+    else
+    {
+        bool whole = WriteParts(fd, head, layout, sizeWord, file.image, file.bytes, length) == 0;
+        if (FileClose(fd) != 0 || !whole)
+            ReportError("%s: cannot write %s", program, temporary);
+        else if (FileReplace(temporary, program) != 0)
+            ReportError("%s: cannot put %s in its place", program, temporary);
+        else
+            result = 0;
+        if (result != 0)
+            FileRemove(temporary);
+    }
+    free(head);
+    *written = length;
+    return result;
+}
+
+int WriteProgramFile(const char* program, bool x64, const char* dataPath, uint32_t* written)
+{
+    *written = 0;
+    const unsigned char* stub;
+    uint32_t stubLength;
+    if (!BuiltInStub(x64, &stub, &stubLength))
+    {
+        ReportError("%s: this build carries no Windows program (%s); build the mingw-%s preset, "
+                    "then this one",
+                    program, x64 ? "x64" : "i686", x64 ? "x64" : "i686");
+        return 1;
+    }
+    StubLayout layout;
+    StubProblem problem = ReadStub(stub, stubLength, &layout);
+    if (problem != kStubSound || layout.headers.x64 != x64)
+    {
+        ReportError("%s: the %s program this build carries is not one of its stubs: %s", program,
+                    x64 ? "x64" : "i686",
+                    problem == kStubSound ? "wrong machine" : StubProblemText(problem));
+        return 1;
+    }
+    uint64_t limit;
+    if (!ReadArchiveLimit(&limit))
+        return 2;
+    DataFileSource file;
+    if (LoadDataFileSource(dataPath, &file) != 0)
+        return 1;
+    int result = CheckArchive(dataPath, file, limit);
+    if (result == 0)
+        result = WriteFromStub(program, stub, layout, file, written);
+    free(file.bytes);
+    return result;
+}
