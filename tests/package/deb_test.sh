@@ -1,7 +1,8 @@
 #!/bin/bash
 # The packager's tool as a packager installs it: scripts/make-deb.sh's .deb
 # installs with dpkg, and the installed tremlok-setup, on a PATH that holds
-# no compiler, CMake or Wine, packs the sample game and lists what it wrote;
+# no compiler, CMake or Wine, packs the sample game into a Setup.exe and
+# lists what it wrote;
 # removing the package takes the program away. The .tar.gz holds the same
 # program.
 #   tests/package/deb_test.sh        prints "N passed, M failed" last
@@ -17,8 +18,9 @@ trap 'dpkg -r tremlok-setup >/dev/null 2>&1' EXIT
 check "dpkg installs $deb" dpkg -i "$deb"
 # The one program on PATH: no compiler, CMake or Wine.
 ln -s /usr/bin/tremlok-setup "$work/bin/"
-(cd "$work/pack" && env -i PATH="$work/bin" tremlok-setup -q -m "$game")
-expect_status "the installed tool packs the sample game" 0 $?
+(cd "$work/pack" && env -i PATH="$work/bin" tremlok-setup -q -m "$game" --exe Setup.exe)
+expect_status "the installed tool packs the sample game and writes its Setup.exe" 0 $?
+check "the Setup.exe it wrote passes the static checks" scripts/check-pe.sh --written "$work/pack/Setup.exe"
 listed=$(env -i PATH="$work/bin" tremlok-setup --list "$work/pack/data.bin" | wc -l)
 expect_eq "its --list names every file of the game" "$(find "$game" -type f | wc -l)" "$listed"
 tar -xzf "$(grep '\.tar\.gz$' <<<"$packages")" -C "$work/tgz"
