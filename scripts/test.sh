@@ -64,8 +64,11 @@ i686_e2e_lane() {
     cp build/mingw-i686/Setup.exe build/e2e-i686/
     cp build/mingw-i686/tests/e2e/{e2e_driver.exe,comctl32.dll} build/e2e-i686/tests/e2e/
     touch "$log_dir/i686-copied.done"
+    # And on a copy of the tool, which the deb stage rebuilds around the
+    # Windows stubs once they are built.
     after native
-    stage e2e-i686 env E2E_ARCH=i686 E2E_WIN_BUILD=build/e2e-i686 E2E_NATIVE_BUILD=build/native \
+    mkdir -p build/e2e-i686/native && cp build/native/setup build/e2e-i686/native/
+    stage e2e-i686 env E2E_ARCH=i686 E2E_WIN_BUILD=build/e2e-i686 E2E_NATIVE_BUILD=build/e2e-i686/native \
         E2E_SKIP_BUILD=1 scripts/e2e-tests.sh
 }
 
@@ -77,6 +80,8 @@ other_lane() {
         E2E_SKIP_BUILD=1 scripts/e2e-tests.sh
     stage sanitize build_and_ctest sanitize
     stage fuzz env FUZZ_SECONDS="${FUZZ_SECONDS:-20}" scripts/fuzz.sh --bounded
+    # It builds the stubs in the Windows builds' folders.
+    after mingw-i686-built
     stage deb tests/package/deb_test.sh
     # Packaging rebuilds both Windows programs around its own test game.
     after i686-copied
