@@ -149,34 +149,26 @@ script_line() {
 # expected_script INSTALL NEW(0|1) LINKS(0|1|-) [NAME...]: the uninst.bat
 # that the install log must give; LINKS 1 with the desktop shortcut, 0
 # without, - for a run that made no shortcut; NAMEs, the archive's, of files
-# that were not written. Its extraction lines are the folders made and the
-# files written, in order, when the native tool extracts the same archive
-# into a folder that is new, or exists, like INSTALL; the system calls show
-# them. The folders that hold uninst.bat are removed on its last line,
-# after it is gone; COMMAND.COM's script (dos_family) leaves them.
+# that were not written. The log holds, in the archive's order, an "rmdir"
+# for each folder made (with NEW, INSTALL and every folder in it) and a
+# "del" for each file written; the script lists them newest first. The
+# folder that holds uninst.bat is removed on its last line, after it is
+# gone; COMMAND.COM's script (dos_family) leaves it.
 expected_script() {
-    local install=$1 root="$work/order/Tremlok" verb path link holders="" skipped
-    skipped=$(printf '%s\n' "${@:4}")
+    local install=$1 name rest folder made=$'\n' lines=() link
     [ -e data.bin ] || "$E2E_NATIVE" -q -m "$game"
-    mkdir -p "$root"
-    [ "$2" == 1 ] && rm -rf "$root"
-    strace -qq -o "$work/trace" -e trace=mkdir,rename,renameat,renameat2 -e status=successful \
-        "$E2E_NATIVE" -q -e "$root"
+    while read -r _ _ _ name; do
+        folder="" rest=${name#\\}
+        while [[ "$rest" == *\\* ]]; do
+            folder+="\\${rest%%\\*}" rest=${rest#*\\}
+            [ "$2" == 1 ] && [[ "$made" != *$'\n'"$folder"$'\n'* ]] &&
+                made+="$folder"$'\n' lines=("$(script_line rmdir "$install$folder")" "${lines[@]}")
+        done
+        printf '%s\n' "${@:4}" | grep -qxF -- "$name" ||
+            lines=("$(script_line del "$install$name")" "${lines[@]}")
+    done < <("$E2E_NATIVE" --list)
     printf 'REM This will uninstall Tremlok\r\n\r\n'
-    while read -r verb path; do
-        path=${path#"$root"}
-        if [ "$verb" == rmdir ] && [ -z "$path" ]; then
-            holders=$(script_line rmdir "$install" | tr -d '\r\n')' 2^>nul'
-        elif [ "$verb" == del ] && grep -qxF "${path//\//\\}" <<<"$skipped"; then
-            continue
-        else
-            script_line "$verb" "$install${path//\//\\}"
-        fi
-    # The tool writes each file as a temporary first and then renames it
-    # to its name: that rename is where the install run would log it.
-    done < <(sed -nE 's/^mkdir\("([^"]*)".*/rmdir \1/p
-        s/^rename\("[^"]*", "([^"]*)"\).*/del \1/p
-        s/^renameat2?\(AT_FDCWD, "[^"]*", AT_FDCWD, "([^"]*)".*/del \1/p' "$work/trace" | tac)
+    printf '%s\n' "${lines[@]}"
     printf '\r\n'
     if [ "$3" != - ]; then
         for link in Tremlok.lnk "Tremlok Help.lnk" "$uninstall_link"; do
@@ -186,9 +178,10 @@ expected_script() {
         [ "$2" == 1 ] && script_line rmdir "$menu"
     fi
     printf '\r\n'
-    if [ -n "$holders" ] && [ $dos_family == 0 ]; then
-        printf 'cd \\ & %s & start "" /b cmd /c for /l %%%%i in (1,1,300) do %s\r\n' \
-            "$(script_line del "$install\\uninst.bat" | tr -d '\r\n')" "$holders"
+    if [ "$2" == 1 ] && [ $dos_family == 0 ]; then
+        printf 'cd \\ & %s & start "" /b cmd /c for /l %%%%i in (1,1,300) do %s 2^>nul\r\n' \
+            "$(script_line del "$install\\uninst.bat" | tr -d '\r\n')" \
+            "$(script_line rmdir "$install" | tr -d '\r\n')"
     else
         script_line del "$install\\uninst.bat"
     fi
@@ -252,6 +245,38 @@ run_uninstall() {
 uninstalls_all() {
     expect_eq "uninstalling removes everything the install made${2:+ but ${2#> }}" "${2:-}" \
         "$(diff <(echo "$1") <(snapshot) | grep '^[<>]')"
+}
+
+# install_into PARENT ANSI OEM: an install through the folder browser into
+# PARENT\Tremlok, PARENT a folder that exists, with a file of the player's;
+# names in code page ANSI, uninst.bat in OEM, which cmd reads it in. The
+# tree and uninst.bat are exact, nothing else is made, and the uninstall
+# removes all it made.
+install_into() {
+    local install="$1\\Tremlok" before ours menu_dir
+    ours=$(from_win "$install") menu_dir=$(from_win "$menu")
+    mkdir -p "$(from_win "$1")"
+    echo "not the installer's" >"$(from_win "$1")/keep.txt"
+    before=$(snapshot)
+    if start_setup; then
+        drive click "$welcome" $id_browse -- wait "$browser" 10000 -- browse "$browser" "$1" \
+            -- click "$browser" 1 -- gone "$browser" 5000
+        expect_eq "the browser gives $install" "$install" \
+            "$(drive text "$welcome" $id_folder | iconv -f "CP$2")"
+        run_pages
+        finish_setup "an install into $install ends with status 1" 1
+        check "the files in $install equal the sample game" \
+            diff -r -x uninst.bat "$game" "$(from_win "$install")"
+        expected_script "$install" 1 0 | iconv -t "CP$3" >"$work/expected.bat"
+        check "its uninst.bat holds the expected lines in code page $3" \
+            cmp "$work/expected.bat" "$(from_win "$install")/uninst.bat"
+        expect_eq "nothing but the install and the Start-menu folders was made" "" \
+            "$(diff <(echo "$before") <(snapshot) | grep '^>' |
+                grep -vF -e "> .${ours#"$drive_c"}" -e "> .${menu_dir#"$drive_c"}")"
+        run_uninstall "$install" gone
+        uninstalls_all "$before"
+    fi
+    rm -rf "$(from_win "$1")"
 }
 
 # fds 7 and 8 stay open in every subshell; the driver ends with the script.
