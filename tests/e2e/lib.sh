@@ -71,6 +71,9 @@ browser="Browse for Folder"
 # Control ids of the pages, and the folder browser's status line.
 id_main=1036 id_cancel=1034 id_browse=1035 id_desktop=1032 id_folder=1030 id_readme=1039
 id_status=14147
+# Messages for drive send and post.
+wm_keydown=256 wm_keyup=257 wm_command=273 wm_syscommand=274 sc_close=61536
+bm_getcheck=240 bm_setcheck=241
 
 # The uninstall shortcut and uninst.bat's last line are the NT family's
 # unless pose_as names Windows 95, 98 or Me.
@@ -128,7 +131,7 @@ finish_setup() {
 run_pages() {
     drive click "$welcome" $id_main -- watch "$progress" $((60000 * slow)) -- \
         click "$progress" $id_main -- wait "$complete" $((10000 * slow)) -- \
-        check "$complete" $id_readme "${1:-0}" -- click "$complete" $id_main >/dev/null
+        send "$complete" $id_readme $bm_setcheck "${1:-0}" 0 -- click "$complete" $id_main >/dev/null
     expect_status "an install runs through the pages" 0 $?
 }
 
