@@ -1,14 +1,13 @@
 # shellcheck shell=bash disable=SC2034
 # What the end-to-end scripts share; sourced, not run. The runner
-# (scripts/e2e-tests.sh) exports REPO, the programs (E2E_SETUP_EXE with the
-# sample game, E2E_DRIVER_EXE, E2E_PLANTED_DLL, E2E_NATIVE, E2E_CMD: the
-# cmd that runs uninst.bat), E2E_WORK (a scratch folder, drive T: in Wine),
-# E2E_RESULTS, E2E_SHOTS, WINEPREFIX, and E2E_SUFFIX ("-i686" on the 32-bit
-# run's screenshots and results); E2E_SLOW stretches every window wait (qemu
-# runs the 32-bit programs about ten times slower) and E2E_ONCE=1 runs each
-# mode of the program once. Each script works in $E2E_WORK/<its name>, its
-# current directory. A script that works no window sets no_driver=1 before
-# sourcing this: under qemu the driver takes a minute to start.
+# (scripts/e2e-tests.sh) exports REPO, the programs (E2E_SETUP_EXE,
+# E2E_DRIVER_EXE, E2E_PLANTED_DLL, E2E_NATIVE, E2E_CMD: the cmd that runs
+# uninst.bat), E2E_WORK (drive T: in Wine), E2E_RESULTS, E2E_SHOTS,
+# WINEPREFIX, E2E_SUFFIX ("-i686" on the 32-bit run's screenshots and
+# results), E2E_SLOW (every window wait stretched under qemu) and E2E_ONCE
+# (each mode of the program once). Each script works in $E2E_WORK/<its
+# name>. A script that works no window sets no_driver=1 before sourcing
+# this: under qemu the driver takes a minute to start.
 # shellcheck source=scripts/checks.sh
 source "$REPO/scripts/checks.sh"
 export CHECK_RESULTS=$E2E_RESULTS CHECK_TAG=${E2E_SUFFIX:+ (${E2E_SUFFIX#-})}
@@ -233,14 +232,8 @@ run_uninstall() {
     local dir tries=0
     dir=$(from_win "$1")
     (cd "$dir" && wine_run "${E2E_CMD:-cmd}" /c "$1\\uninst.bat" >/dev/null 2>&1) &
-    if [ -z "${2:-}" ]; then
-        wait $!
-        return
-    fi
-    while [ -e "$dir" ] && [ $tries -lt $((300 * slow)) ]; do
-        sleep 0.2
-        tries=$((tries + 1))
-    done
+    [ -n "${2:-}" ] || { wait $!; return; }
+    while [ -e "$dir" ] && [ $((tries++)) -lt $((300 * slow)) ]; do sleep 0.2; done
 }
 
 # uninstalls_all BEFORE [LEFT]: the uninstall left the prefix as BEFORE
