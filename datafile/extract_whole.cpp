@@ -7,13 +7,13 @@
 
 #include "datafile/extract_entry.h"
 #include "datafile/extract_state.h"
+#include "datafile/tool_messages.h"
 #include "platform/platform.h"
 #include "platform/text.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-static const char kDataBinName[] = "data.bin";
 static const size_t kReadBytes = 4 << 20;
 
 struct DataFileWindow
@@ -100,17 +100,6 @@ static const char* const kProblemTexts[] = {"",
                                             "path too long",
                                             "cannot be written"};
 
-static void ShowExtractProgress()
-{
-    if (!ProgressDue())
-        return;
-    char files[kNumberTextSize], megabytes[kNumberTextSize], line[64];
-    UnsignedText(files, gExtractFiles, 10);
-    UnsignedText(megabytes, (uint32_t)(gExtractBytes >> 20), 10);
-    if (JoinText(line, sizeof line, "setup: ", files, " files, ", megabytes, " MB", nullptr))
-        ShowProgress(line);
-}
-
 // Returns 0 when every entry was written, 1 otherwise.
 static int ExtractAll(const char* folder, DataFileWindow* window)
 {
@@ -119,7 +108,7 @@ static int ExtractAll(const char* folder, DataFileWindow* window)
     {
         if (!FillRecord(window))
         {
-            ReportError("%s: cannot be read", window->name);
+            ReportError(kCannotBeRead, window->name);
             return 1;
         }
         DataFileSpan span = {window->buffer + window->start, window->buffer + window->end};
@@ -144,7 +133,7 @@ static int ExtractAll(const char* folder, DataFileWindow* window)
         }
         gExtractFiles += 1;
         gExtractBytes += entry.size;
-        ShowExtractProgress();
+        ShowFilesProgress(gExtractFiles, gExtractBytes);
     }
 }
 
@@ -168,7 +157,7 @@ bool DataFileLengthFits(const char* name, uint64_t length)
     if (length >= 0x100000000ull)
         ReportError("%s: 4 GiB or larger", name);
     else if (length < kEmptyDataFileLength)
-        ReportError("%s: too short to be a data file (%u bytes)", name, (unsigned)length);
+        ReportError(kTooShortForDataFile, name, (unsigned)length);
     else
         return true;
     return false;
