@@ -5,11 +5,11 @@
 
 #include <stdint.h>
 
-inline constexpr char kCannotBeCreated[] = "%s: cannot be created";
-inline constexpr char kCannotBeRead[] = "%s: cannot be read";
-inline constexpr char kCannotBeWritten[] = "%s: cannot be written";
-inline constexpr char kTooShortForDataFile[] = "%s: too short to be a data file (%u bytes)";
-inline constexpr char kTooLargeToEmbed[] = "%s: 2 GiB or larger, too large to embed";
+const char kCannotBeCreated[] = "%s: cannot be created";
+const char kCannotBeRead[] = "%s: cannot be read";
+const char kCannotBeWritten[] = "%s: cannot be written";
+const char kTooShortForDataFile[] = "%s: too short to be a data file (%u bytes)";
+const char kTooLargeToEmbed[] = "%s: 2 GiB or larger, too large to embed";
 
 // "setup: N files, M MB" on the progress line, when one is due.
 void ShowFilesProgress(uint32_t files, uint64_t bytes);
