@@ -113,15 +113,29 @@ TEST_F(ExtractTest, LargeDataBinThroughTheWindow)
 // 100), signs that differ, totals and dones at the ends of both ranges.
 TEST(ExtractPercent, GivesWhatTheDoubleArithmeticGave)
 {
-    const uint32_t rows[][3] = {
-        {0, 0, 1},          {5, 0, 1},           {0, 100, 1},         {1, 200, 1},
-        {2, 200, 1},        {3, 200, 1},         {29, 100, 28},       {57, 100, 56},
-        {58, 100, 57},      {87, 300, 28},       {290, 1000, 28},     {291, 1000, 29},
-        {59, 100, 59},      {99, 100, 99},       {100, 100, 99},      {7, 3, 99},
-        {0x7fffffff, 0x7fffffff, 99},            {0x3fffffff, 0x7fffffff, 49},
-        {0x80000000, 0x7fffffff, 1},             {1, 0x80000000, 1},
-        {0xffffffff, 0xffffffff, 99},            {0xfffffffe, 0xffffff9c, 2},
-        {0x147ae147, 0x7fffffff, 15}};
+    const uint32_t rows[][3] = {{0, 0, 1},
+                                {5, 0, 1},
+                                {0, 100, 1},
+                                {1, 200, 1},
+                                {2, 200, 1},
+                                {3, 200, 1},
+                                {29, 100, 28},
+                                {57, 100, 56},
+                                {58, 100, 57},
+                                {87, 300, 28},
+                                {290, 1000, 28},
+                                {291, 1000, 29},
+                                {59, 100, 59},
+                                {99, 100, 99},
+                                {100, 100, 99},
+                                {7, 3, 99},
+                                {0x7fffffff, 0x7fffffff, 99},
+                                {0x3fffffff, 0x7fffffff, 49},
+                                {0x80000000, 0x7fffffff, 1},
+                                {1, 0x80000000, 1},
+                                {0xffffffff, 0xffffffff, 99},
+                                {0xfffffffe, 0xffffff9c, 2},
+                                {0x147ae147, 0x7fffffff, 15}};
     for (const auto& r : rows)
         EXPECT_EQ(ExtractPercent(r[0], r[1]), (int)r[2]) << r[0] << "/" << r[1];
 }
@@ -201,6 +215,12 @@ void Check(const std::string& label, const Bytes& bytes, Outcome outcome, size_t
         (outcome == kDamaged && fileResult == 1 && percent == kExtractDamaged) ||
         (outcome == kSkipped && fileResult == 1 && percent == 100 && gExtractSkipped == 1);
     EXPECT_TRUE(asExpected) << label << ": " << fileResult << ", " << percent;
+    if (outcome == kSkipped) // the label's 255 characters: the path's start, "...", its end
+    {
+        EXPECT_EQ(strlen(gExtractFirstSkipped), 255u) << label;
+        EXPECT_EQ(std::string(gExtractFirstSkipped, 129),
+                  Under(kMem, records[r].name).substr(0, 126) + "...");
+    }
     const bool zeroTotal = bytes.size() >= 4 && ReadLe32(bytes.data()) == 0;
     for (size_t i = 0; i + 1 < results.size(); ++i)
         EXPECT_TRUE(results[i] >= 1 && results[i] <= (zeroTotal ? 1 : 99)) << label << ": " << i;
