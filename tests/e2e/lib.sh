@@ -68,7 +68,7 @@ progress="Installing Tremlok"
 complete="Installation Complete"
 browser="Browse for Folder"
 # Control ids of the pages, and the folder browser's status line.
-id_main=1036 id_cancel=1034 id_browse=1035 id_desktop=1032 id_folder=1030 id_readme=1039
+id_main=1036 id_browse=1035 id_desktop=1032 id_folder=1030 id_readme=1039
 id_status=14147
 # Messages for drive send and post.
 wm_keydown=256 wm_keyup=257 wm_command=273 wm_syscommand=274 sc_close=61536
