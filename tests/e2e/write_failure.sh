@@ -2,10 +2,9 @@
 # An install onto a full disk (a cap on the size of the files that Setup.exe
 # writes), end to end under Wine: the progress page runs through every
 # entry but ends without "Complete", naming how many files are missing; no
-# completion page, shortcut or readme follows; uninst.bat
-# holds what was written and, run, leaves the prefix as it was. Not under
-# qemu, which kills the 32-bit Wine at a file-size limit even where the
-# signal is ignored.
+# completion page, shortcut or readme follows; uninst.bat holds what was
+# written and, run, leaves the prefix as it was. Not under qemu, which kills
+# the 32-bit Wine at a file-size limit even where the signal is ignored.
 set -u
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
