@@ -1,12 +1,11 @@
 // Reading the command line into one of the four actions.
 #include "app/command_line.h"
 
-#include "datafile/format.h"
-
 #include <string.h>
 
 char gFolderArg[kFolderArgSize];
 char gDataFileArg[kFolderArgSize];
+static const char kDefaultDataFile[] = "data.bin";
 bool gQuiet = false;
 
 // Copies folder into gFolderArg. An empty or oversized folder is refused:
@@ -137,14 +136,14 @@ static void ScanQuiet(int argc, const char* const* argv)
 CommandAction ScanArguments(int argc, const char* const* argv)
 {
     ScanQuiet(argc, argv);
-    memcpy(gDataFileArg, kDataBinName, sizeof kDataBinName);
+    memcpy(gDataFileArg, kDefaultDataFile, sizeof kDefaultDataFile);
     for (int i = 1; i < argc; ++i)
     {
         if (IsHelp(argv[i]))
             return kActionHelp;
         if (strcmp(argv[i], "--list") == 0 || strcmp(argv[i], "--test") == 0)
             return TakeFolder(argv[i][2] == 'l' ? kActionList : kActionTest,
-                              i + 1 < argc ? argv[i + 1] : kDataBinName);
+                              i + 1 < argc ? argv[i + 1] : kDefaultDataFile);
         if (IsSwitch(argv[i], 'm'))
             return TakeSwitchFolder(kActionMake, argc, argv, i);
         if (IsSwitch(argv[i], 'e'))

@@ -14,7 +14,7 @@ uint32_t gBuildFiles = 0;
 uint64_t gBuildBytesIn = 0;
 uint64_t gBuildBytesOut = 0;
 
-const char* const kBuildOutputs[kBuildOutputCount] = {kDataBinName, "data.cpp", "data.bin.tmp",
+const char* const kBuildOutputs[kBuildOutputCount] = {"data.bin", "data.cpp", "data.bin.tmp",
                                                       "data.cpp.tmp"};
 static const char* const kDataBin = kBuildOutputs[0];
 static const char* const kDataCpp = kBuildOutputs[1];

@@ -194,6 +194,17 @@ static int WriteRecord(const BuildJob* job, BuildOutput* output)
     return 0;
 }
 
+static void ShowBuildProgress(const BuildOutput* output)
+{
+    if (!ProgressDue())
+        return;
+    char files[kNumberTextSize], megabytes[kNumberTextSize], line[64];
+    UnsignedText(files, output->files, 10);
+    UnsignedText(megabytes, (uint32_t)(output->bytesIn >> 20), 10);
+    if (JoinText(line, sizeof line, "setup: ", files, " files, ", megabytes, " MB", nullptr))
+        ShowProgress(line);
+}
+
 // Writes one file's record when write is set, and releases it. Returns 0,
 // or 1 after reporting the failure.
 static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
@@ -218,7 +229,7 @@ static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
         free(job->payload);
     free(job->data);
     if (result == 0 && write)
-        ShowFilesProgress(output->files, output->bytesIn);
+        ShowBuildProgress(output);
     return result;
 }
 

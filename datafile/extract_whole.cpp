@@ -14,6 +14,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+static const char kDataBinName[] = "data.bin";
 static const size_t kReadBytes = 4 << 20;
 
 struct DataFileWindow
@@ -100,6 +101,17 @@ static const char* const kProblemTexts[] = {"",
                                             "path too long",
                                             "cannot be written"};
 
+static void ShowExtractProgress()
+{
+    if (!ProgressDue())
+        return;
+    char files[kNumberTextSize], megabytes[kNumberTextSize], line[64];
+    UnsignedText(files, gExtractFiles, 10);
+    UnsignedText(megabytes, (uint32_t)(gExtractBytes >> 20), 10);
+    if (JoinText(line, sizeof line, "setup: ", files, " files, ", megabytes, " MB", nullptr))
+        ShowProgress(line);
+}
+
 // Returns 0 when every entry was written, 1 otherwise.
 static int ExtractAll(const char* folder, DataFileWindow* window)
 {
@@ -133,7 +145,7 @@ static int ExtractAll(const char* folder, DataFileWindow* window)
         }
         gExtractFiles += 1;
         gExtractBytes += entry.size;
-        ShowFilesProgress(gExtractFiles, gExtractBytes);
+        ShowExtractProgress();
     }
 }
 

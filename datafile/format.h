@@ -16,9 +16,6 @@ const int kCurrentFileSize = 256; // the progress page's current-file text
 const int kMakePathSize = 2048;   // MakePath's working copy
 const int kSourcePathSize = 512;  // builder: full path of a listing entry
 
-// The data file's name where none is given.
-const char kDataBinName[] = "data.bin";
-
 // The smallest data file: a total size of 0 and the end marker.
 const uint32_t kEmptyDataFileLength = 5;
 
