@@ -204,7 +204,7 @@ CommandAction ScanArguments(int argc, const char* const* argv)
         {
             int file = NextOperand(argc, argv, i + 1);
             return TakeFolder(argv[i][2] == 'l' ? kActionList : kActionTest,
-                              file < argc ? argv[file] : "data.bin");
+                              file < argc ? argv[file] : kDefaultDataFile);
         }
         else if (IsSwitch(argv[i], 'm'))
             return TakeSwitchFolder(kActionMake, argc, argv, i);

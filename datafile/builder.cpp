@@ -5,6 +5,7 @@
 
 #include "datafile/datacpp_writer.h"
 #include "datafile/format.h"
+#include "datafile/tool_messages.h"
 
 #include <string.h>
 
@@ -43,7 +44,7 @@ static int WriteArchive(const char* folder, BuildOutput* output)
     if (FileSeek(output->fd, 0) != 0 || FileWriteAll(output->fd, total, 4) != 0 ||
         FileCommit(output->fd) != 0)
     {
-        ReportError("%s: cannot be written", output->path);
+        ReportError(kCannotBeWritten, output->path);
         return 1;
     }
     return 0;
@@ -65,7 +66,7 @@ static int BuildTemporaries(const char* folder)
     output.fd = FileCreate(kTempBin);
     int result = 1;
     if (output.fd < 0)
-        ReportError("%s: cannot be created", kTempBin);
+        ReportError(kCannotBeCreated, kTempBin);
     else if (kBuildCppBeside && DataCppBegin(&output.cpp, kTempCpp) != 0)
         FileClose(output.fd);
     else
@@ -73,13 +74,13 @@ static int BuildTemporaries(const char* folder)
         result = WriteArchive(folder, &output);
         if (FileClose(output.fd) != 0 && result == 0)
         {
-            ReportError("%s: cannot be written", kTempBin);
+            ReportError(kCannotBeWritten, kTempBin);
             result = 1;
         }
         EndProgress();
         if (kBuildCppBeside && result == 0 && output.bytesOut >= 0x80000000u)
         {
-            ReportError("%s: 2 GiB or larger, too large to embed", kTempBin);
+            ReportError(kTooLargeToEmbed, kTempBin);
             result = 1;
         }
         if (!kBuildCppBeside)

@@ -9,6 +9,7 @@
 #include "coders/lzw.h"
 #include "datafile/entry_name.h"
 #include "datafile/format.h"
+#include "datafile/tool_messages.h"
 #include "platform/text.h"
 
 #include <stdlib.h>
@@ -126,7 +127,7 @@ int WriteBuffered(BuildOutput* output)
     output->bytesOut = out;
     if (FileWriteAll(output->fd, output->buffer, count) != 0)
     {
-        ReportError("%s: cannot be written", output->path);
+        ReportError(kCannotBeWritten, output->path);
         return 1;
     }
     return 0;
@@ -138,7 +139,7 @@ int WriteOut(BuildOutput* output, const void* bytes, uint32_t count)
     // program's size limit has no room for the buffer's code.
     if (!kBuildCppBeside && FileWriteAll(output->fd, bytes, count) != 0)
     {
-        ReportError("%s: cannot be written", output->path);
+        ReportError(kCannotBeWritten, output->path);
         return 1;
     }
     while (kBuildCppBeside && count > 0)
@@ -219,7 +220,7 @@ static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
     else if (write && job->read == -4)
         ReportError("%s: changed size while being archived", job->path);
     else if (write && job->read != 0)
-        ReportError("%s: cannot be read", job->path);
+        ReportError(kCannotBeRead, job->path);
     else if (write && job->outOfMemory)
         ReportError("%s: not enough memory to code its %u bytes", job->path, (unsigned)job->n);
     else if (write)

@@ -5,6 +5,7 @@
 #include "datafile/datacpp_writer.h"
 
 #include "datafile/format.h"
+#include "datafile/tool_messages.h"
 #include "platform/platform.h"
 #include "platform/text.h"
 
@@ -149,7 +150,7 @@ int DataCppBegin(DataCppWriter* writer, const char* cppPath, uint32_t held)
     writer->fd = FileCreate(cppPath);
     if (writer->fd < 0)
     {
-        ReportError("%s: cannot be created", cppPath);
+        ReportError(kCannotBeCreated, cppPath);
         return 1;
     }
     // Room for the closing lines beyond the text.
@@ -215,7 +216,7 @@ int DataCppEnd(DataCppWriter* writer, uint32_t total, const char* binPath)
     // The forecast was wrong: the text is made again from the data file.
     if (written && binPath)
         return WriteDataCpp(binPath, writer->path);
-    ReportError("%s: cannot be written", writer->path);
+    ReportError(kCannotBeWritten, writer->path);
     FileRemove(writer->path);
     return 1;
 }
@@ -275,7 +276,7 @@ static int PrintSourceFile(const char* binPath, int binFd, uint32_t n, const cha
     int fd = FileCreate(cppPath);
     if (fd < 0)
     {
-        ReportError("%s: cannot be created", cppPath);
+        ReportError(kCannotBeCreated, cppPath);
         return 1;
     }
     int printed = PrintSource(binFd, n, fd);
@@ -295,16 +296,16 @@ int WriteDataCpp(const char* binPath, const char* cppPath, uint64_t* binLength)
     uint64_t n = 0;
     if (fd < 0 || FileLength(fd, &n) != 0)
     {
-        ReportError("%s: cannot be read", binPath);
+        ReportError(kCannotBeRead, binPath);
         if (fd >= 0)
             FileClose(fd);
         return 1;
     }
     int result = 1;
     if (n < kEmptyDataFileLength)
-        ReportError("%s: too short to be a data file (%u bytes)", binPath, (unsigned)n);
+        ReportError(kTooShortForDataFile, binPath, (unsigned)n);
     else if (n >= 0x80000000u)
-        ReportError("%s: 2 GiB or larger, too large to embed", binPath);
+        ReportError(kTooLargeToEmbed, binPath);
     else
         result = PrintSourceFile(binPath, fd, (uint32_t)n, cppPath);
     FileClose(fd);

@@ -7,6 +7,7 @@
 
 #include "datafile/extract_entry.h"
 #include "datafile/extract_state.h"
+#include "datafile/tool_messages.h"
 #include "platform/platform.h"
 #include "platform/text.h"
 
@@ -119,7 +120,7 @@ static int ExtractAll(const char* folder, DataFileWindow* window)
     {
         if (!FillRecord(window))
         {
-            ReportError("%s: cannot be read", window->name);
+            ReportError(kCannotBeRead, window->name);
             return 1;
         }
         DataFileSpan span = {window->buffer + window->start, window->buffer + window->end};
@@ -168,7 +169,7 @@ bool DataFileLengthFits(const char* name, uint64_t length)
     if (length >= 0x100000000ull)
         ReportError("%s: 4 GiB or larger", name);
     else if (length < kEmptyDataFileLength)
-        ReportError("%s: too short to be a data file (%u bytes)", name, (unsigned)length);
+        ReportError(kTooShortForDataFile, name, (unsigned)length);
     else
         return true;
     return false;

@@ -19,15 +19,15 @@ static void Stop(WalkStop* stop, WalkResult result, const unsigned char* at)
     stop->at = at;
 }
 
-void WalkRecords(const unsigned char* image, const unsigned char* end, bool list, WalkStop* stop)
+void WalkRecords(const unsigned char* data, const unsigned char* end, bool list, WalkStop* stop)
 {
     stop->name[0] = 0;
     stop->size = 0;
     stop->decoded = 0;
     stop->largestCoded = 0;
-    if (end - image < (long)kEmptyDataFileLength)
-        return Stop(stop, kWalkDamaged, image);
-    DataFileSpan span = {image + 4, end};
+    if (end - data < (long)kEmptyDataFileLength)
+        return Stop(stop, kWalkDamaged, data);
+    DataFileSpan span = {data + 4, end};
     for (;;)
     {
         const unsigned char* start = span.cursor;

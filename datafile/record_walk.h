@@ -26,9 +26,9 @@ struct WalkStop
                                // install decodes it into a buffer of its own
 };
 
-// Walks the data file from image (its total size) to its end marker, never
+// Walks the data file from data (its total size) to its end marker, never
 // reading at or past end. With list set, prints one line per sound entry on
 // standard output: size, method, coded size, name.
-void WalkRecords(const unsigned char* image, const unsigned char* end, bool list, WalkStop* stop);
+void WalkRecords(const unsigned char* data, const unsigned char* end, bool list, WalkStop* stop);
 
 #endif

@@ -6,8 +6,7 @@
 # one (i686), which runs with its own 32-bit driver under qemu, ten
 # times slower, and so runs each of its modes once (E2E_ONCE): what only
 # the real program shows, the rest being the same source as the twin's.
-# Prints "N passed, M failed" last and exits non-zero on any failure. Needs
-# strace, which shows the order in which the native tool extracts.
+# Prints "N passed, M failed" last and exits non-zero on any failure.
 #
 #   scripts/e2e-tests.sh [SCRIPT...]   SCRIPT: tool_modes, install, write_failure, planted_dll,
 #                                      windows_family, japanese_folder
@@ -86,7 +85,7 @@ export WINEPREFIX=$win/wineprefix-e2e
 # takes minutes over it under qemu.
 export E2E_CMD=${E2E_CMD:-cmd}
 
-for program in "$E2E_SETUP_EXE" "$E2E_DRIVER_EXE" "$E2E_PLANTED_DLL" "$E2E_NATIVE" "$(command -v strace || echo strace)"; do
+for program in "$E2E_SETUP_EXE" "$E2E_DRIVER_EXE" "$E2E_PLANTED_DLL" "$E2E_NATIVE"; do
     if [ ! -x "$program" ]; then
         echo "missing $program"
         echo "0 passed, 1 failed"

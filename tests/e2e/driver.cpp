@@ -19,7 +19,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <tuple>
 
 #include "res/resource_ids.h"
 #include "tests/win/read_link.h"
@@ -114,17 +113,6 @@ static int CommandClick(HWND button, char** argv)
     return kOk;
 }
 
-// check CAPTION ID 0|1 sets a box and reads it back; checked CAPTION ID is 0
-// when the box is checked, 1 when it is clear.
-static int CheckBox(HWND box, int set)
-{
-    if (set >= 0)
-        SendAndWait(box, BM_SETCHECK, set ? BST_CHECKED : BST_UNCHECKED, 0);
-    DWORD_PTR state = 0;
-    SendAndWait(box, BM_GETCHECK, 0, 0, &state);
-    return (int)state == (set >= 0 ? set : BST_CHECKED) ? kOk : kFalse;
-}
-
 // text CAPTION CONTROL
 static int CommandText(HWND control, char**)
 {
@@ -132,26 +120,16 @@ static int CommandText(HWND control, char**)
     return ReadWindowText(control, text, sizeof text) && puts(text) >= 0 ? kOk : kFalse;
 }
 
-// try-close CAPTION: Escape, the close button and a bare IDCANCEL, each
-// followed by a look at whether the same window is still open.
-static int CommandTryClose(HWND page, char** argv)
+// send CAPTION CONTROL MESSAGE WPARAM LPARAM prints what the control
+// answers; the numbers are decimal.
+static int CommandSend(HWND control, char** argv)
 {
-    const LPARAM key = 1 | (LPARAM)MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC) << 16;
-    const std::tuple<const char*, UINT, WPARAM, LPARAM> posts[] = {
-        {NULL, WM_KEYDOWN, VK_ESCAPE, key},
-        {"Escape", WM_KEYUP, VK_ESCAPE, key | (LPARAM)0xC0000000},
-        {"the close button", WM_SYSCOMMAND, SC_CLOSE, 0},
-        {"IDCANCEL", WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0}};
-    for (const auto& [way, message, wParam, lParam] : posts)
-    {
-        PostMessageA(page, message, wParam, lParam);
-        if (way == NULL)
-            continue;
-        Sleep(300);
-        if (!IsWindow(page) || !IsWindowVisible(page))
-            return Complain(kFalse, "%s closed \"%s\"", way, argv[0]);
-    }
-    return kOk;
+    DWORD_PTR result = 0;
+    return SendAndWait(control, (UINT)atol(argv[2]), strtoul(argv[3], NULL, 10),
+                       (LPARAM)strtoul(argv[4], NULL, 10), &result) &&
+                   printf("%lu\n", (unsigned long)result) > 0
+               ? kOk
+               : kFalse;
 }
 
 // watch CAPTION MS: prints "pos=P next=E label=TEXT" for the progress page
@@ -238,16 +216,18 @@ struct DriverCommand
 static const DriverCommand kCommands[] = {
     {"wait", 2, kNothing, [](HWND, char** argv) { return WaitFor(argv, true); }},
     {"gone", 2, kNothing, [](HWND, char** argv) { return WaitFor(argv, false); }},
-    {"check", 3, kControl,
-     [](HWND box, char** argv) { return CheckBox(box, atoi(argv[2]) ? 1 : 0); }},
-    {"checked", 2, kControl, [](HWND box, char**) { return CheckBox(box, -1); }},
     {"click", 2, kControl, CommandClick},
     {"text", 2, kControl, CommandText},
-    // close CAPTION: the caption's close button.
-    {"close", 1, kWindow,
-     [](HWND window, char**)
-     { return PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? kOk : kFalse; }},
-    {"try-close", 1, kWindow, CommandTryClose},
+    {"send", 5, kControl, CommandSend},
+    // post CAPTION MESSAGE WPARAM LPARAM, to the window, as a user's input is.
+    {"post", 4, kWindow,
+     [](HWND window, char** argv)
+     {
+         return PostMessageA(window, (UINT)atol(argv[1]), strtoul(argv[2], NULL, 10),
+                             (LPARAM)strtoul(argv[3], NULL, 10))
+                    ? kOk
+                    : kFalse;
+     }},
     {"watch", 2, kNothing, CommandWatch},
     {"browse", 2, kWindow, CommandBrowse},
     {"read-link", 1, kNothing, CommandReadLink},

@@ -10,29 +10,4 @@ export LANG=ja_JP.UTF-8 LC_MESSAGES=en_US.UTF-8
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
 
-parent='C:\ソフト機能' # 能 ends in 0x5C
-install="$parent\\Tremlok"
-mkdir -p "$(from_win "$parent")"
-echo "not the installer's" >"$(from_win "$parent")/keep.txt"
-before=$(snapshot)
-if start_setup; then
-    drive click "$welcome" $id_browse -- wait "$browser" 10000 -- \
-        browse "$browser" "$parent" -- click "$browser" 1 -- \
-        gone "$browser" 5000 >/dev/null
-    expect_eq "the browser gives $install" "$install" \
-        "$(drive text "$welcome" $id_folder | iconv -f CP932)"
-    run_pages
-    finish_setup "an install into $install ends with status 1" 1
-    check "the files in $install equal the sample game" diff -r -x uninst.bat "$game" \
-        "$(from_win "$install")"
-    expected_script "$install" 1 0 | iconv -t CP932 >"$work/expected.bat"
-    check "its uninst.bat holds the expected lines" cmp "$work/expected.bat" \
-        "$(from_win "$install")/uninst.bat"
-    menu_dir=$(from_win "$menu")
-    expect_eq "nothing but the install and the Start-menu folders was made" "" \
-        "$(diff <(echo "$before") <(snapshot) | grep '^>' |
-            grep -vF -e "> ./ソフト機能/Tremlok" -e "> .${menu_dir#"$drive_c"}")"
-    run_uninstall "$install" gone
-    uninstalls_all "$before"
-fi
-rm -rf "$(from_win "$parent")"
+install_into 'C:\ソフト機能' 932 932 # 能 ends in 0x5C

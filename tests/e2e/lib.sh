@@ -1,14 +1,13 @@
 # shellcheck shell=bash disable=SC2034
 # What the end-to-end scripts share; sourced, not run. The runner
-# (scripts/e2e-tests.sh) exports REPO, the programs (E2E_SETUP_EXE with the
-# sample game, E2E_DRIVER_EXE, E2E_PLANTED_DLL, E2E_NATIVE, E2E_CMD: the
-# cmd that runs uninst.bat), E2E_WORK (a scratch folder, drive T: in Wine),
-# E2E_RESULTS, E2E_SHOTS, WINEPREFIX, and E2E_SUFFIX ("-i686" on the 32-bit
-# run's screenshots and results); E2E_SLOW stretches every window wait (qemu
-# runs the 32-bit programs about ten times slower) and E2E_ONCE=1 runs each
-# mode of the program once. Each script works in $E2E_WORK/<its name>, its
-# current directory. A script that works no window sets no_driver=1 before
-# sourcing this: under qemu the driver takes a minute to start.
+# (scripts/e2e-tests.sh) exports REPO, the programs (E2E_SETUP_EXE,
+# E2E_DRIVER_EXE, E2E_PLANTED_DLL, E2E_NATIVE, E2E_CMD: the cmd that runs
+# uninst.bat), E2E_WORK (drive T: in Wine), E2E_RESULTS, E2E_SHOTS,
+# WINEPREFIX, E2E_SUFFIX ("-i686" on the 32-bit run's screenshots and
+# results), E2E_SLOW (every window wait stretched under qemu) and E2E_ONCE
+# (each mode of the program once). Each script works in $E2E_WORK/<its
+# name>. A script that works no window sets no_driver=1 before sourcing
+# this: under qemu the driver takes a minute to start.
 # shellcheck source=scripts/checks.sh
 source "$REPO/scripts/checks.sh"
 export CHECK_RESULTS=$E2E_RESULTS CHECK_TAG=${E2E_SUFFIX:+ (${E2E_SUFFIX#-})}
@@ -69,8 +68,11 @@ progress="Installing Tremlok"
 complete="Installation Complete"
 browser="Browse for Folder"
 # Control ids of the pages, and the folder browser's status line.
-id_main=1036 id_cancel=1034 id_browse=1035 id_desktop=1032 id_folder=1030 id_readme=1039
+id_main=1036 id_browse=1035 id_desktop=1032 id_folder=1030 id_readme=1039
 id_status=14147
+# Messages for drive send and post.
+wm_keydown=256 wm_keyup=257 wm_command=273 wm_syscommand=274 sc_close=61536
+bm_getcheck=240 bm_setcheck=241
 
 # The uninstall shortcut and uninst.bat's last line are the NT family's
 # unless pose_as names Windows 95, 98 or Me.
@@ -128,7 +130,7 @@ finish_setup() {
 run_pages() {
     drive click "$welcome" $id_main -- watch "$progress" $((60000 * slow)) -- \
         click "$progress" $id_main -- wait "$complete" $((10000 * slow)) -- \
-        check "$complete" $id_readme "${1:-0}" -- click "$complete" $id_main >/dev/null
+        send "$complete" $id_readme $bm_setcheck "${1:-0}" 0 -- click "$complete" $id_main >/dev/null
     expect_status "an install runs through the pages" 0 $?
 }
 
@@ -149,34 +151,26 @@ script_line() {
 # expected_script INSTALL NEW(0|1) LINKS(0|1|-) [NAME...]: the uninst.bat
 # that the install log must give; LINKS 1 with the desktop shortcut, 0
 # without, - for a run that made no shortcut; NAMEs, the archive's, of files
-# that were not written. Its extraction lines are the folders made and the
-# files written, in order, when the native tool extracts the same archive
-# into a folder that is new, or exists, like INSTALL; the system calls show
-# them. The folders that hold uninst.bat are removed on its last line,
-# after it is gone; COMMAND.COM's script (dos_family) leaves them.
+# that were not written. The log holds, in the archive's order, an "rmdir"
+# for each folder made (with NEW, INSTALL and every folder in it) and a
+# "del" for each file written; the script lists them newest first. The
+# folder that holds uninst.bat is removed on its last line, after it is
+# gone; COMMAND.COM's script (dos_family) leaves it.
 expected_script() {
-    local install=$1 root="$work/order/Tremlok" verb path link holders="" skipped
-    skipped=$(printf '%s\n' "${@:4}")
+    local install=$1 name rest folder made=$'\n' lines=() link
     [ -e data.bin ] || "$E2E_NATIVE" -q -m "$game"
-    mkdir -p "$root"
-    [ "$2" == 1 ] && rm -rf "$root"
-    strace -qq -o "$work/trace" -e trace=mkdir,rename,renameat,renameat2 -e status=successful \
-        "$E2E_NATIVE" -q -e "$root"
+    while read -r _ _ _ name; do
+        folder="" rest=${name#\\}
+        while [[ "$rest" == *\\* ]]; do
+            folder+="\\${rest%%\\*}" rest=${rest#*\\}
+            [ "$2" == 1 ] && [[ "$made" != *$'\n'"$folder"$'\n'* ]] &&
+                made+="$folder"$'\n' lines=("$(script_line rmdir "$install$folder")" "${lines[@]}")
+        done
+        printf '%s\n' "${@:4}" | grep -qxF -- "$name" ||
+            lines=("$(script_line del "$install$name")" "${lines[@]}")
+    done < <("$E2E_NATIVE" --list)
     printf 'REM This will uninstall Tremlok\r\n\r\n'
-    while read -r verb path; do
-        path=${path#"$root"}
-        if [ "$verb" == rmdir ] && [ -z "$path" ]; then
-            holders=$(script_line rmdir "$install" | tr -d '\r\n')' 2^>nul'
-        elif [ "$verb" == del ] && grep -qxF "${path//\//\\}" <<<"$skipped"; then
-            continue
-        else
-            script_line "$verb" "$install${path//\//\\}"
-        fi
-    # The tool writes each file as a temporary first and then renames it
-    # to its name: that rename is where the install run would log it.
-    done < <(sed -nE 's/^mkdir\("([^"]*)".*/rmdir \1/p
-        s/^rename\("[^"]*", "([^"]*)"\).*/del \1/p
-        s/^renameat2?\(AT_FDCWD, "[^"]*", AT_FDCWD, "([^"]*)".*/del \1/p' "$work/trace" | tac)
+    printf '%s\n' "${lines[@]}"
     printf '\r\n'
     if [ "$3" != - ]; then
         for link in Tremlok.lnk "Tremlok Help.lnk" "$uninstall_link"; do
@@ -186,9 +180,10 @@ expected_script() {
         [ "$2" == 1 ] && script_line rmdir "$menu"
     fi
     printf '\r\n'
-    if [ -n "$holders" ] && [ $dos_family == 0 ]; then
-        printf 'cd \\ & %s & start "" /b cmd /c for /l %%%%i in (1,1,300) do %s\r\n' \
-            "$(script_line del "$install\\uninst.bat" | tr -d '\r\n')" "$holders"
+    if [ "$2" == 1 ] && [ $dos_family == 0 ]; then
+        printf 'cd \\ & %s & start "" /b cmd /c for /l %%%%i in (1,1,300) do %s 2^>nul\r\n' \
+            "$(script_line del "$install\\uninst.bat" | tr -d '\r\n')" \
+            "$(script_line rmdir "$install" | tr -d '\r\n')"
     else
         script_line del "$install\\uninst.bat"
     fi
@@ -237,14 +232,8 @@ run_uninstall() {
     local dir tries=0
     dir=$(from_win "$1")
     (cd "$dir" && wine_run "${E2E_CMD:-cmd}" /c "$1\\uninst.bat" >/dev/null 2>&1) &
-    if [ -z "${2:-}" ]; then
-        wait $!
-        return
-    fi
-    while [ -e "$dir" ] && [ $tries -lt $((300 * slow)) ]; do
-        sleep 0.2
-        tries=$((tries + 1))
-    done
+    [ -n "${2:-}" ] || { wait $!; return; }
+    while [ -e "$dir" ] && [ $((tries++)) -lt $((300 * slow)) ]; do sleep 0.2; done
 }
 
 # uninstalls_all BEFORE [LEFT]: the uninstall left the prefix as BEFORE
@@ -252,6 +241,38 @@ run_uninstall() {
 uninstalls_all() {
     expect_eq "uninstalling removes everything the install made${2:+ but ${2#> }}" "${2:-}" \
         "$(diff <(echo "$1") <(snapshot) | grep '^[<>]')"
+}
+
+# install_into PARENT ANSI OEM: an install through the folder browser into
+# PARENT\Tremlok, PARENT a folder that exists, with a file of the player's;
+# names in code page ANSI, uninst.bat in OEM, which cmd reads it in. The
+# tree and uninst.bat are exact, nothing else is made, and the uninstall
+# removes all it made.
+install_into() {
+    local install="$1\\Tremlok" before ours menu_dir
+    ours=$(from_win "$install") menu_dir=$(from_win "$menu")
+    mkdir -p "$(from_win "$1")"
+    echo "not the installer's" >"$(from_win "$1")/keep.txt"
+    before=$(snapshot)
+    if start_setup; then
+        drive click "$welcome" $id_browse -- wait "$browser" 10000 -- browse "$browser" "$1" \
+            -- click "$browser" 1 -- gone "$browser" 5000
+        expect_eq "the browser gives $install" "$install" \
+            "$(drive text "$welcome" $id_folder | iconv -f "CP$2")"
+        run_pages
+        finish_setup "an install into $install ends with status 1" 1
+        check "the files in $install equal the sample game" \
+            diff -r -x uninst.bat "$game" "$(from_win "$install")"
+        expected_script "$install" 1 0 | iconv -t "CP$3" >"$work/expected.bat"
+        check "its uninst.bat holds the expected lines in code page $3" \
+            cmp "$work/expected.bat" "$(from_win "$install")/uninst.bat"
+        expect_eq "nothing but the install and the Start-menu folders was made" "" \
+            "$(diff <(echo "$before") <(snapshot) | grep '^>' |
+                grep -vF -e "> .${ours#"$drive_c"}" -e "> .${menu_dir#"$drive_c"}")"
+        run_uninstall "$install" gone
+        uninstalls_all "$before"
+    fi
+    rm -rf "$(from_win "$1")"
 }
 
 # fds 7 and 8 stay open in every subshell; the driver ends with the script.

@@ -2,8 +2,7 @@
 # The program without its wizard: the native tool and Setup.exe under Wine
 # build the same data.bin from one tree and extract it back to that tree,
 # and the native tool reads Setup.exe as it reads data.bin; but for
-# E2E_ONCE, both fail on an empty or missing folder and on a missing or
-# damaged data.bin.
+# E2E_ONCE, both fail without a folder or data.bin.
 set -u
 no_driver=1
 # shellcheck source-path=SCRIPTDIR
@@ -37,19 +36,15 @@ expect_status "native -e DIR Setup.exe" 0 $?
 check "native -e of Setup.exe gives the tree back" diff -r "$game" out-exe
 [ "$once" == 1 ] && exit 0
 
-# fails_both WHAT SWITCH [FOLDER]: native -SWITCH FOLDER and Setup.exe
-# /SWITCHFOLDER both fail.
-fails_both() {
-    "$E2E_NATIVE" "-$2" ${3:+"$3"} 2>/dev/null
-    expect_status "native -$2 $1 fails" nonzero $?
-    wine_run "$E2E_SETUP_EXE" "/$2${3:+$(to_win "$3")}" 2>/dev/null
-    expect_status "Setup.exe /$2 $1 fails" nonzero $?
-}
-
+# What the engine refuses is the unit tests'; here only that each program
+# turns a refusal into a failing exit status.
 cd refuse || exit 1
-fails_both "without a folder" m
-fails_both "without a folder" e
-fails_both "of a missing folder" m "$work/no-such-folder"
+"$E2E_NATIVE" -m 2>/dev/null
+expect_status "native -m without a folder fails" nonzero $?
+wine_run "$E2E_SETUP_EXE" /m 2>/dev/null
+expect_status "Setup.exe /m without a folder fails" nonzero $?
+wine_run "$E2E_SETUP_EXE" "/e$(to_win "$work/out-none")" 2>/dev/null
+expect_status "Setup.exe /e without data.bin fails" nonzero $?
 # A file larger than the memory left: a clear refusal, not "cannot be read".
 mkdir -p "$work/huge" && truncate -s 256M "$work/huge/big.dat"
 why=$( (ulimit -v 150000 && "$E2E_NATIVE" -m "$work/huge") 2>&1)
@@ -57,10 +52,3 @@ expect_eq "native -m names a file too large for memory" \
     "setup: $work/huge/big.dat: not enough memory to read its 268435456 bytes" "$why"
 rm -rf "$work/huge"
 check "failed builds leave no data.bin or data.cpp" test ! -e data.bin -a ! -e data.cpp
-fails_both "without data.bin" e "$work/out-none"
-# Cut inside a coded payload, and just before the end marker.
-size=$(stat -c %s ../native/data.bin)
-for cut in $((size / 2)) $((size - 1)); do
-    head -c "$cut" ../native/data.bin >data.bin
-    fails_both "of data.bin cut to $cut of $size bytes" e "$work/out-cut"
-done

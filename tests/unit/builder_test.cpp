@@ -41,10 +41,9 @@ struct BuilderTest : ScratchTest
 };
 
 // The strictly shortest coding, else stored: a tie stores, and so does a
-// coding as long as the file.
+// coding as long as the file. Rows: LZW, delta and file length, method.
 TEST(ChooseMethodTest, StrictlyShortestCodingElseStored)
 {
-    // LZW length, delta length, file length, method
     const uint32_t cases[][4] = {{10, 20, 30, kMethodLzw},
                                  {20, 10, 30, kMethodDelta},
                                  {10, 10, 30, kMethodStored},

@@ -8,8 +8,8 @@
 #include "coders/lzw.h"
 #include "datafile/extract_step.h"
 #include "datafile/extract_whole.h"
-#include "datafile/make_path.h"
 #include "datafile/format.h"
+#include "datafile/make_path.h"
 #include "platform/platform.h"
 #include "uninstall/uninstall_log.h"
 
@@ -19,10 +19,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
+#include <iterator>
 #include <string.h>
-#include <string>
 #include <tuple>
 
 typedef std::vector<unsigned char> Bytes;
@@ -34,17 +33,13 @@ inline std::string Under(const std::string& root, std::string name)
     return root + name;
 }
 
-// False when the file is not written whole.
-inline bool WriteFile(const std::string& path, std::string_view data)
+// False when the file is not written whole; a literal without its NUL.
+template <class Data> bool WriteFile(const std::string& path, const Data& data)
 {
     std::ofstream file(path, std::ios::binary);
-    file.write(data.data(), (std::streamsize)data.size()).flush();
-    return !file.fail();
-}
-
-inline bool WriteFile(const std::string& path, const Bytes& b)
-{
-    return WriteFile(path, std::string_view((const char*)b.data(), b.size()));
+    file.write((const char*)std::data(data),
+               (std::streamsize)(std::size(data) - std::is_array_v<Data>));
+    return !file.flush().fail();
 }
 
 // The file's content, or "<missing>" so that a comparison shows it.
@@ -60,11 +55,12 @@ template <class Data = std::string> Data ReadFile(const std::string& path)
 // folders map to "/".
 inline std::map<std::string, std::string> TreeOf(const std::string& root)
 {
+    namespace fs = std::filesystem;
     std::map<std::string, std::string> tree;
     std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(error))
-        tree[std::filesystem::relative(it->path(), root).generic_string()] =
+    for (auto it = fs::recursive_directory_iterator(root, error);
+         it != fs::recursive_directory_iterator(); it.increment(error))
+        tree[fs::relative(it->path(), root).generic_string()] =
             it->is_directory() ? "/" : ReadFile(it->path().string());
     return tree;
 }
@@ -81,10 +77,9 @@ struct ScratchTest : ::testing::Test
     {
         namespace fs = std::filesystem;
         const fs::path memory = kPathSeparator == '\\' ? "Z:\\dev\\shm" : "/dev/shm";
-        std::error_code error;
-        scratch = ((fs::is_directory(memory, error) ? memory : fs::temp_directory_path()) /
-                   ("tremlok-" +
-                    std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())))
+        const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+        scratch = ((fs::is_directory(memory) ? memory : fs::temp_directory_path()) /
+                   ("tremlok-" + std::to_string(now)))
                       .string();
         fs::create_directories(scratch);
         fs::current_path(scratch);

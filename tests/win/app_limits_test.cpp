@@ -1,9 +1,7 @@
 // Limits an install of the sample game never reaches: the install run's
-// paths, the Notepad command line, names on code page 932, error reports.
+// paths, the Notepad command line, error reports.
 #include "app/install_paths.h"
 #include "app/notepad.h"
-#include "datafile/make_path.h"
-#include "uninstall/uninstall_log.h"
 #include "tests/unit/scratch_folder.h"
 
 #include <windows.h>
@@ -39,23 +37,6 @@ TEST(NotepadCommandLine, QuotesThePathOrRefusesIt)
         EXPECT_EQ(refused ? -1 : 0, NotepadCommandLine(path.c_str(), out, sizeof out));
         EXPECT_EQ(refused ? "" : "notepad \"" + path + "\"", out);
     }
-}
-
-typedef ScratchTest CodePage932;
-
-// On code page 932 many characters' second byte is 0x5C, a backslash
-// ("\x94\x5c", "\x83\x5c"): only whole names are made and logged. Run under
-// LANG=ja_JP.UTF-8 (unit_tests_cp932).
-TEST_F(CodePage932, MakePathMakesEachFolderWhole)
-{
-    // Only unit_tests_cp932 runs it; a skipped test brings down the 32-bit
-    // test program under the emulated Wine.
-    ASSERT_EQ(GetACP(), 932u) << "run under LANG=ja_JP.UTF-8";
-    const std::string outer = Path("\x8b\x40\x94\x5c"), inner = outer + "\\\x83\x5c\x83\x74";
-    MakePath(inner.c_str());
-    EXPECT_EQ(
-        std::vector<std::string>({"rmdir \"" + outer + "\"\r\n", "rmdir \"" + inner + "\"\r\n"}),
-        std::vector<std::string>(gUninstallLines, gUninstallLines + gUninstallCount));
 }
 
 typedef ScratchTest ReportErrorTest;
