@@ -162,10 +162,10 @@ static int ExtractOneByOne(const char* folder, DataFileWindow* window)
 // The Linux tool decodes on one processor while another writes: entries are
 // decoded into a batch, and each full batch is written, in the data file's
 // order, on a thread of its own while the next one is decoded. Two batches
-// at most are held, each of kBatchEntries files or about kBatchBytes bytes
+// at most are held, each of kWriteBatchEntries files or about kWriteBatchBytes bytes
 // (or one larger file), so memory follows the largest entry, as before.
-const int kBatchEntries = 32;
-const uint32_t kBatchBytes = 8 << 20;
+const int kWriteBatchEntries = 32;
+const uint32_t kWriteBatchBytes = 8 << 20;
 
 struct DecodedEntry
 {
@@ -179,7 +179,7 @@ struct DecodedEntry
 struct EntryBatch
 {
     const char* folder;
-    DecodedEntry entries[kBatchEntries];
+    DecodedEntry entries[kWriteBatchEntries];
     int count;   // decoded
     int handled; // written or skipped, the last one failed when the writer stopped
     uint32_t bytes;
@@ -290,7 +290,7 @@ static int ExtractOverlapped(const char* folder, DataFileWindow* window)
     for (;;)
     {
         EntryOutcome outcome = kEntryWritten;
-        while (decoding->count < kBatchEntries && decoding->bytes < kBatchBytes &&
+        while (decoding->count < kWriteBatchEntries && decoding->bytes < kWriteBatchBytes &&
                outcome == kEntryWritten)
             outcome = DecodeInto(folder, window, decoding, &fault);
         if (!FinishWriting(window->name, writing, &result))
