@@ -160,7 +160,7 @@ expected_script() {
     [ -e data.bin ] || "$E2E_NATIVE" -q -m "$game"
     mkdir -p "$root"
     [ "$2" == 1 ] && rm -rf "$root"
-    strace -qq -o "$work/trace" -e trace=mkdir,rename,renameat,renameat2 -e status=successful \
+    strace -f -qq -o "$work/trace" -e trace=mkdir,rename,renameat,renameat2 -e status=successful \
         "$E2E_NATIVE" -q -e "$root"
     printf 'REM This will uninstall Tremlok\r\n\r\n'
     while read -r verb path; do
@@ -173,8 +173,10 @@ expected_script() {
             script_line "$verb" "$install${path//\//\\}"
         fi
     # The tool writes each file as a temporary first and then renames it
-    # to its name: that rename is where the install run would log it.
-    done < <(sed -nE 's/^mkdir\("([^"]*)".*/rmdir \1/p
+    # to its name: that rename is where the install run would log it. Its
+    # writer thread does both, so each line starts with that thread's id.
+    done < <(sed -nE 's/^[0-9]+ +//
+        s/^mkdir\("([^"]*)".*/rmdir \1/p
         s/^rename\("[^"]*", "([^"]*)"\).*/del \1/p
         s/^renameat2?\(AT_FDCWD, "[^"]*", AT_FDCWD, "([^"]*)".*/del \1/p' "$work/trace" | tac)
     printf '\r\n'
