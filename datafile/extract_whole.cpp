@@ -25,6 +25,9 @@ struct DataFileWindow
     size_t capacity;
     size_t start; // the next record
     size_t end;   // end of the bytes read
+    // A writer thread still reading files that lie in the buffer, waited
+    // for before the bytes move; null when none is.
+    Thread** reader;
 };
 
 // The buffer holds at least this much, so that bytes already read are moved
@@ -43,6 +46,11 @@ static bool Fill(DataFileWindow* w, uint64_t need)
         want = need < held + w->unread ? need : held + w->unread;
     if (w->start + want > w->capacity)
     {
+        if (w->reader && *w->reader)
+        {
+            ThreadJoin(*w->reader);
+            *w->reader = nullptr;
+        }
         if (want > w->capacity || !w->buffer)
         {
             size_t capacity = want > kLeastWindow ? (size_t)want : kLeastWindow;
@@ -162,10 +170,14 @@ static int ExtractOneByOne(const char* folder, DataFileWindow* window)
 // The Linux tool decodes on one processor while another writes: entries are
 // decoded into a batch, and each full batch is written, in the data file's
 // order, on a thread of its own while the next one is decoded. Two batches
-// at most are held, each of kWriteBatchEntries files or about kWriteBatchBytes bytes
-// (or one larger file), so memory follows the largest entry, as before.
+// at most are held, each of kWriteBatchEntries files or about
+// kWriteBatchBytes bytes (or one larger file), so memory follows the largest
+// entry, as before. A stored file of kCopiedBytes or more is written from
+// the window, where it lies: it ends its batch, and the window waits for
+// that batch's writer before its bytes move. A smaller one is copied out.
 const int kWriteBatchEntries = 32;
 const uint32_t kWriteBatchBytes = 8 << 20;
+const uint32_t kCopiedBytes = 64 << 10;
 
 struct DecodedEntry
 {
@@ -183,6 +195,7 @@ struct EntryBatch
     int count;   // decoded
     int handled; // written or skipped, the last one failed when the writer stopped
     uint32_t bytes;
+    bool inWindow; // its last file lies in the window
     Thread* writer;
 };
 
@@ -229,6 +242,7 @@ static bool FinishWriting(const char* name, EntryBatch* batch, int* result)
     batch->count = 0;
     batch->handled = 0;
     batch->bytes = 0;
+    batch->inWindow = false;
     return goOn;
 }
 
@@ -240,8 +254,7 @@ struct DecodeFault
     EntryResult entry;
 };
 
-// Decodes the next entry into the batch. A stored payload lies in the
-// window, which moves as it fills, so it is copied out.
+// Decodes the next entry into the batch.
 static EntryOutcome DecodeInto(const char* folder, DataFileWindow* window, EntryBatch* batch,
                                DecodeFault* fault)
 {
@@ -252,7 +265,10 @@ static EntryOutcome DecodeInto(const char* folder, DataFileWindow* window, Entry
     DecodedEntry& e = batch->entries[batch->count];
     EntryOutcome outcome = DecodeEntry(folder, &span, &e.record, &e.data, &e.owned, &e.result);
     window->start = (size_t)(span.cursor - window->buffer);
-    if (outcome == kEntryWritten && !e.owned && e.record.size > 0 && window->fd >= 0)
+    batch->inWindow =
+        outcome == kEntryWritten && !e.owned && window->fd >= 0 && e.record.size >= kCopiedBytes;
+    if (outcome == kEntryWritten && !e.owned && window->fd >= 0 && !batch->inWindow &&
+        e.record.size > 0)
     {
         e.owned = (unsigned char*)malloc(e.record.size);
         if (e.owned)
@@ -291,7 +307,7 @@ static int ExtractOverlapped(const char* folder, DataFileWindow* window)
     {
         EntryOutcome outcome = kEntryWritten;
         while (decoding->count < kWriteBatchEntries && decoding->bytes < kWriteBatchBytes &&
-               outcome == kEntryWritten)
+               !decoding->inWindow && outcome == kEntryWritten)
             outcome = DecodeInto(folder, window, decoding, &fault);
         if (!FinishWriting(window->name, writing, &result))
         {
@@ -304,6 +320,7 @@ static int ExtractOverlapped(const char* folder, DataFileWindow* window)
             EntryBatch* written = writing;
             writing = decoding;
             decoding = written;
+            window->reader = writing->inWindow ? &writing->writer : nullptr;
             continue;
         }
         if (FinishWriting(window->name, decoding, &result) && outcome == kEntryFailed)
@@ -363,7 +380,7 @@ int ExtractDataFile(const char* folder, const char* path)
 {
     if (!StartExtraction(folder))
         return 1;
-    DataFileWindow window = {path, FileOpenRead(path), 0, nullptr, 0, 0, 0};
+    DataFileWindow window = {path, FileOpenRead(path), 0, nullptr, 0, 0, 0, nullptr};
     uint64_t length = 0;
     bool readable = window.fd >= 0 && FileLength(window.fd, &length) == 0;
     int result = 1;
@@ -394,6 +411,6 @@ int ExtractImageInMemory(const char* folder, const char* name, const unsigned ch
     if (!StartExtraction(folder) || !DataFileLengthFits(name, length))
         return 1;
     // The whole image is in the window already: nothing is left to read.
-    DataFileWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length};
+    DataFileWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length, nullptr};
     return ExtractWindow(folder, &window);
 }
