@@ -59,7 +59,7 @@ struct BuildJob
 // being added. Up to kMostCoders coders; up to four batches for each in
 // flight. A batch is closed at kBatchBytes or kBatchFiles.
 const int kBuildWindow = 512; // a power of 2
-const uint32_t kBuildWindowBytes = 16u << 20;
+const uint32_t kBuildWindowBytes = 32u << 20;
 const uint32_t kBuildCoderBytes = 8u << 20;
 const int kMostCoders = 16;
 const uint32_t kBatchBytes = 1u << 20;
