@@ -106,26 +106,31 @@ inline void LzwCopy16(unsigned char* to, const unsigned char* from)
 
 // Copies a string to to, forward; the output ends at end. A string lies
 // wholly before to unless it is the one the decoder is defining (defining
-// set), which ends one byte into to: the bytes just copied repeat, as they
-// must. Sixteen bytes at a time while the sixteen neither reach bytes not yet
-// copied nor pass the end; the bytes copied past the string are written over
-// by the strings that follow.
+// set): the string written last and its own first byte, so it ends one byte
+// into to. Sixteen bytes at a time while the sixteen neither reach bytes not
+// yet copied nor pass the end; the bytes copied past the string are written
+// over by the strings that follow.
 inline void LzwCopy(unsigned char* to, LzwString string, bool defining, const unsigned char* end)
 {
-    if ((uint32_t)(end - to) >= string.length + 15 && (string.length > 16 || !defining))
+    const unsigned char* from = string.start;
+    const uint32_t length = string.length;
+    if ((uint32_t)(end - to) >= length + 15)
     {
-        uint32_t done = 0;
-        do // every string has a byte
-            LzwCopy16(to + done, string.start + done);
-        while ((done += 16) < string.length);
+        if (length <= 16)
+        {
+            // All but the last byte lie before to; the last is the first.
+            LzwCopy16(to, from);
+            to[length - 1] = from[defining ? 0 : length - 1];
+            return;
+        }
+        uint32_t done = 0; // 16 bytes or more apart, defining or not
+        do
+            LzwCopy16(to + done, from + done);
+        while ((done += 16) < length);
         return;
     }
-    uint32_t done = 0;
-    if ((uint32_t)(end - to) >= string.length + 7 && string.length > 8)
-        for (; done + 8 <= string.length; done += 8)
-            memcpy(to + done, string.start + done, 8); // 8 bytes or more apart
-    for (; done < string.length; ++done)
-        to[done] = string.start[done];
+    for (uint32_t done = 0; done < length; ++done)
+        to[done] = from[done];
 }
 
 // Decodes codes until the end code. False for a damaged stream: it runs out,
