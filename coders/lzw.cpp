@@ -55,17 +55,27 @@ struct LzwReader
     uint32_t bit;
 };
 
-// Takes the next code; false when fewer than 14 bits are left.
-bool LzwReadCode(LzwReader& reader, uint32_t& code)
+// Takes the next code; false when fewer than 14 bits are left. Four bytes
+// at once while four are left.
+inline bool LzwReadCode(LzwReader& reader, uint32_t& code)
 {
     const unsigned char* from = reader.input + reader.at;
     const uint32_t left = reader.length - reader.at;
-    if (left < 3 && left * 8 < reader.bit + kLzwCodeBits)
-        return false;
-    uint32_t word = (uint32_t)from[0] << 16 | (uint32_t)from[1] << 8;
-    if (left > 2)
-        word |= from[2];
-    code = (word >> (10 - reader.bit)) & kLzwEndCode;
+    if (left >= 4)
+    {
+        const uint32_t word =
+            (uint32_t)from[0] << 24 | (uint32_t)from[1] << 16 | (uint32_t)from[2] << 8 | from[3];
+        code = (word >> (18 - reader.bit)) & kLzwEndCode;
+    }
+    else
+    {
+        if (left < 3 && left * 8 < reader.bit + kLzwCodeBits)
+            return false;
+        uint32_t word = (uint32_t)from[0] << 16 | (uint32_t)from[1] << 8;
+        if (left > 2)
+            word |= from[2];
+        code = (word >> (10 - reader.bit)) & kLzwEndCode;
+    }
     reader.bit += kLzwCodeBits;
     reader.at += reader.bit >> 3;
     reader.bit &= 7;
@@ -75,58 +85,87 @@ bool LzwReadCode(LzwReader& reader, uint32_t& code)
 // The decoder's dictionary. A string is always the string written before it
 // followed by the first byte written after that, so it stands in the output
 // already: entry k gives where code k's string starts there and its length.
+// The single bytes' entries point into a table of all 256 instead, so that
+// every code is copied the same way.
 struct LzwString
 {
-    uint32_t start;
+    const unsigned char* start;
     uint32_t length;
 };
 
-// Copies a string that starts in the output at or before to, forward; one
-// that starts at to is a single byte already written. Where the two overlap
-// (the code the decoder is defining), the bytes just copied repeat, as they
-// must. Sixteen bytes at a time while sixteen neither overlap their source
-// nor pass the end of the output.
-void LzwCopy(unsigned char* output, LzwString string, uint32_t to, uint32_t size)
+// Bytes past the last single byte, so that sixteen can be read from any.
+const uint32_t kAlphabetBytes = 256 + 15;
+
+// Sixteen bytes from from to to, read whole before any is written.
+inline void LzwCopy16(unsigned char* to, const unsigned char* from)
 {
-    uint32_t done = to == string.start;
-    if (to - string.start >= 16 && size - to >= string.length + 15)
-        for (; done < string.length; done += 16)
-            memcpy(output + to + done, output + string.start + done, 16);
-    for (; done < string.length; ++done)
-        output[to + done] = output[string.start + done];
+    unsigned char chunk[16];
+    memcpy(chunk, from, 16);
+    memcpy(to, chunk, 16);
+}
+
+// Copies a string to to, forward; the output ends at end. A string lies
+// wholly before to unless it is the one the decoder is defining (defining
+// set): the string written last and its own first byte, so it ends one byte
+// into to. Sixteen bytes at a time while the sixteen neither reach bytes not
+// yet copied nor pass the end; the bytes copied past the string are written
+// over by the strings that follow.
+inline void LzwCopy(unsigned char* to, LzwString string, bool defining, const unsigned char* end)
+{
+    const unsigned char* from = string.start;
+    const uint32_t length = string.length;
+    if ((uint32_t)(end - to) >= length + 15)
+    {
+        if (length <= 16)
+        {
+            // All but the last byte lie before to; the last is the first.
+            LzwCopy16(to, from);
+            to[length - 1] = from[defining ? 0 : length - 1];
+            return;
+        }
+        uint32_t done = 0; // 16 bytes or more apart, defining or not
+        do
+            LzwCopy16(to + done, from + done);
+        while ((done += 16) < length);
+        return;
+    }
+    for (uint32_t done = 0; done < length; ++done)
+        to[done] = from[done];
 }
 
 // Decodes codes until the end code. False for a damaged stream: it runs out,
 // uses a code not yet defined, or stands for more or fewer than size bytes.
-// The first code defines no string: it goes into entry 255, which no code
-// reads, and so a dictionary code first is one not yet defined.
+// The entry a code defines, the string written last and the first byte
+// written next, is known before the code is read, and is made first, so a
+// code that names it is read like any other. The first code defines no
+// string: what it writes into entry 255 is that entry as it stands, and so a
+// dictionary code first is one not yet defined.
 bool LzwDecodeCodes(LzwReader& reader, LzwString* strings, unsigned char* output, uint32_t size)
 {
+    LzwReader r = reader; // a copy the output's bytes cannot alias
     uint32_t written = 0;
-    LzwString last = {0, 0}; // the string written last
+    LzwString last = {strings[255].start, 0}; // the string written last
     uint32_t nextCode = kLzwFirstDictionaryCode - 1;
     for (;;)
     {
         uint32_t code;
-        if (!LzwReadCode(reader, code))
+        if (!LzwReadCode(r, code))
             return false;
-        if (code == kLzwEndCode)
+        if (code >= nextCode && code == kLzwEndCode)
+        {
+            reader = r;
             return written == size;
+        }
         if (code > nextCode)
             return false;
-        // A single byte is written where it starts; the code this very step
-        // defines is the string written last, which ends right here,
-        // followed by its own first byte.
-        LzwString string = {written, 1};
-        if (code >= kLzwFirstDictionaryCode)
-            string = code == nextCode ? LzwString{last.start, last.length + 1} : strings[code];
-        if (string.length > size - written)
-            return false;
-        output[written] = (unsigned char)code;
-        LzwCopy(output, string, written, size);
+        const bool defining = code == nextCode;
         if (nextCode <= kLzwLastDictionaryCode)
             strings[nextCode++] = {last.start, last.length + 1};
-        last = {written, string.length};
+        const LzwString string = strings[code];
+        if (string.length > size - written)
+            return false;
+        LzwCopy(output + written, string, defining, output + size);
+        last = {output + written, string.length};
         written += string.length;
     }
 }
@@ -217,12 +256,19 @@ uint32_t LzwDecode(const unsigned char* input, uint32_t inputLength, unsigned ch
     // single byte 0 too: no other stream stands for no bytes.
     unsigned char zero = 1;
     LzwReader reader = {input, inputLength, 0, 0};
-    LzwString* strings = (LzwString*)malloc(kLzwEndCode * sizeof(LzwString));
+    LzwString* strings = (LzwString*)malloc(kLzwEndCode * sizeof(LzwString) + kAlphabetBytes);
     uint32_t consumed = kCoderFailed;
-    if (strings != NULL &&
-        LzwDecodeCodes(reader, strings, size ? output : &zero, size ? size : 1) &&
-        (size != 0 || zero == 0))
-        consumed = reader.at + (reader.bit != 0); // the byte that ends the end code
+    if (strings != NULL)
+    {
+        unsigned char* alphabet = (unsigned char*)(strings + kLzwEndCode);
+        for (uint32_t byte = 0; byte < kAlphabetBytes; ++byte)
+            alphabet[byte] = (unsigned char)byte;
+        for (uint32_t code = 0; code < kLzwFirstDictionaryCode; ++code)
+            strings[code] = {alphabet + code, 1};
+        if (LzwDecodeCodes(reader, strings, size ? output : &zero, size ? size : 1) &&
+            (size != 0 || zero == 0))
+            consumed = reader.at + (reader.bit != 0); // the byte that ends the end code
+    }
     free(strings);
     return consumed;
 }

@@ -119,9 +119,8 @@ static EntryOutcome Skip(EntryResult* result, EntryProblem problem)
     return kEntrySkipped;
 }
 
-static EntryOutcome WriteEntry(const char* root, const EntryRecord& record,
-                               const unsigned char* data, WriteStrategy strategy,
-                               EntryResult* result)
+EntryOutcome WriteEntry(const char* root, const EntryRecord& record, const unsigned char* data,
+                        WriteStrategy strategy, EntryResult* result)
 {
     if (record.nameTooLong)
         return Skip(result, kProblemNameTooLong);
@@ -146,28 +145,37 @@ static EntryOutcome WriteEntry(const char* root, const EntryRecord& record,
     return kEntryWritten;
 }
 
-EntryOutcome ExtractEntry(const char* root, DataFileSpan* span, WriteStrategy strategy,
-                          EntryResult* result)
+EntryOutcome DecodeEntry(const char* root, DataFileSpan* span, EntryRecord* record,
+                         const unsigned char** data, unsigned char** owned, EntryResult* result)
 {
-    EntryRecord record;
     result->path[0] = 0;
+    *owned = nullptr;
     if (!root[0])
         return Fail(result, kProblemNoDestination);
-    RecordStatus status = ReadRecordHead(span, &record);
+    RecordStatus status = ReadRecordHead(span, record);
     if (status == kRecordEnd)
         return kEntryEnd;
     if (status == kRecordDamaged)
         return Fail(result, kProblemDamaged);
-    result->pathCut = !EntryPath(result->path, sizeof result->path, root, record.name);
-    result->size = record.size;
+    result->pathCut = !EntryPath(result->path, sizeof result->path, root, record->name);
+    result->size = record->size;
     if (status == kRecordUnsafeName)
         return Fail(result, kProblemUnsafeName);
-    const unsigned char* data;
-    unsigned char* owned;
-    PayloadStatus payload = ReadPayload(span, record, &data, &owned);
+    PayloadStatus payload = ReadPayload(span, *record, data, owned);
     if (payload != kPayloadWhole)
         return Fail(result, payload == kPayloadNoMemory ? kProblemNoMemory : kProblemDamaged);
-    EntryOutcome outcome = WriteEntry(root, record, data, strategy, result);
+    return kEntryWritten;
+}
+
+EntryOutcome ExtractEntry(const char* root, DataFileSpan* span, WriteStrategy strategy,
+                          EntryResult* result)
+{
+    EntryRecord record;
+    const unsigned char* data;
+    unsigned char* owned;
+    EntryOutcome outcome = DecodeEntry(root, span, &record, &data, &owned, result);
+    if (outcome == kEntryWritten)
+        outcome = WriteEntry(root, record, data, strategy, result);
     free(owned);
     return outcome;
 }

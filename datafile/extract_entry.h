@@ -62,4 +62,15 @@ struct EntryResult
 EntryOutcome ExtractEntry(const char* root, DataFileSpan* span, WriteStrategy strategy,
                           EntryResult* result);
 
+// ExtractEntry in two halves, for a caller that writes one entry while it
+// decodes the next. DecodeEntry touches nothing on the disk: it reads the
+// record and its payload into *data, returning kEntryWritten when the entry
+// is ready to write, kEntryEnd or kEntryFailed. *owned is then a heap buffer
+// for the caller to free(), or null when *data lies in the span. WriteEntry
+// writes a decoded entry: kEntryWritten, kEntrySkipped or kEntryFailed.
+EntryOutcome DecodeEntry(const char* root, DataFileSpan* span, EntryRecord* record,
+                         const unsigned char** data, unsigned char** owned, EntryResult* result);
+EntryOutcome WriteEntry(const char* root, const EntryRecord& record, const unsigned char* data,
+                        WriteStrategy strategy, EntryResult* result);
+
 #endif

@@ -26,6 +26,9 @@ struct DataFileWindow
     size_t capacity;
     size_t start; // the next record
     size_t end;   // end of the bytes read
+    // A writer thread still reading files that lie in the buffer, waited
+    // for before the bytes move; null when none is.
+    Thread** reader;
 };
 
 // The buffer holds at least this much, so that bytes already read are moved
@@ -44,6 +47,11 @@ static bool Fill(DataFileWindow* w, uint64_t need)
         want = need < held + w->unread ? need : held + w->unread;
     if (w->start + want > w->capacity)
     {
+        if (w->reader && *w->reader)
+        {
+            ThreadJoin(*w->reader);
+            *w->reader = nullptr;
+        }
         if (want > w->capacity || !w->buffer)
         {
             size_t capacity = want > kLeastWindow ? (size_t)want : kLeastWindow;
@@ -112,8 +120,34 @@ static void ShowExtractProgress()
         ShowProgress(line);
 }
 
+// Reports an entry's outcome other than the end and counts a written one.
+// Returns false when the run cannot go on; *result becomes 1 on any fault.
+static bool TakeOutcome(const char* name, EntryOutcome outcome, const EntryResult& entry,
+                        int* result)
+{
+    if (outcome == kEntryFailed)
+    {
+        if (!entry.path[0])
+            ReportError("%s: %s", name, kProblemTexts[entry.problem]);
+        else
+            ReportError("%s: %s at %s", name, kProblemTexts[entry.problem], entry.path);
+        *result = 1;
+        return false;
+    }
+    if (outcome == kEntrySkipped)
+    {
+        ReportError("%s: %s", entry.path, kProblemTexts[entry.problem]);
+        *result = 1;
+        return true;
+    }
+    gExtractFiles += 1;
+    gExtractBytes += entry.size;
+    ShowExtractProgress();
+    return true;
+}
+
 // Returns 0 when every entry was written, 1 otherwise.
-static int ExtractAll(const char* folder, DataFileWindow* window)
+static int ExtractOneByOne(const char* folder, DataFileWindow* window)
 {
     int result = 0;
     for (;;)
@@ -129,24 +163,182 @@ static int ExtractAll(const char* folder, DataFileWindow* window)
         window->start = (size_t)(span.cursor - window->buffer);
         if (outcome == kEntryEnd)
             return result;
-        if (outcome == kEntryFailed)
+        if (!TakeOutcome(window->name, outcome, entry, &result))
+            return result;
+    }
+}
+
+// The Linux tool decodes on one processor while another writes: entries are
+// decoded into a batch, and each full batch is written, in the data file's
+// order, on a thread of its own while the next one is decoded. Two batches
+// at most are held, each of kWriteBatchEntries files or about
+// kWriteBatchBytes bytes (or one larger file), so memory follows the largest
+// entry, as before. A stored file of kCopiedBytes or more is written from
+// the window, where it lies: it ends its batch, and the window waits for
+// that batch's writer before its bytes move. A smaller one is copied out.
+const int kWriteBatchEntries = 32;
+const uint32_t kWriteBatchBytes = 8 << 20;
+const uint32_t kCopiedBytes = 64 << 10;
+
+struct DecodedEntry
+{
+    EntryRecord record;
+    EntryResult result;
+    const unsigned char* data;
+    unsigned char* owned;
+    EntryOutcome outcome;
+};
+
+struct EntryBatch
+{
+    const char* folder;
+    DecodedEntry entries[kWriteBatchEntries];
+    int count;   // decoded
+    int handled; // written or skipped, the last one failed when the writer stopped
+    uint32_t bytes;
+    bool inWindow; // its last file lies in the window
+    Thread* writer;
+};
+
+static EntryBatch gBatches[2];
+
+// Runs on the writer thread: touches the batch and the folders under it
+// alone (gLastFolder is the writer's while a batch is out).
+static void WriteBatch(void* argument)
+{
+    EntryBatch* batch = (EntryBatch*)argument;
+    for (batch->handled = 0; batch->handled < batch->count;)
+    {
+        DecodedEntry& e = batch->entries[batch->handled++];
+        e.outcome = WriteEntry(batch->folder, e.record, e.data, kWriteThroughTemporary, &e.result);
+        if (e.outcome == kEntryFailed)
+            return;
+    }
+}
+
+static void StartWriting(EntryBatch* batch)
+{
+    if (batch->count == 0)
+        return;
+    batch->writer = ThreadStart(WriteBatch, batch);
+    if (!batch->writer)
+        WriteBatch(batch);
+}
+
+// Waits for the batch's writer, reports each entry in order and empties the
+// batch. Returns false when the run cannot go on.
+static bool FinishWriting(const char* name, EntryBatch* batch, int* result)
+{
+    if (batch->writer)
+        ThreadJoin(batch->writer);
+    batch->writer = nullptr;
+    bool goOn = true;
+    for (int i = 0; i < batch->count; ++i)
+    {
+        DecodedEntry& e = batch->entries[i];
+        if (goOn && i < batch->handled)
+            goOn = TakeOutcome(name, e.outcome, e.result, result);
+        free(e.owned);
+    }
+    batch->count = 0;
+    batch->handled = 0;
+    batch->bytes = 0;
+    batch->inWindow = false;
+    return goOn;
+}
+
+// Why decoding stopped short of the end, reported once the entries before
+// it are.
+struct DecodeFault
+{
+    bool unreadable; // data.bin could not be read; otherwise entry says why
+    EntryResult entry;
+};
+
+// Decodes the next entry into the batch.
+static EntryOutcome DecodeInto(const char* folder, DataFileWindow* window, EntryBatch* batch,
+                               DecodeFault* fault)
+{
+    fault->unreadable = !FillRecord(window);
+    if (fault->unreadable)
+        return kEntryFailed;
+    DataFileSpan span = {window->buffer + window->start, window->buffer + window->end};
+    DecodedEntry& e = batch->entries[batch->count];
+    EntryOutcome outcome = DecodeEntry(folder, &span, &e.record, &e.data, &e.owned, &e.result);
+    window->start = (size_t)(span.cursor - window->buffer);
+    batch->inWindow =
+        outcome == kEntryWritten && !e.owned && window->fd >= 0 && e.record.size >= kCopiedBytes;
+    if (outcome == kEntryWritten && !e.owned && window->fd >= 0 && !batch->inWindow &&
+        e.record.size > 0)
+    {
+        e.owned = (unsigned char*)malloc(e.record.size);
+        if (e.owned)
         {
-            if (!entry.path[0])
-                ReportError("%s: %s", window->name, kProblemTexts[entry.problem]);
-            else
-                ReportError("%s: %s at %s", window->name, kProblemTexts[entry.problem], entry.path);
-            return 1;
+            memcpy(e.owned, e.data, e.record.size);
+            e.data = e.owned;
         }
-        if (outcome == kEntrySkipped)
+        else
         {
-            ReportError("%s: %s", entry.path, kProblemTexts[entry.problem]);
-            result = 1;
+            e.result.problem = kProblemNoMemory;
+            outcome = kEntryFailed;
+        }
+    }
+    if (outcome == kEntryWritten)
+    {
+        batch->count += 1;
+        batch->bytes += e.record.size;
+        return outcome;
+    }
+    free(e.owned);
+    e.owned = nullptr;
+    if (outcome == kEntryFailed)
+        fault->entry = e.result;
+    return outcome;
+}
+
+// Returns 0 when every entry was written, 1 otherwise.
+static int ExtractOverlapped(const char* folder, DataFileWindow* window)
+{
+    static DecodeFault fault;
+    int result = 0;
+    EntryBatch* writing = &gBatches[0];
+    EntryBatch* decoding = &gBatches[1];
+    writing->folder = decoding->folder = folder;
+    for (;;)
+    {
+        EntryOutcome outcome = kEntryWritten;
+        while (decoding->count < kWriteBatchEntries && decoding->bytes < kWriteBatchBytes &&
+               !decoding->inWindow && outcome == kEntryWritten)
+            outcome = DecodeInto(folder, window, decoding, &fault);
+        if (!FinishWriting(window->name, writing, &result))
+        {
+            FinishWriting(window->name, decoding, &result); // frees it: nothing was handled
+            return result;
+        }
+        StartWriting(decoding);
+        if (outcome == kEntryWritten)
+        {
+            EntryBatch* written = writing;
+            writing = decoding;
+            decoding = written;
+            window->reader = writing->inWindow ? &writing->writer : nullptr;
             continue;
         }
-        gExtractFiles += 1;
-        gExtractBytes += entry.size;
-        ShowExtractProgress();
+        if (FinishWriting(window->name, decoding, &result) && outcome == kEntryFailed)
+        {
+            if (fault.unreadable)
+                ReportError("%s: cannot be read", window->name);
+            else
+                TakeOutcome(window->name, kEntryFailed, fault.entry, &result);
+            result = 1;
+        }
+        return result;
     }
+}
+
+static int ExtractAll(const char* folder, DataFileWindow* window)
+{
+    return kLeanProgram ? ExtractOneByOne(folder, window) : ExtractOverlapped(folder, window);
 }
 
 // Extracts the records that start at the window's start, after the total
@@ -189,7 +381,7 @@ int ExtractDataFile(const char* folder, const char* path)
 {
     if (!StartExtraction(folder))
         return 1;
-    DataFileWindow window = {path, FileOpenRead(path), 0, nullptr, 0, 0, 0};
+    DataFileWindow window = {path, FileOpenRead(path), 0, nullptr, 0, 0, 0, nullptr};
     uint64_t length = 0;
     bool readable = window.fd >= 0 && FileLength(window.fd, &length) == 0;
     int result = 1;
@@ -220,6 +412,6 @@ int ExtractImageInMemory(const char* folder, const char* name, const unsigned ch
     if (!StartExtraction(folder) || !DataFileLengthFits(name, length))
         return 1;
     // The whole image is in the window already: nothing is left to read.
-    DataFileWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length};
+    DataFileWindow window = {name, -1, 0, (unsigned char*)image, length, 4, length, nullptr};
     return ExtractWindow(folder, &window);
 }
