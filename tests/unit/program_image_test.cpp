@@ -281,6 +281,12 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
     damaged[Find(x64, image) + at[2] + strlen("\\Audio\\pop.wav") + 5] = 'X'; // a method byte
     Put32(wrongSize, Find(x64, image) - 32, (uint32_t)image.size() + 4);
     countPastEnd[0x200 + 14] = 0xFF; // the root's id entries
+    // The version block, the last leaf before the data of three pages, a
+    // bitmap and itself, said to run past the section.
+    Bytes sizePastEnd = Program(false, {Rsrc(0)});
+    const size_t versionSize = 0x200 + Rsrc(0).raw.size() - 3 * 18 - 40 - 38 - 12;
+    ASSERT_EQ(Get32(sizePastEnd, versionSize), 38u);
+    Put32(sizePastEnd, versionSize, 0x200);
     const size_t dataHeader = SectionHeaderOffset(true, 1);
     auto with = [](uint32_t type, uint32_t id, const Bytes& data)
     {
@@ -326,6 +332,7 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
         {"leaves before the directory", Program(false, {Rsrc(0, kOurs, (uint32_t)-0x800)}),
          "missing"},
         {"the root's entries run past the section", countPastEnd, "missing"},
+        {"a leaf's data runs past the section", sizePastEnd, "missing"},
     };
     for (const auto& [name, program, expected] : rows)
         EXPECT_EQ(Locate(program), expected) << name;
@@ -381,7 +388,8 @@ Bytes Written(const Bytes& stub, const Bytes& archive)
 // size and the checksum are what the linker would have set.
 TEST(ProgramWriterTest, WritesTheStubAroundAnArchive)
 {
-    const Bytes game = ArchiveBytes(kGame);
+    // More than the stub's 0x200 bytes of raw data.
+    const Bytes game = ArchiveBytes({{"\\a", std::string(0x300, 'a'), kMethodStored}});
     for (bool x64 : {false, true})
     {
         const Bytes stub = Stub(x64);
