@@ -132,21 +132,18 @@ Bytes ResourceSection(uint32_t address, const Resources& resources)
         b[b.size() - 8 * entries - 2] = (unsigned char)entries;
         return b.size() - 8 * entries;
     };
-    auto entry = [&b](size_t at, uint32_t id, size_t offset)
-    {
-        Put32(b, at, id);
-        Put32(b, at + 4, (uint32_t)offset);
-    };
+    auto entry = [&b](size_t& at, uint32_t id, size_t offset)
+    { Put32(b, at, id), Put32(b, at + 4, (uint32_t)offset), at += 8; };
     std::vector<std::pair<size_t, const Bytes*>> leaves;
     size_t typeEntry = directory(resources.size());
     for (const auto& [type, ids] : resources)
     {
-        entry(typeEntry, type, 0x80000000u | b.size()), typeEntry += 8;
+        entry(typeEntry, type, 0x80000000u | b.size());
         size_t idEntry = directory(ids.size());
         for (const auto& [id, data] : ids)
         {
-            entry(idEntry, id, 0x80000000u | b.size()), idEntry += 8;
-            const size_t language = directory(1);
+            entry(idEntry, id, 0x80000000u | b.size());
+            size_t language = directory(1);
             entry(language, 0x809, b.size());
             leaves.push_back({b.size(), &data});
             b.resize(b.size() + 16, 0);
@@ -387,8 +384,9 @@ Bytes Written(const Bytes& stub, const Bytes& archive)
 
 // The stub written around the empty archive is the stub, byte for byte;
 // around a game, the locator finds it whole after gSizeDatfile, and every
-// size and the checksum are what the linker would have set.
-TEST(ProgramWriterTest, WritesTheStubAroundAnArchive)
+// size and the checksum are what the linker would have set. A stub not
+// this project's, or not whole, is refused.
+TEST(ProgramWriterTest, WritesOurStubAroundAnArchive)
 {
     // More than the stub's 0x200 bytes of raw data.
     const Bytes game = ArchiveBytes({{"\\a", std::string(0x300, 'a'), kMethodStored}});
@@ -407,11 +405,7 @@ TEST(ProgramWriterTest, WritesTheStubAroundAnArchive)
         EXPECT_EQ(Get32(program, kOptional + 56), 0x2000 + (virtualSize + 0xFFF) / 0x1000 * 0x1000);
         EXPECT_EQ(Get32(program, kOptional + 64), Checksum(program));
     }
-}
-
-// Only a stub of this project's, whole, is written from.
-TEST(ProgramWriterTest, RefusesAForeignOrDamagedStub)
-{
+    // Only a stub of this project's, whole, is written from.
     const Bytes stub = Stub(false);
     Bytes signedStub = stub, flipped = stub;
     signedStub.resize(stub.size() + 0x200, 0x30);
