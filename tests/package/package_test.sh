@@ -40,7 +40,6 @@ game() {
 
 rm -rf "$work"
 mkdir -p "$work"
-game no-game Readme.txt sub/tremlok.exe
 game neither
 game whole tremlok.exe Readme.txt
 # 3 MB of noise is stored, a 2.5 MB count compressed (about 1 MB).
@@ -65,9 +64,9 @@ done <<EOF
 EOF
 check "a refused game leaves no Setup.exe of an earlier run" \
     test ! -e "${programs[0]}" -a ! -e "${programs[1]}"
-output=$(cd "$work" && ../../scripts/package.sh no-game 2>&1)
+output=$(cd "$work" && ../../scripts/package.sh neither 2>&1)
 check "a game folder is taken from where package.sh is run (got: $output)" \
-    grep -qF "$(pwd)/$work/no-game has no tremlok.exe" <<<"$output"
+    grep -qF "$(pwd)/$work/neither has no tremlok.exe" <<<"$output"
 
 # A self-signed code-signing certificate and its key, as a PKCS#12 file
 # under a password; a copy cut short stands for a damaged download.
