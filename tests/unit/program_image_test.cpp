@@ -273,6 +273,8 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
     const Bytes outerImage = ArchiveBytes(
         {{"\\a.txt", "a", 0}, {"\\Setup.exe", std::string(inner.begin(), inner.end()), 0}});
     const Bytes nested = Program(false, {{".data", kData, IncbinSection(outerImage)}});
+    const Bytes twice =
+        Program(true, {{".data", kData, DataCppSection(outerImage, DataCppSection(image))}});
     Bytes signedX64 = x64, damaged = x64, wrongSize = x64, countPastEnd = Program(false, {Rsrc(0)});
     signedX64.resize(x64.size() + 0x600, 0x30); // certificates after the sections
     damaged[Find(x64, image) + at[2] + strlen("\\Audio\\pop.wav") + 5] = 'X'; // a method byte
@@ -299,6 +301,7 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
         {"signed: certificates after the sections", signedX64, FoundIn(x64, image) + " ours"},
         {"zeros framed by a 5 before the image", shadowed, FoundIn(shadowed, image)},
         {"another program's image inside the image", nested, FoundIn(nested, outerImage)},
+        {"two images: the earliest wins", twice, FoundIn(twice, image)},
         {"an empty archive", Program(false, {{".data", kData, IncbinSection(ArchiveBytes({}))}}),
          "found 512 5"},
         {"shorter than a DOS header", Cut(x64, 63), Problem(kProgramNoDosHeader)},
