@@ -24,7 +24,6 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         {false, "/MC:\\DATA", kActionMake, "c:\\data", "", false},
         {false, "-eC:\\x", kActionExtract, "c:\\x", "", false},
         {false, "mygame", kActionMake, "ygame", "", false},
-        {false, "/eC:\\Program Files\\x", kActionExtract, "c:\\program", "", false},
         {false, "   /x\t/ec:\\y", kActionExtract, "c:\\y", "", false},
         {false, "/" + std::string(5000, 'q') + " /ec:\\y", kActionExtract, "c:\\y", "", false},
         {false, "/e" + fits, kActionExtract, fits, "", false},
