@@ -200,16 +200,21 @@ CommandAction ScanArguments(int argc, const char* const* argv)
             ++i;
         else if (IsHelp(argv[i]))
             return kActionHelp;
+        // A program to write goes with -m or alone: beside anything else it
+        // would go unwritten while the run reported success.
         else if (strcmp(argv[i], "--list") == 0 || strcmp(argv[i], "--test") == 0)
         {
             int file = NextOperand(argc, argv, i + 1);
-            return TakeFolder(argv[i][2] == 'l' ? kActionList : kActionTest,
-                              file < argc ? argv[file] : kDefaultDataFile);
+            return gProgramArg[0] ? kActionProgramRefused
+                                  : TakeFolder(argv[i][2] == 'l' ? kActionList : kActionTest,
+                                               file < argc ? argv[file] : kDefaultDataFile);
         }
         else if (IsSwitch(argv[i], 'm'))
             return TakeSwitchFolder(kActionMake, argc, argv, i);
         else if (IsSwitch(argv[i], 'e'))
-            return TakeExtractFile(TakeSwitchFolder(kActionExtract, argc, argv, i), argc, argv, i);
+            return gProgramArg[0] ? kActionProgramRefused
+                                  : TakeExtractFile(TakeSwitchFolder(kActionExtract, argc, argv, i),
+                                                    argc, argv, i);
         else if (!other && !IsFlag(argv[i]))
             other = argv[i];
     }

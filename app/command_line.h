@@ -12,7 +12,8 @@ enum CommandAction
     kActionList,          // --list [FILE], POSIX only: gFolderArg holds the data file
     kActionTest,          // --test [FILE], POSIX only: likewise
     kActionProgram,       // --exe PROGRAM [FILE], POSIX only: gProgramArg from gDataFileArg
-    kActionProgramRefused // --exe without its program, or with one too long
+    kActionProgramRefused // --exe without its program, with one too long, or with -e, --list,
+                          // --test
 };
 
 // Token and folder buffers, terminator included. Large enough for any

@@ -51,15 +51,15 @@ int main(int argc, char** argv)
         ReportError("--codepage takes 874 or 1250 to 1258");
         return 2;
     }
-    if (action == kActionList || action == kActionTest)
-        return ScanDataFile(gFolderArg, action == kActionList);
     if (action == kActionProgramRefused)
     {
-        ReportError("--exe names the program to write, and FILE the data file: each shorter "
-                    "than %d characters",
+        ReportError("--exe names the program to write, alone with FILE or after -m DIR; each "
+                    "path shorter than %d characters",
                     kFolderArgSize);
         return 2;
     }
+    if (action == kActionList || action == kActionTest)
+        return ScanDataFile(gFolderArg, action == kActionList);
     int result = action == kActionExtract   ? ExtractDataFileSource(gFolderArg, gDataFileArg)
                  : action == kActionProgram ? 0
                                             : RunToolAction(action);

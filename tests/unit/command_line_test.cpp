@@ -59,6 +59,8 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         {true, "--exe", kActionProgramRefused, "", "", false},
         {true, "--exe|" + tooLong, kActionProgramRefused, "", "", false},
         {true, "--exe|S.exe|" + tooLong, kActionProgramRefused, "", "", false},
+        {true, "--list|--exe|S.exe", kActionProgramRefused, "", "", false},
+        {true, "-e|out|--exe|S.exe", kActionProgramRefused, "", "", false},
     };
     for (const auto& [posix, arguments, expected, folder, file, quiet] : cases)
     {
