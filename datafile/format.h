@@ -19,6 +19,11 @@ const int kSourcePathSize = 512;  // builder: full path of a listing entry
 // The smallest data file: a total size of 0 and the end marker.
 const uint32_t kEmptyDataFileLength = 5;
 
+inline uint16_t ReadLe16(const unsigned char* p)
+{
+    return (uint16_t)(p[0] | (p[1] << 8));
+}
+
 inline uint32_t ReadLe32(const unsigned char* p)
 {
     return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);

@@ -19,11 +19,6 @@ static const uint32_t kInitialisedData = 0x40;
 static const uint32_t kDirectoryCountPe32 = 92, kDirectoryCountPe32Plus = 108;
 static const uint32_t kResourceDirectory = 2;
 
-static uint16_t ReadLe16(const unsigned char* p)
-{
-    return (uint16_t)(p[0] | (p[1] << 8));
-}
-
 static bool Within(uint64_t offset, uint64_t size, uint32_t length)
 {
     return offset <= length && size <= length - offset;

@@ -20,11 +20,6 @@ struct ResourceTree
     uint32_t address;           // the directory's address once loaded
 };
 
-static uint16_t ReadLe16(const unsigned char* p)
-{
-    return (uint16_t)(p[0] | (p[1] << 8));
-}
-
 // The offset that the entry for id in the directory at offset leads to,
 // with its subdirectory bit; 0 when there is none (no entry leads back to
 // the root). Named entries come first and are passed over.
