@@ -15,7 +15,7 @@ PACKAGES=(
     wine wine64 xvfb xauth x11-utils imagemagick icoutils
     python3 time strace ncompress gzip
     osslsigncode openssl dpkg-dev
-    nsis
+    nsis debootstrap
     qemu-user-static locales
 )
 PACKAGES_I386=(wine32:i386)

@@ -1,30 +1,55 @@
 #!/bin/bash
 # The packager's tool as a packager installs it: scripts/make-deb.sh's .deb
-# installs with dpkg, and the installed tremlok-setup, on a PATH that holds
-# no compiler, CMake or Wine, packs the sample game into a Setup.exe and
-# lists what it wrote;
-# removing the package takes the program away. The .tar.gz holds the same
-# program.
+# installs with dpkg on a fresh Debian 12 (debootstrap's minimal system:
+# no compiler, CMake or Wine), where tremlok-setup packs the sample game
+# into both programs and tremlok-sign-setup signs them, with osslsigncode,
+# the package's one recommendation, added; the signed x64 program then
+# installs the game under Wine here. Removing the package takes the
+# program away. The .tar.gz holds the same program.
 #   tests/package/deb_test.sh        prints "N passed, M failed" last
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
 # shellcheck source=scripts/checks.sh
 source scripts/checks.sh
 game=$(pwd)/sample/game work=$(pwd)/build/deb-test
-rm -rf "$work" && mkdir -p "$work/bin" "$work/pack" "$work/tgz"
+# Made once and kept, as a build folder is: a later run reuses it.
+root=$(pwd)/build/debian12
+rm -rf "$work" && mkdir -p "$work/tgz"
 packages=$(scripts/make-deb.sh) || { fail "make-deb.sh builds the packages" && summary; exit; }
 deb=$(grep '\.deb$' <<<"$packages")
-trap 'dpkg -r tremlok-setup >/dev/null 2>&1' EXIT
-check "dpkg installs $deb" dpkg -i "$deb"
-# The one program on PATH: no compiler, CMake or Wine.
-ln -s /usr/bin/tremlok-setup "$work/bin/"
-(cd "$work/pack" && env -i PATH="$work/bin" tremlok-setup -q -m "$game" --exe Setup.exe)
-expect_status "the installed tool packs the sample game and writes its Setup.exe" 0 $?
-check "the Setup.exe it wrote passes the static checks" scripts/check-pe.sh --written "$work/pack/Setup.exe"
-listed=$(env -i PATH="$work/bin" tremlok-setup --list "$work/pack/data.bin" | wc -l)
-expect_eq "its --list names every file of the game" "$(find "$game" -type f | wc -l)" "$listed"
+if [ ! -x "$root/usr/bin/dpkg" ]; then
+    rm -rf "$root"
+    debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian \
+        >"$work/debootstrap.log" 2>&1 || { fail "debootstrap makes a Debian 12 (see $work/debootstrap.log)" && summary; exit; }
+fi
+in_debian() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root "$@"; }
+rm -rf "$root/tmp/pack" && mkdir -p "$root/tmp/pack" && cp -r "$game" "$root/tmp/pack/game"
+cp "$deb" "$root/tmp/pack/"
+check "dpkg installs $(basename "$deb") on a fresh Debian 12" in_debian dpkg -i "/tmp/pack/$(basename "$deb")"
+check "that system has no compiler, CMake or Wine" \
+    in_debian bash -c '! command -v cc && ! command -v c++ && ! command -v cmake && ! command -v wine'
+in_debian bash -c 'cd /tmp/pack && mkdir x64 && tremlok-setup -q -m game --exe Setup.exe && tremlok-setup -q --exe x64/Setup.exe --x64'
+expect_status "the installed tool packs the sample game and writes both programs" 0 $?
+
+# A self-signed code-signing certificate, as a PKCS#12 file without a password.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Tremlok deb test" \
+    -addext extendedKeyUsage=codeSigning -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
+openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$root/tmp/pack/cert.pfx" \
+    -passout pass: 2>/dev/null
+in_debian bash -c 'apt-get update -q && apt-get install -y -q --no-install-recommends osslsigncode' \
+    >"$work/apt.log" 2>&1
+check "tremlok-sign-setup signs both programs there" \
+    in_debian tremlok-sign-setup /tmp/pack/cert.pfx /tmp/pack/Setup.exe /tmp/pack/x64/Setup.exe
+check "the signature holds" bash -c "osslsigncode verify -CAfile $work/cert.pem -in $root/tmp/pack/Setup.exe >/dev/null"
+
+cmake --build build/mingw-x64 -j2 --target e2e_driver planted_dll >/dev/null
+SETUP_EXE=$root/tmp/pack/x64/Setup.exe E2E_GAME=sample/game E2E_ARCH=x64 E2E_WIN_BUILD=build/mingw-x64 \
+    E2E_NATIVE_BUILD=build/native E2E_SKIP_BUILD=1 scripts/e2e-tests.sh packaged_install >"$work/install.log" 2>&1
+check "the signed x64 Setup.exe installs the game under Wine (see $work/install.log)" \
+    grep -qx "[1-9][0-9]* passed, 0 failed" "$work/install.log"
+
 tar -xzf "$(grep '\.tar\.gz$' <<<"$packages")" -C "$work/tgz"
-check "the .tar.gz holds the same program" cmp /usr/bin/tremlok-setup "$work"/tgz/*/bin/tremlok-setup
+check "the .tar.gz holds the same program" cmp "$root/usr/bin/tremlok-setup" "$work"/tgz/*/bin/tremlok-setup
 check "dpkg removes it, program and all" \
-    bash -c 'dpkg -r tremlok-setup && test ! -e /usr/bin/tremlok-setup'
+    in_debian bash -c 'dpkg -r tremlok-setup && test ! -e /usr/bin/tremlok-setup'
 summary
