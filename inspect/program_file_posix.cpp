@@ -119,62 +119,115 @@ static int WriteParts(int fd, const unsigned char* head, const StubLayout& layou
     return 0;
 }
 
-static int WriteFromStub(const char* program, const unsigned char* stub, const StubLayout& layout,
-                         const DataFileSource& file, uint32_t* written)
+// Writes the program for file from stub under a new temporary name beside
+// program; 0 when it is there whole and flushed.
+static int WriteTemporary(ProgramRequest* program, const unsigned char* stub,
+                          const StubLayout& layout, const DataFileSource& file, char* temporary,
+                          size_t size)
 {
     uint32_t length = WrittenProgramLength(stub, layout, file.image.length);
     unsigned char* head = (unsigned char*)malloc(layout.imageOffset);
     if (!head || !length)
     {
         free(head);
-        ReportError("%s: %s", program, head ? "would reach 4 GiB" : "not enough memory");
+        ReportError("%s: %s", program->path, head ? "would reach 4 GiB" : "not enough memory");
         return 1;
     }
     memcpy(head, stub, layout.imageOffset);
     unsigned char sizeWord[4];
     PrepareProgramHead(head, layout, file.bytes + file.image.offset, file.image.length, sizeWord);
-    char temporary[1024];
-    int fd = CreateTemporary(program, temporary, sizeof temporary);
+    int fd = CreateTemporary(program->path, temporary, size);
     int result = 1;
     if (fd < 0)
-        ReportError("%s: cannot create a temporary file beside it", program);
+        ReportError("%s: cannot create a temporary file beside it", program->path);
     else
     {
         bool whole = WriteParts(fd, head, layout, sizeWord, file.image, file.bytes, length) == 0;
         if (FileClose(fd) != 0 || !whole)
-            ReportError("%s: cannot write %s", program, temporary);
-        else if (FileReplace(temporary, program) != 0)
-            ReportError("%s: cannot put %s in its place", program, temporary);
+        {
+            ReportError("%s: cannot write %s", program->path, temporary);
+            FileRemove(temporary);
+        }
         else
             result = 0;
-        if (result != 0)
-            FileRemove(temporary);
     }
     free(head);
-    *written = length;
+    program->written = length;
     return result;
 }
 
-int WriteProgramFile(const char* program, bool x64, const char* dataPath, uint32_t* written)
+int CheckWrittenProgram(const char* path, const char* program, const DataFileSource& data)
 {
-    *written = 0;
-    const unsigned char* stub;
+    DataFileSource back;
+    if (LoadDataFileSource(path, &back) != 0)
+        return 1;
+    bool same = back.program && back.image.length == data.image.length &&
+                memcmp(back.bytes + back.image.offset, data.bytes + data.image.offset,
+                       data.image.length) == 0;
+    ReleaseDataFileSource(&back);
+    if (!same)
+        ReportError("%s: read back, it does not carry the archive it was written with", program);
+    return same ? 0 : 1;
+}
+
+// The stub for program, checked; 0 when it is one of this build's own.
+static int FindStub(const ProgramRequest& program, const unsigned char** stub, StubLayout* layout)
+{
+    const char* arch = program.x64 ? "x64" : "i686";
     uint32_t stubLength;
-    if (!BuiltInStub(x64, &stub, &stubLength))
+    if (!BuiltInStub(program.x64, stub, &stubLength))
     {
         ReportError("%s: this build carries no Windows program (%s); build the mingw-%s preset, "
                     "then this one",
-                    program, x64 ? "x64" : "i686", x64 ? "x64" : "i686");
+                    program.path, arch, arch);
         return 1;
     }
-    StubLayout layout;
-    StubProblem problem = ReadStub(stub, stubLength, &layout);
-    if (problem != kStubSound || layout.headers.x64 != x64)
+    StubProblem problem = ReadStub(*stub, stubLength, layout);
+    if (problem == kStubSound && layout->headers.x64 == program.x64)
+        return 0;
+    ReportError("%s: the %s program this build carries is not one of its stubs: %s", program.path,
+                arch, problem == kStubSound ? "wrong machine" : StubProblemText(problem));
+    return 1;
+}
+
+// Writes, reads back and puts in place every program; on failure removes
+// every file of the run, those already in place too.
+static int WriteAll(ProgramRequest* programs, int count, const unsigned char* const* stubs,
+                    const StubLayout* layouts, const DataFileSource& file)
+{
+    char temporaries[kMostPrograms][1024];
+    int made = 0, placed = 0, result = 0;
+    for (; made < count && result == 0; ++made)
+        result = WriteTemporary(&programs[made], stubs[made], layouts[made], file,
+                                temporaries[made], sizeof temporaries[made]);
+    made -= result != 0; // the one that failed removed its own
+    for (int i = 0; i < made && result == 0; ++i)
+        result = CheckWrittenProgram(temporaries[i], programs[i].path, file);
+    while (placed < made && result == 0)
     {
-        ReportError("%s: the %s program this build carries is not one of its stubs: %s", program,
-                    x64 ? "x64" : "i686",
-                    problem == kStubSound ? "wrong machine" : StubProblemText(problem));
-        return 1;
+        if (FileReplace(temporaries[placed], programs[placed].path) == 0)
+            ++placed;
+        else
+        {
+            ReportError("%s: cannot put %s in its place", programs[placed].path,
+                        temporaries[placed]);
+            result = 1;
+        }
+    }
+    for (int i = 0; i < made && result != 0; ++i)
+        FileRemove(i < placed ? programs[i].path : temporaries[i]);
+    return result;
+}
+
+int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
+{
+    const unsigned char* stubs[kMostPrograms];
+    StubLayout layouts[kMostPrograms];
+    for (int i = 0; i < count; ++i)
+    {
+        programs[i].written = 0;
+        if (FindStub(programs[i], &stubs[i], &layouts[i]) != 0)
+            return 1;
     }
     uint64_t limit;
     if (!ReadArchiveLimit(&limit))
@@ -184,7 +237,7 @@ int WriteProgramFile(const char* program, bool x64, const char* dataPath, uint32
         return 1;
     int result = CheckArchive(dataPath, file, limit);
     if (result == 0)
-        result = WriteFromStub(program, stub, layout, file, written);
-    free(file.bytes);
+        result = WriteAll(programs, count, stubs, layouts, file);
+    ReleaseDataFileSource(&file);
     return result;
 }
