@@ -161,7 +161,7 @@ int CheckWrittenProgram(const char* path, const char* program, const DataFileSou
     DataFileSource back;
     if (LoadDataFileSource(path, &back) != 0)
         return 1;
-    bool same = back.program && back.image.length == data.image.length &&
+    bool same = back.image.length == data.image.length &&
                 memcmp(back.bytes + back.image.offset, data.bytes + data.image.offset,
                        data.image.length) == 0;
     ReleaseDataFileSource(&back);
