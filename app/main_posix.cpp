@@ -40,7 +40,7 @@ int main(int argc, char** argv)
               "                Write the finished program OUT.exe carrying data.bin, or FILE:\n"
               "                the shipped 32-bit one, or with --x64 the 64-bit one\n"
               " --exe-x64 X.exe\n"
-              "                Beside --exe or alone: also write the 64-bit program X.exe\n"
+              "                Write the 64-bit program X.exe too, or alone, from the same file\n"
               " -m DIR --exe OUT.exe [--exe-x64 X.exe]\n"
               "                Make data.bin from DIR, then write the programs from it; each\n"
               "                is read back and compared with data.bin before it is put in\n"

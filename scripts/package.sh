@@ -125,29 +125,36 @@ tool=$root/build/native/setup
 stubs=(build/mingw-i686/SetupStub.exe build/mingw-x64/SetupStub.exe)
 pack=$root/build/pack
 mkdir -p "$pack"
-# Taken when the builds start, and put in place once they have passed.
+# The builds' configurations, as they were when the builds last passed;
+# the stamp's time is when they started.
 stamp=$pack/built.stamp
-# fresh: the builds passed since anything in the source tree, a build's
-# configuration, the tool or a stub last changed, and the tool is newer
-# than the stubs it carries. A repeated run then skips three no-op builds,
-# a second or so; after any change make decides as ever.
+caches=(build/native/CMakeCache.txt build/mingw-i686/CMakeCache.txt build/mingw-x64/CMakeCache.txt)
+# fresh: nothing in the source tree changed since the builds last passed,
+# nor any build's configuration, and the tool is newer than the stubs it
+# carries. A repeated run then skips three no-op builds, a second or so;
+# after any change make decides as ever.
 fresh() {
     [ -f "$stamp" ] && [ "$tool" -nt "${stubs[0]}" ] && [ "$tool" -nt "${stubs[1]}" ] &&
-        [ -z "$(find . build/*/CMakeCache.txt "$tool" "${stubs[@]}" \( -path ./build -o -path ./.git \) \
-            -prune -o -newer "$stamp" -print -quit)" ]
+        [ -z "$(find . \( -path ./build -o -path ./.git \) -prune -o -newer "$stamp" -print -quit)" ] &&
+        cksum "${caches[@]}" 2>/dev/null | cmp -s - "$stamp"
 }
 # The tool carries the stubs that the Windows builds make, so they come first.
 if [ $route != written ] || ! fresh; then
-    touch "$stamp.new"
+    rm -f "$stamp"
+    touch "$stamp.start"
     if [ $route = written ]; then
         for preset in "${presets[@]}"; do
             [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
             cmake --build "build/$preset" -j2 --target SetupStub
         done
     fi
+    # The preset again: the tool must carry the stubs just built.
     cmake --preset native >/dev/null
     cmake --build build/native -j2 --target setup
-    [ $route != written ] || mv "$stamp.new" "$stamp"
+    if [ $route = written ]; then
+        cksum "${caches[@]}" >"$stamp.new"
+        touch -r "$stamp.start" "$stamp.new" && mv "$stamp.new" "$stamp"
+    fi
 fi
 
 if [ $route = written ]; then
