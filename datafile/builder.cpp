@@ -104,7 +104,7 @@ static int PutInPlace()
         ReportError("%s: cannot be replaced", kDataBin);
         return 1;
     }
-    if (!gBuildDataCpp)
+    if (kBuildCppBeside && !gBuildDataCpp)
     {
         FileRemove(kDataCpp);
         return 0;
