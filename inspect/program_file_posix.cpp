@@ -12,6 +12,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+static const char kCannotWriteTemporary[] = "%s: cannot write %s";
+
 static const char* StubProblemText(StubProblem problem)
 {
     switch (problem)
@@ -106,7 +108,7 @@ static int WriteZeros(int fd, uint32_t count)
     return 0;
 }
 
-// The program's bytes in order, flushed; 0 on success.
+// The program's bytes in order, the disk started on them; 0 on success.
 static int WriteParts(int fd, const unsigned char* head, const StubLayout& layout,
                       const unsigned char* sizeWord, const FileRange& archive,
                       const unsigned char* bytes, uint32_t length)
@@ -114,16 +116,23 @@ static int WriteParts(int fd, const unsigned char* head, const StubLayout& layou
     uint32_t padding = length - layout.imageOffset - 4 - archive.length;
     if (FileWriteAll(fd, head, layout.imageOffset) != 0 || FileWriteAll(fd, sizeWord, 4) != 0 ||
         FileWriteAll(fd, bytes + archive.offset, archive.length) != 0 ||
-        WriteZeros(fd, padding) != 0 || FileCommit(fd) != 0)
+        WriteZeros(fd, padding) != 0)
         return -1;
+    FileStartFlush(fd);
     return 0;
 }
 
+// A program written under a temporary name, still open to be flushed.
+struct WrittenFile
+{
+    char temporary[1024];
+    int fd;
+};
+
 // Writes the program for file from stub under a new temporary name beside
-// program; 0 when it is there whole and flushed.
+// program; 0 when it is there whole, its descriptor left open.
 static int WriteTemporary(ProgramRequest* program, const unsigned char* stub,
-                          const StubLayout& layout, const DataFileSource& file, char* temporary,
-                          size_t size)
+                          const StubLayout& layout, const DataFileSource& file, WrittenFile* out)
 {
     uint32_t length = WrittenProgramLength(stub, layout, file.image.length);
     unsigned char* head = (unsigned char*)malloc(layout.imageOffset);
@@ -136,21 +145,18 @@ static int WriteTemporary(ProgramRequest* program, const unsigned char* stub,
     memcpy(head, stub, layout.imageOffset);
     unsigned char sizeWord[4];
     PrepareProgramHead(head, layout, file.bytes + file.image.offset, file.image.length, sizeWord);
-    int fd = CreateTemporary(program->path, temporary, size);
+    out->fd = CreateTemporary(program->path, out->temporary, sizeof out->temporary);
     int result = 1;
-    if (fd < 0)
+    if (out->fd < 0)
         ReportError("%s: cannot create a temporary file beside it", program->path);
-    else
+    else if (WriteParts(out->fd, head, layout, sizeWord, file.image, file.bytes, length) != 0)
     {
-        bool whole = WriteParts(fd, head, layout, sizeWord, file.image, file.bytes, length) == 0;
-        if (FileClose(fd) != 0 || !whole)
-        {
-            ReportError("%s: cannot write %s", program->path, temporary);
-            FileRemove(temporary);
-        }
-        else
-            result = 0;
+        ReportError(kCannotWriteTemporary, program->path, out->temporary);
+        FileClose(out->fd);
+        FileRemove(out->temporary);
     }
+    else
+        result = 0;
     free(head);
     program->written = length;
     return result;
@@ -195,27 +201,37 @@ static int FindStub(const ProgramRequest& program, const unsigned char** stub, S
 static int WriteAll(ProgramRequest* programs, int count, const unsigned char* const* stubs,
                     const StubLayout* layouts, const DataFileSource& file)
 {
-    char temporaries[kMostPrograms][1024];
+    WrittenFile files[kMostPrograms];
     int made = 0, placed = 0, result = 0;
     for (; made < count && result == 0; ++made)
-        result = WriteTemporary(&programs[made], stubs[made], layouts[made], file,
-                                temporaries[made], sizeof temporaries[made]);
+        result = WriteTemporary(&programs[made], stubs[made], layouts[made], file, &files[made]);
     made -= result != 0; // the one that failed removed its own
+    // Read back while the disk takes the bytes, and flushed before any is
+    // renamed: a name never stands for a program the disk does not hold.
     for (int i = 0; i < made && result == 0; ++i)
-        result = CheckWrittenProgram(temporaries[i], programs[i].path, file);
+        result = CheckWrittenProgram(files[i].temporary, programs[i].path, file);
+    for (int i = 0; i < made; ++i)
+    {
+        bool flushed = result != 0 || FileCommit(files[i].fd) == 0;
+        if ((FileClose(files[i].fd) != 0 || !flushed) && result == 0)
+        {
+            ReportError(kCannotWriteTemporary, programs[i].path, files[i].temporary);
+            result = 1;
+        }
+    }
     while (placed < made && result == 0)
     {
-        if (FileReplace(temporaries[placed], programs[placed].path) == 0)
+        if (FileReplace(files[placed].temporary, programs[placed].path) == 0)
             ++placed;
         else
         {
             ReportError("%s: cannot put %s in its place", programs[placed].path,
-                        temporaries[placed]);
+                        files[placed].temporary);
             result = 1;
         }
     }
     for (int i = 0; i < made && result != 0; ++i)
-        FileRemove(i < placed ? programs[i].path : temporaries[i]);
+        FileRemove(i < placed ? programs[i].path : files[i].temporary);
     return result;
 }
 
