@@ -24,13 +24,13 @@ const int kMostPrograms = 2;
 
 // Writes each of count programs (up to kMostPrograms) from the data file at
 // dataPath (a data.bin, or a program built by this project), decoded whole
-// first, into its stub: under a temporary name beside it, flushed, then
-// read back as --list reads a program, its archive compared byte for byte
-// with the data file's. Only once every program has read back are they
+// first, into its stub: under a temporary name beside it, read back as
+// --list reads a program, its archive compared byte for byte with the data
+// file's. Only once every program has read back and been flushed are they
 // renamed into place. Returns 0 and each length, or 1 (2 for a bad
 // TREMLOK_ARCHIVE_LIMIT_MB) after one line on standard error; no program
-// of the run is then left behind, and an earlier one at a path stays as
-// it was.
+// of the run is then left behind, and an earlier one at a path that the
+// run did not reach stays as it was.
 int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath);
 
 // The check of one program written to path: read back through the program
