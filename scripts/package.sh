@@ -155,6 +155,8 @@ if [ $route != written ] || ! fresh; then
         cksum "${caches[@]}" >"$stamp.new"
         touch -r "$stamp.start" "$stamp.new" && mv "$stamp.new" "$stamp"
     fi
+else
+    echo "The tool and its stubs are up to date: nothing changed since their builds passed."
 fi
 
 if [ $route = written ]; then
