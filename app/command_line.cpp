@@ -167,8 +167,8 @@ static unsigned CodePageNumber(const char* text)
 
 // The options that may stand anywhere but in a folder's place: -q, --x64,
 // --codepage N, --exe PROGRAM and --exe-x64 PROGRAM. False when either has
-// no program it can hold, or both would write the same x64 program or the
-// same file: one of the two asked for would go unwritten.
+// no program it can hold, or both would write the x64 program: one of the
+// two asked for would go unwritten.
 static bool ScanOptions(int argc, const char* const* argv)
 {
     gQuiet = false;
@@ -193,8 +193,7 @@ static bool ScanOptions(int argc, const char* const* argv)
         else if ((IsSwitch(argv[i], 'm') || IsSwitch(argv[i], 'e')) && argv[i][2] == 0)
             ++i;
     }
-    return !gProgramArg[0] || !gProgramX64Arg[0] ||
-           (!gProgramX64 && strcmp(gProgramArg, gProgramX64Arg) != 0);
+    return !gProgramArg[0] || !gProgramX64Arg[0] || !gProgramX64;
 }
 
 CommandAction ScanArguments(int argc, const char* const* argv)

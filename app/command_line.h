@@ -13,7 +13,7 @@ enum CommandAction
     kActionTest,          // --test [FILE], POSIX only: likewise
     kActionProgram,       // --exe PROGRAM [FILE], POSIX only: gProgramArg from gDataFileArg
     kActionProgramRefused // --exe or --exe-x64 without its program, with one too long, with
-                          // -e, --list or --test, or naming one program twice
+                          // -e, --list or --test, or asking for the x64 one twice
 };
 
 // Token and folder buffers, terminator included. Large enough for any

@@ -62,8 +62,8 @@ int main(int argc, char** argv)
     if (action == kActionProgramRefused)
     {
         ReportError("--exe and --exe-x64 name the programs to write, alone with FILE or after "
-                    "-m DIR; two different files, each path shorter than %d characters, and "
-                    "--x64 only without --exe-x64",
+                    "-m DIR; each path shorter than %d characters, and --x64 only without "
+                    "--exe-x64",
                     kFolderArgSize);
         return 2;
     }

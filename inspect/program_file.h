@@ -27,8 +27,9 @@ const int kMostPrograms = 2;
 // first, into its stub: under a temporary name beside it, read back as
 // --list reads a program, its archive compared byte for byte with the data
 // file's. Only once every program has read back and been flushed are they
-// renamed into place. Returns 0 and each length, or 1 (2 for a bad
-// TREMLOK_ARCHIVE_LIMIT_MB) after one line on standard error; no program
+// renamed into place; two paths to one file, where the second would
+// replace the first, are refused. Returns 0 and each length, or 1 (2 for a
+// bad TREMLOK_ARCHIVE_LIMIT_MB) after one line on standard error; no program
 // of the run is then left behind, and an earlier one at a path that the
 // run did not reach stays as it was.
 int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath);

@@ -11,6 +11,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <string>
+#include <sys/stat.h>
 
 static const char kCannotWriteTemporary[] = "%s: cannot write %s";
 
@@ -235,8 +237,30 @@ static int WriteAll(ProgramRequest* programs, int count, const unsigned char* co
     return result;
 }
 
+// Whether paths a and b name one file, however spelt: the same name in the
+// same folder. The second program would then replace the first.
+static bool SameFile(const char* a, const char* b)
+{
+    const char* nameA = strrchr(a, '/');
+    const char* nameB = strrchr(b, '/');
+    nameA = nameA ? nameA + 1 : a;
+    nameB = nameB ? nameB + 1 : b;
+    const std::string folderA = nameA == a ? "." : std::string(a, nameA);
+    const std::string folderB = nameB == b ? "." : std::string(b, nameB);
+    struct stat infoA, infoB;
+    return strcmp(nameA, nameB) == 0 && stat(folderA.c_str(), &infoA) == 0 &&
+           stat(folderB.c_str(), &infoB) == 0 && infoA.st_dev == infoB.st_dev &&
+           infoA.st_ino == infoB.st_ino;
+}
+
 int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
 {
+    if (count == kMostPrograms && SameFile(programs[0].path, programs[1].path))
+    {
+        ReportError("%s and %s are one file: each program needs its own", programs[0].path,
+                    programs[1].path);
+        return 1;
+    }
     const unsigned char* stubs[kMostPrograms];
     StubLayout layouts[kMostPrograms];
     for (int i = 0; i < count; ++i)

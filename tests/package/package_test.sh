@@ -199,5 +199,6 @@ while IFS='|' read -r limit arguments expected; do
 done <<EOF
 0|--exe refused.exe|more than the 0 MB that the program can map
 |--exe refused.exe --exe-x64 absent/refused.exe|absent/refused.exe: cannot create a temporary file beside it
+|--exe refused.exe --exe-x64 ./refused.exe|refused.exe and ./refused.exe are one file
 EOF
 summary

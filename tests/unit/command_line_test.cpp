@@ -67,7 +67,6 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         {true, "--exe-x64|/x/S.exe|game.bin", kActionProgram, "/x/S.exe", "game.bin", false},
         {true, "--test|--exe-x64|S.exe", kActionProgramRefused, "", "", false},
         {true, "--exe|S.exe|--x64|--exe-x64|T.exe", kActionProgramRefused, "", "", false},
-        {true, "--exe|S.exe|--exe-x64|S.exe", kActionProgramRefused, "", "", false},
     };
     for (const auto& [posix, arguments, expected, folder, file, quiet] : cases)
     {
