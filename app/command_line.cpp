@@ -12,6 +12,7 @@ bool gQuiet = false;
 unsigned gCodePageArg = kDefaultCodePage;
 char gProgramArg[kFolderArgSize];
 bool gProgramX64 = false;
+char gProgramX64Arg[kFolderArgSize];
 
 // Copies argument into a kFolderArgSize buffer; false when it is empty or
 // too long to hold.
@@ -121,7 +122,8 @@ static CommandAction TakeSwitchFolder(CommandAction action, int argc, const char
 // The options that take the next argument as their value.
 static bool TakesValue(const char* argument)
 {
-    return strcmp(argument, "--codepage") == 0 || strcmp(argument, "--exe") == 0;
+    return strcmp(argument, "--codepage") == 0 || strcmp(argument, "--exe") == 0 ||
+           strcmp(argument, "--exe-x64") == 0;
 }
 
 static bool IsFlag(const char* argument)
@@ -164,12 +166,15 @@ static unsigned CodePageNumber(const char* text)
 }
 
 // The options that may stand anywhere but in a folder's place: -q, --x64,
-// --codepage N and --exe PROGRAM. False when --exe has no program it can hold.
+// --codepage N, --exe PROGRAM and --exe-x64 PROGRAM. False when either has
+// no program it can hold, or both would write the x64 program: one of the
+// two asked for would go unwritten.
 static bool ScanOptions(int argc, const char* const* argv)
 {
     gQuiet = false;
     gProgramX64 = false;
     gProgramArg[0] = 0;
+    gProgramX64Arg[0] = 0;
     gCodePageArg = kDefaultCodePage;
     for (int i = 1; i < argc; ++i)
     {
@@ -182,10 +187,13 @@ static bool ScanOptions(int argc, const char* const* argv)
         else if (strcmp(argv[i], "--exe") == 0 &&
                  !(++i < argc && TakeArgument(gProgramArg, argv[i])))
             return false;
+        else if (strcmp(argv[i], "--exe-x64") == 0 &&
+                 !(++i < argc && TakeArgument(gProgramX64Arg, argv[i])))
+            return false;
         else if ((IsSwitch(argv[i], 'm') || IsSwitch(argv[i], 'e')) && argv[i][2] == 0)
             ++i;
     }
-    return true;
+    return !gProgramArg[0] || !gProgramX64Arg[0] || !gProgramX64;
 }
 
 CommandAction ScanArguments(int argc, const char* const* argv)
@@ -194,6 +202,7 @@ CommandAction ScanArguments(int argc, const char* const* argv)
     if (!ScanOptions(argc, argv))
         return kActionProgramRefused;
     const char* other = nullptr;
+    const bool writes = gProgramArg[0] || gProgramX64Arg[0];
     for (int i = 1; i < argc; ++i)
     {
         if (TakesValue(argv[i]))
@@ -205,20 +214,20 @@ CommandAction ScanArguments(int argc, const char* const* argv)
         else if (strcmp(argv[i], "--list") == 0 || strcmp(argv[i], "--test") == 0)
         {
             int file = NextOperand(argc, argv, i + 1);
-            return gProgramArg[0] ? kActionProgramRefused
-                                  : TakeFolder(argv[i][2] == 'l' ? kActionList : kActionTest,
-                                               file < argc ? argv[file] : kDefaultDataFile);
+            return writes ? kActionProgramRefused
+                          : TakeFolder(argv[i][2] == 'l' ? kActionList : kActionTest,
+                                       file < argc ? argv[file] : kDefaultDataFile);
         }
         else if (IsSwitch(argv[i], 'm'))
             return TakeSwitchFolder(kActionMake, argc, argv, i);
         else if (IsSwitch(argv[i], 'e'))
-            return gProgramArg[0] ? kActionProgramRefused
-                                  : TakeExtractFile(TakeSwitchFolder(kActionExtract, argc, argv, i),
-                                                    argc, argv, i);
+            return writes ? kActionProgramRefused
+                          : TakeExtractFile(TakeSwitchFolder(kActionExtract, argc, argv, i), argc,
+                                            argv, i);
         else if (!other && !IsFlag(argv[i]))
             other = argv[i];
     }
-    if (!gProgramArg[0])
+    if (!writes)
         return kActionInstall;
     return !other || TakeArgument(gDataFileArg, other) ? kActionProgram : kActionProgramRefused;
 }

@@ -12,8 +12,8 @@ enum CommandAction
     kActionList,          // --list [FILE], POSIX only: gFolderArg holds the data file
     kActionTest,          // --test [FILE], POSIX only: likewise
     kActionProgram,       // --exe PROGRAM [FILE], POSIX only: gProgramArg from gDataFileArg
-    kActionProgramRefused // --exe without its program, with one too long, or with -e, --list,
-                          // --test
+    kActionProgramRefused // --exe or --exe-x64 without its program, with one too long, with
+                          // -e, --list or --test, or asking for the x64 one twice
 };
 
 // Token and folder buffers, terminator included. Large enough for any
@@ -38,10 +38,12 @@ extern bool gQuiet;
 extern unsigned gCodePageArg;
 
 // The program that "--exe PROGRAM" asks to write on POSIX, alone or after
-// -m, and whether "--x64" asks for the 64-bit one; "" without --exe.
-// Owned by command_line.cpp.
+// -m, and whether "--x64" asks for the 64-bit one; "" without --exe. Beside
+// it or alone, "--exe-x64 PROGRAM" asks for the 64-bit one in
+// gProgramX64Arg, from the same data file. Owned by command_line.cpp.
 extern char gProgramArg[kFolderArgSize];
 extern bool gProgramX64;
+extern char gProgramX64Arg[kFolderArgSize];
 
 // Scans the argument part of a Windows command line: tokens split at
 // spaces and control characters, letters A to Z lowered, the switch
@@ -54,9 +56,10 @@ CommandAction ScanCommandLine(const char* arguments);
 // and /mDIR; the folder is kept exactly as the shell gave it. --list and
 // --test take the next argument, or data.bin without one, as their file;
 // -e takes the argument after its folder, when there is one, into
-// gDataFileArg. "--exe PROGRAM", "--codepage N", "--x64" and "-q" may
-// stand anywhere but in a folder's place; --exe with no action takes the first other argument,
-// or data.bin without one, into gDataFileArg.
+// gDataFileArg. "--exe PROGRAM", "--exe-x64 PROGRAM", "--codepage N",
+// "--x64" and "-q" may stand anywhere but in a folder's place; a program to
+// write with no action takes the first other argument, or data.bin without
+// one, into gDataFileArg.
 CommandAction ScanArguments(int argc, const char* const* argv);
 
 #endif

@@ -4,6 +4,7 @@
 #include "app/help_text.h"
 #include "app/run_action.h"
 #include "app/tool_summary.h"
+#include "datafile/builder.h"
 #include "inspect/data_file_source.h"
 #include "inspect/data_file_scan.h"
 #include "inspect/program_file.h"
@@ -20,10 +21,13 @@ int main(int argc, char** argv)
     // Each file of /m and /e gets buffers of its own size, freed before the
     // next. Kept in the heap instead of mapped and unmapped each time, they
     // are reused without faulting their pages in again, which costs a
-    // virtual machine a third of the tool's system time.
+    // virtual machine a third of the tool's system time. One arena for
+    // every thread: a coder thread's arena keeps its freed top, which
+    // malloc_trim cannot give back before the programs are written.
 #ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_ARENA_MAX, 1);
 #endif
     CommandAction action = ScanArguments(argc, argv);
     if (action == kActionHelp || action == kActionInstall)
@@ -35,8 +39,12 @@ int main(int argc, char** argv)
               " --exe OUT.exe [--x64] [FILE]\n"
               "                Write the finished program OUT.exe carrying data.bin, or FILE:\n"
               "                the shipped 32-bit one, or with --x64 the 64-bit one\n"
-              " -m DIR --exe OUT.exe [--x64]\n"
-              "                Make data.bin and data.cpp from DIR, then write OUT.exe from it\n"
+              " --exe-x64 X.exe\n"
+              "                Write the 64-bit program X.exe too, or alone, from the same file\n"
+              " -m DIR --exe OUT.exe [--exe-x64 X.exe]\n"
+              "                Make data.bin from DIR, then write the programs from it; each\n"
+              "                is read back and compared with data.bin before it is put in\n"
+              "                place. No data.cpp: that is for compiling the program yourself\n"
               " -q             No summary line after /m, /e or --exe\n"
               " --codepage N   Names in data files are in Windows code page N: 1252 (the\n"
               "                default), 1250-1258 or 874; file names here are UTF-8\n"
@@ -53,25 +61,39 @@ int main(int argc, char** argv)
     }
     if (action == kActionProgramRefused)
     {
-        ReportError("--exe names the program to write, alone with FILE or after -m DIR; each "
-                    "path shorter than %d characters",
+        ReportError("--exe and --exe-x64 name the programs to write, alone with FILE or after "
+                    "-m DIR; each path shorter than %d characters, and --x64 only without "
+                    "--exe-x64",
                     kFolderArgSize);
         return 2;
     }
     if (action == kActionList || action == kActionTest)
         return ScanDataFile(gFolderArg, action == kActionList);
+    ProgramRequest programs[kMostPrograms];
+    int count = 0;
+    if (gProgramArg[0])
+        programs[count++] = {gProgramArg, gProgramX64, 0};
+    if (gProgramX64Arg[0])
+        programs[count++] = {gProgramX64Arg, true, 0};
+    // The programs are written from data.bin: data.cpp is for the route
+    // that compiles one.
+    gBuildDataCpp = count == 0;
     int result = action == kActionExtract   ? ExtractDataFileSource(gFolderArg, gDataFileArg)
                  : action == kActionProgram ? 0
                                             : RunToolAction(action);
     char summary[kFolderArgSize + 128];
     if (result == 0 && !gQuiet && ToolSummary(action, summary, sizeof summary))
         fputs(summary, stdout);
-    if (result != 0 || !gProgramArg[0] || (action != kActionMake && action != kActionProgram))
+    if (result != 0 || count == 0 || (action != kActionMake && action != kActionProgram))
         return result;
-    uint32_t written;
-    result = WriteProgramFile(gProgramArg, gProgramX64, gDataFileArg, &written);
-    if (result == 0 && !gQuiet)
-        printf("%s: %u bytes, %s, carrying %s\n", gProgramArg, (unsigned)written,
-               gProgramX64 ? "x64" : "i686", gDataFileArg);
+#ifdef __GLIBC__
+    // What the build freed is not needed again: the archive and each
+    // program read back are mapped beside it.
+    malloc_trim(0);
+#endif
+    result = WriteProgramFiles(programs, count, gDataFileArg);
+    for (int i = 0; result == 0 && !gQuiet && i < count; ++i)
+        printf("%s: %u bytes, %s, carrying %s, read back whole\n", programs[i].path,
+               (unsigned)programs[i].written, programs[i].x64 ? "x64" : "i686", gDataFileArg);
     return result;
 }

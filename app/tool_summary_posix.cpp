@@ -14,10 +14,10 @@ bool ToolSummary(CommandAction action, char* out, size_t size)
     {
         // data.bin for an empty tree has 5 bytes against 0: no ratio.
         double ratio = gBuildBytesIn ? 100.0 * (double)gBuildBytesOut / (double)gBuildBytesIn : 0;
-        length = snprintf(out, size,
-                          "%u files, %llu bytes in, %llu bytes out (%.1f%%): data.bin, data.cpp\n",
-                          (unsigned)gBuildFiles, (unsigned long long)gBuildBytesIn,
-                          (unsigned long long)gBuildBytesOut, ratio);
+        length =
+            snprintf(out, size, "%u files, %llu bytes in, %llu bytes out (%.1f%%): data.bin%s\n",
+                     (unsigned)gBuildFiles, (unsigned long long)gBuildBytesIn,
+                     (unsigned long long)gBuildBytesOut, ratio, gBuildDataCpp ? ", data.cpp" : "");
     }
     else if (action == kActionExtract)
         length = snprintf(out, size, "%u files, %llu bytes: %s\n", (unsigned)gExtractFiles,

@@ -10,6 +10,7 @@
 #include <string.h>
 
 int gBuildThreads = 0;
+bool gBuildDataCpp = true;
 uint32_t gBuildFiles = 0;
 uint64_t gBuildBytesIn = 0;
 uint64_t gBuildBytesOut = 0;
@@ -67,7 +68,7 @@ static int BuildTemporaries(const char* folder)
     int result = 1;
     if (output.fd < 0)
         ReportError(kCannotBeCreated, kTempBin);
-    else if (kBuildCppBeside && DataCppBegin(&output.cpp, kTempCpp) != 0)
+    else if (kBuildCppBeside && gBuildDataCpp && DataCppBegin(&output.cpp, kTempCpp) != 0)
         FileClose(output.fd);
     else
     {
@@ -78,16 +79,16 @@ static int BuildTemporaries(const char* folder)
             result = 1;
         }
         EndProgress();
-        if (kBuildCppBeside && result == 0 && output.bytesOut >= 0x80000000u)
+        if (kBuildCppBeside && gBuildDataCpp && result == 0 && output.bytesOut >= 0x80000000u)
         {
             ReportError(kTooLargeToEmbed, kTempBin);
             result = 1;
         }
         if (!kBuildCppBeside)
             result = result ? result : WriteDataCpp(kTempBin, kTempCpp, &output.bytesOut);
-        else if (result == 0)
+        else if (gBuildDataCpp && result == 0)
             result = DataCppEnd(&output.cpp, output.total, kTempBin);
-        else
+        else if (gBuildDataCpp)
             DataCppAbandon(&output.cpp);
     }
     gBuildFiles = output.files;
@@ -102,6 +103,11 @@ static int PutInPlace()
     {
         ReportError("%s: cannot be replaced", kDataBin);
         return 1;
+    }
+    if (kBuildCppBeside && !gBuildDataCpp)
+    {
+        FileRemove(kDataCpp);
+        return 0;
     }
     if (FileReplace(kTempCpp, kDataCpp) != 0)
     {

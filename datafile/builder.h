@@ -23,6 +23,12 @@ int MakeDataBin(const char* folder);
 // byte either way. Owned by builder.cpp.
 extern int gBuildThreads;
 
+// Whether MakeDataBin writes data.cpp beside data.bin: on Linux a run that
+// writes the programs from data.bin has no use for it, and an earlier one
+// is then removed rather than left beside an archive it does not hold. Owned
+// by builder.cpp.
+extern bool gBuildDataCpp;
+
 // What the last successful MakeDataBin wrote, for its summary. Owned by
 // builder.cpp.
 extern uint32_t gBuildFiles;

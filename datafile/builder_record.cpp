@@ -119,7 +119,8 @@ int WriteBuffered(BuildOutput* output)
     const uint32_t count = output->buffered;
     output->buffered = 0;
     const uint64_t out = output->bytesOut + count;
-    DataCppTake(&output->cpp, output->buffer, count);
+    if (gBuildDataCpp)
+        DataCppTake(&output->cpp, output->buffer, count);
     // The disk starts on the data file now, so that its flush at the end
     // finds little left to do.
     if (out / (8u << 20) != output->bytesOut / (8u << 20))
@@ -178,7 +179,7 @@ static void Forecast(const BuildJob* job, BuildOutput* output)
 
 static int WriteRecord(const BuildJob* job, BuildOutput* output)
 {
-    if (kBuildCppBeside)
+    if (kBuildCppBeside && gBuildDataCpp)
         Forecast(job, output);
     // The name with its terminator, then the size and the method byte.
     unsigned char sizeAndMethod[5];

@@ -3,8 +3,6 @@
 
 #include "inspect/data_file_source.h"
 
-#include <stdlib.h>
-
 int ScanDataFile(const char* path, bool list)
 {
     DataFileSource file;
@@ -23,6 +21,6 @@ int ScanDataFile(const char* path, bool list)
             result = 1;
         }
     }
-    free(file.bytes);
+    ReleaseDataFileSource(&file);
     return result;
 }

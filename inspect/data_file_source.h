@@ -10,18 +10,22 @@
 
 struct DataFileSource
 {
-    unsigned char* bytes; // the whole file; free() it
+    const unsigned char* bytes; // the whole file; ReleaseDataFileSource() it
     uint32_t length;
+    bool mapped;     // bytes is the file mapped, not a copy in the heap
     bool program;    // the data file is the image found inside a program
     FileRange image; // where the data file lies in bytes
 };
 
-// Reads path whole and finds its data file: all of it for a data.bin; for
-// a program, the embedded image, which has then been decoded whole once.
-// Returns 0, or 1 after one line on standard error (bytes is then null):
-// unreadable, too short, not an i686 or x64 program, truncated, no image,
-// or an image damaged at a named record and offset.
+// Maps path whole, or reads it where it cannot be mapped, and finds its
+// data file: all of it for a data.bin; for a program, the embedded image,
+// which has then been decoded whole once. Returns 0, or 1 after one line on
+// standard error (bytes is then null): unreadable, too short, not an i686
+// or x64 program, truncated, no image, or an image damaged at a named
+// record and offset.
 int LoadDataFileSource(const char* path, DataFileSource* file);
+
+void ReleaseDataFileSource(DataFileSource* file);
 
 // Reports where a walk of the data file in file stopped short: the record's
 // name when it was read, and its offset in the file.

@@ -3,6 +3,8 @@
 #ifndef TREMLOK_INSPECT_PROGRAM_FILE_H
 #define TREMLOK_INSPECT_PROGRAM_FILE_H
 
+#include "inspect/data_file_source.h"
+
 #include <stdint.h>
 
 // The most address space, in MB, that an archive and the buffer for its
@@ -10,12 +12,31 @@
 // gives the measurements); TREMLOK_ARCHIVE_LIMIT_MB may lower it.
 const uint32_t kArchiveLimitMb = 896;
 
-// Writes program from the data file at dataPath (a data.bin, or a program
-// built by this project), decoded whole first, into the x64 or the i686
-// stub: under a temporary name beside it, renamed once complete and
-// flushed. Returns 0 and the program's length, or 1 (2 for a bad
-// TREMLOK_ARCHIVE_LIMIT_MB) after one line on standard error; no file is
-// then left behind.
-int WriteProgramFile(const char* program, bool x64, const char* dataPath, uint32_t* written);
+// One program to write: its path, which stub, and its length once written.
+struct ProgramRequest
+{
+    const char* path;
+    bool x64;
+    uint32_t written;
+};
+
+const int kMostPrograms = 2;
+
+// Writes each of count programs (up to kMostPrograms) from the data file at
+// dataPath (a data.bin, or a program built by this project), decoded whole
+// first, into its stub: under a temporary name beside it, read back as
+// --list reads a program, its archive compared byte for byte with the data
+// file's. Only once every program has read back and been flushed are they
+// renamed into place; two paths to one file, where the second would
+// replace the first, are refused. Returns 0 and each length, or 1 (2 for a
+// bad TREMLOK_ARCHIVE_LIMIT_MB) after one line on standard error; no program
+// of the run is then left behind, and an earlier one at a path that the
+// run did not reach stays as it was.
+int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath);
+
+// The check of one program written to path: read back through the program
+// reader, it must carry data's data file byte for byte. Returns 0, or 1
+// after one line on standard error naming program.
+int CheckWrittenProgram(const char* path, const char* program, const DataFileSource& data);
 
 #endif

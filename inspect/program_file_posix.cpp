@@ -11,6 +11,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <string>
+#include <sys/stat.h>
+
+static const char kCannotWriteTemporary[] = "%s: cannot write %s";
 
 static const char* StubProblemText(StubProblem problem)
 {
@@ -106,7 +110,7 @@ static int WriteZeros(int fd, uint32_t count)
     return 0;
 }
 
-// The program's bytes in order, flushed; 0 on success.
+// The program's bytes in order, the disk started on them; 0 on success.
 static int WriteParts(int fd, const unsigned char* head, const StubLayout& layout,
                       const unsigned char* sizeWord, const FileRange& archive,
                       const unsigned char* bytes, uint32_t length)
@@ -114,67 +118,156 @@ static int WriteParts(int fd, const unsigned char* head, const StubLayout& layou
     uint32_t padding = length - layout.imageOffset - 4 - archive.length;
     if (FileWriteAll(fd, head, layout.imageOffset) != 0 || FileWriteAll(fd, sizeWord, 4) != 0 ||
         FileWriteAll(fd, bytes + archive.offset, archive.length) != 0 ||
-        WriteZeros(fd, padding) != 0 || FileCommit(fd) != 0)
+        WriteZeros(fd, padding) != 0)
         return -1;
+    FileStartFlush(fd);
     return 0;
 }
 
-static int WriteFromStub(const char* program, const unsigned char* stub, const StubLayout& layout,
-                         const DataFileSource& file, uint32_t* written)
+// A program written under a temporary name, still open to be flushed.
+struct WrittenFile
+{
+    char temporary[1024];
+    int fd;
+};
+
+// Writes the program for file from stub under a new temporary name beside
+// program; 0 when it is there whole, its descriptor left open.
+static int WriteTemporary(ProgramRequest* program, const unsigned char* stub,
+                          const StubLayout& layout, const DataFileSource& file, WrittenFile* out)
 {
     uint32_t length = WrittenProgramLength(stub, layout, file.image.length);
     unsigned char* head = (unsigned char*)malloc(layout.imageOffset);
     if (!head || !length)
     {
         free(head);
-        ReportError("%s: %s", program, head ? "would reach 4 GiB" : "not enough memory");
+        ReportError("%s: %s", program->path, head ? "would reach 4 GiB" : "not enough memory");
         return 1;
     }
     memcpy(head, stub, layout.imageOffset);
     unsigned char sizeWord[4];
     PrepareProgramHead(head, layout, file.bytes + file.image.offset, file.image.length, sizeWord);
-    char temporary[1024];
-    int fd = CreateTemporary(program, temporary, sizeof temporary);
+    out->fd = CreateTemporary(program->path, out->temporary, sizeof out->temporary);
     int result = 1;
-    if (fd < 0)
-        ReportError("%s: cannot create a temporary file beside it", program);
-    else
+    if (out->fd < 0)
+        ReportError("%s: cannot create a temporary file beside it", program->path);
+    else if (WriteParts(out->fd, head, layout, sizeWord, file.image, file.bytes, length) != 0)
     {
-        bool whole = WriteParts(fd, head, layout, sizeWord, file.image, file.bytes, length) == 0;
-        if (FileClose(fd) != 0 || !whole)
-            ReportError("%s: cannot write %s", program, temporary);
-        else if (FileReplace(temporary, program) != 0)
-            ReportError("%s: cannot put %s in its place", program, temporary);
-        else
-            result = 0;
-        if (result != 0)
-            FileRemove(temporary);
+        ReportError(kCannotWriteTemporary, program->path, out->temporary);
+        FileClose(out->fd);
+        FileRemove(out->temporary);
     }
+    else
+        result = 0;
     free(head);
-    *written = length;
+    program->written = length;
     return result;
 }
 
-int WriteProgramFile(const char* program, bool x64, const char* dataPath, uint32_t* written)
+int CheckWrittenProgram(const char* path, const char* program, const DataFileSource& data)
 {
-    *written = 0;
-    const unsigned char* stub;
+    DataFileSource back;
+    if (LoadDataFileSource(path, &back) != 0)
+        return 1;
+    bool same = back.image.length == data.image.length &&
+                memcmp(back.bytes + back.image.offset, data.bytes + data.image.offset,
+                       data.image.length) == 0;
+    ReleaseDataFileSource(&back);
+    if (!same)
+        ReportError("%s: read back, it does not carry the archive it was written with", program);
+    return same ? 0 : 1;
+}
+
+// The stub for program, checked; 0 when it is one of this build's own.
+static int FindStub(const ProgramRequest& program, const unsigned char** stub, StubLayout* layout)
+{
+    const char* arch = program.x64 ? "x64" : "i686";
     uint32_t stubLength;
-    if (!BuiltInStub(x64, &stub, &stubLength))
+    if (!BuiltInStub(program.x64, stub, &stubLength))
     {
         ReportError("%s: this build carries no Windows program (%s); build the mingw-%s preset, "
                     "then this one",
-                    program, x64 ? "x64" : "i686", x64 ? "x64" : "i686");
+                    program.path, arch, arch);
         return 1;
     }
-    StubLayout layout;
-    StubProblem problem = ReadStub(stub, stubLength, &layout);
-    if (problem != kStubSound || layout.headers.x64 != x64)
+    StubProblem problem = ReadStub(*stub, stubLength, layout);
+    if (problem == kStubSound && layout->headers.x64 == program.x64)
+        return 0;
+    ReportError("%s: the %s program this build carries is not one of its stubs: %s", program.path,
+                arch, problem == kStubSound ? "wrong machine" : StubProblemText(problem));
+    return 1;
+}
+
+// Writes, reads back and puts in place every program; on failure removes
+// every file of the run, those already in place too.
+static int WriteAll(ProgramRequest* programs, int count, const unsigned char* const* stubs,
+                    const StubLayout* layouts, const DataFileSource& file)
+{
+    WrittenFile files[kMostPrograms];
+    int made = 0, placed = 0, result = 0;
+    for (; made < count && result == 0; ++made)
+        result = WriteTemporary(&programs[made], stubs[made], layouts[made], file, &files[made]);
+    made -= result != 0; // the one that failed removed its own
+    // Read back while the disk takes the bytes, and flushed before any is
+    // renamed: a name never stands for a program the disk does not hold.
+    for (int i = 0; i < made && result == 0; ++i)
+        result = CheckWrittenProgram(files[i].temporary, programs[i].path, file);
+    for (int i = 0; i < made; ++i)
     {
-        ReportError("%s: the %s program this build carries is not one of its stubs: %s", program,
-                    x64 ? "x64" : "i686",
-                    problem == kStubSound ? "wrong machine" : StubProblemText(problem));
+        bool flushed = result != 0 || FileCommit(files[i].fd) == 0;
+        if ((FileClose(files[i].fd) != 0 || !flushed) && result == 0)
+        {
+            ReportError(kCannotWriteTemporary, programs[i].path, files[i].temporary);
+            result = 1;
+        }
+    }
+    while (placed < made && result == 0)
+    {
+        if (FileReplace(files[placed].temporary, programs[placed].path) == 0)
+            ++placed;
+        else
+        {
+            ReportError("%s: cannot put %s in its place", programs[placed].path,
+                        files[placed].temporary);
+            result = 1;
+        }
+    }
+    for (int i = 0; i < made && result != 0; ++i)
+        FileRemove(i < placed ? programs[i].path : files[i].temporary);
+    return result;
+}
+
+// Whether paths a and b name one file, however spelt: the same name in the
+// same folder. The second program would then replace the first.
+static bool SameFile(const char* a, const char* b)
+{
+    const char* nameA = strrchr(a, '/');
+    const char* nameB = strrchr(b, '/');
+    nameA = nameA ? nameA + 1 : a;
+    nameB = nameB ? nameB + 1 : b;
+    const std::string folderA = nameA == a ? "." : std::string(a, nameA);
+    const std::string folderB = nameB == b ? "." : std::string(b, nameB);
+    struct stat infoA, infoB;
+    return strcmp(nameA, nameB) == 0 && stat(folderA.c_str(), &infoA) == 0 &&
+           stat(folderB.c_str(), &infoB) == 0 && infoA.st_dev == infoB.st_dev &&
+           infoA.st_ino == infoB.st_ino;
+}
+
+int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
+{
+    if (count == kMostPrograms && SameFile(programs[0].path, programs[1].path))
+    {
+        ReportError("%s and %s are one file: each program needs its own", programs[0].path,
+                    programs[1].path);
         return 1;
+    }
+    const unsigned char* stubs[kMostPrograms];
+    StubLayout layouts[kMostPrograms];
+    for (int i = 0; i < count; ++i)
+    {
+        programs[i].written = 0;
+        if (FindStub(programs[i], &stubs[i], &layouts[i]) != 0)
+            return 1;
     }
     uint64_t limit;
     if (!ReadArchiveLimit(&limit))
@@ -184,7 +277,7 @@ int WriteProgramFile(const char* program, bool x64, const char* dataPath, uint32
         return 1;
     int result = CheckArchive(dataPath, file, limit);
     if (result == 0)
-        result = WriteFromStub(program, stub, layout, file, written);
-    free(file.bytes);
+        result = WriteAll(programs, count, stubs, layouts, file);
+    ReleaseDataFileSource(&file);
     return result;
 }

@@ -1,11 +1,13 @@
 #!/bin/bash
 # Builds Setup.exe for a game: packs the game folder with the tool's -m
-# mode into build/pack/ (data.bin and data.cpp), makes the Windows programs
-# around that archive, optionally signs them, and checks that each program
-# carries the whole game. The repository itself is left as it was.
+# mode into build/pack/ (data.bin; data.cpp too on the linked routes),
+# makes the Windows programs around that archive, optionally signs them,
+# and checks that each program carries the whole game. The repository
+# itself is left as it was.
 #   scripts/package.sh [--linked | --datacpp] [-o DIR] [--sign CERT.pfx [--timestamp URL]] <game folder>
-# By default the tool writes both programs from the stubs it carries
-# (setup --exe): seconds, with no compiler at work. --linked links them
+# By default one run of the tool packs the game and writes both programs
+# from the stubs it carries (setup -m DIR --exe ... --exe-x64 ...), reading
+# each back: seconds, with no compiler at work. --linked links them
 # around data.bin instead, the assembler copying its bytes in
 # (TREMLOK_DATA_BIN; --incbin is its old name), and --datacpp compiles the
 # generated data.cpp: the routes for a changed program, the same archive in
@@ -119,46 +121,80 @@ fi
 rm -f "${programs[@]}"
 
 scripts/install-deps.sh
-# The tool carries the stubs that the Windows builds make, so they come first.
-if [ $route = written ]; then
-    for preset in "${presets[@]}"; do
-        [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
-        cmake --build "build/$preset" -j2 --target SetupStub
-    done
-fi
-cmake --preset native >/dev/null
-cmake --build build/native -j2 --target setup
 tool=$root/build/native/setup
-
-# -m writes data.bin and data.cpp into the current directory.
+stubs=(build/mingw-i686/SetupStub.exe build/mingw-x64/SetupStub.exe)
 pack=$root/build/pack
 mkdir -p "$pack"
-(cd "$pack" && "$tool" -m "$game")
-
-# too_big NEED: refuses a game that needs more than the limit, saying what.
-too_big() {
-    fail "the game is too big for the 32-bit Setup.exe: it needs $1, more than the" \
-        "$((archive_limit >> 20)) MB that the program can map beside Windows in its 2 GB of" \
-        "address space. Nothing was built. Leave out what the game can fetch later, or ship it in parts"
+# The builds' configurations, as they were when the builds last passed;
+# the stamp's time is when they started.
+stamp=$pack/built.stamp
+caches=(build/native/CMakeCache.txt build/mingw-i686/CMakeCache.txt build/mingw-x64/CMakeCache.txt)
+# fresh: nothing in the source tree changed since the builds last passed,
+# nor any build's configuration, and the tool is newer than the stubs it
+# carries. A repeated run then skips three no-op builds, a second or so;
+# after any change make decides as ever.
+fresh() {
+    [ -f "$stamp" ] && [ "$tool" -nt "${stubs[0]}" ] && [ "$tool" -nt "${stubs[1]}" ] &&
+        [ -z "$(find . \( -path ./build -o -path ./.git \) -prune -o -newer "$stamp" -print -quit)" ] &&
+        cksum "${caches[@]}" 2>/dev/null | cmp -s - "$stamp"
 }
-length=$(stat -c %s "$pack/data.bin")
-[ "$length" -le $archive_limit ] || too_big "$((length >> 20)) MB of archive"
-# The listing, which decodes every entry, is also what each program's own
-# is compared with below.
-"$tool" --list "$pack/data.bin" >"$pack/data.list" || fail "$pack/data.bin does not read back whole"
-largest=$(awk '$2 != "stored" && $1 > max { max = $1 } END { print max + 0 }' "$pack/data.list")
-if [ $((length + largest)) -gt $archive_limit ]; then
-    too_big "$((length >> 20)) MB of archive and $((largest >> 20)) MB to decode its largest compressed file into"
+# The tool carries the stubs that the Windows builds make, so they come first.
+if [ $route != written ] || ! fresh; then
+    rm -f "$stamp"
+    touch "$stamp.start"
+    if [ $route = written ]; then
+        for preset in "${presets[@]}"; do
+            [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
+            cmake --build "build/$preset" -j2 --target SetupStub
+        done
+    fi
+    # The preset again: the tool must carry the stubs just built.
+    cmake --preset native >/dev/null
+    cmake --build build/native -j2 --target setup
+    if [ $route = written ]; then
+        cksum "${caches[@]}" >"$stamp.new"
+        touch -r "$stamp.start" "$stamp.new" && mv "$stamp.new" "$stamp"
+    fi
+else
+    echo "The tool and its stubs are up to date: nothing changed since their builds passed."
 fi
 
 if [ $route = written ]; then
-    # The limits above are the tool's own too: it refuses the same game.
-    if ! "$tool" -q --exe "${programs[0]}" "$pack/data.bin" ||
-        ! "$tool" -q --exe "${programs[1]}" --x64 "$pack/data.bin"; then
+    # One run of the tool packs the game, writes both programs from the
+    # archive and reads each back, decoded whole and compared with data.bin
+    # byte for byte; it refuses a game over the limit as the linked routes
+    # below do, and leaves no program when anything fails.
+    absolute=()
+    for program in "${programs[@]}"; do absolute+=("$(realpath -m -- "$program")"); done
+    if ! (cd "$pack" && "$tool" -m "$game" --exe "${absolute[0]}" --exe-x64 "${absolute[1]}") \
+        >"$pack/tool.log"; then
         rm -f "${programs[@]}"
         fail "the tool did not write both programs; none was left"
     fi
+    # Its summary of the archive; the lines below name the programs.
+    head -n 1 "$pack/tool.log"
+    files=$(sed -n '1s/ files, .*//p' "$pack/tool.log")
+    length=$(stat -c %s "$pack/data.bin")
 else
+    # -m writes data.bin and data.cpp into the current directory.
+    (cd "$pack" && "$tool" -m "$game")
+
+    # too_big NEED: refuses a game that needs more than the limit, saying what.
+    too_big() {
+        fail "the game is too big for the 32-bit Setup.exe: it needs $1, more than the" \
+            "$((archive_limit >> 20)) MB that the program can map beside Windows in its 2 GB of" \
+            "address space. Nothing was built. Leave out what the game can fetch later, or ship it in parts"
+    }
+    length=$(stat -c %s "$pack/data.bin")
+    [ "$length" -le $archive_limit ] || too_big "$((length >> 20)) MB of archive"
+    # The listing decodes every entry.
+    "$tool" --list "$pack/data.bin" >"$pack/data.list" || fail "$pack/data.bin does not read back whole"
+    files=$(wc -l <"$pack/data.list")
+    largest=$(awk '$2 != "stored" && $1 > max { max = $1 } END { print max + 0 }' "$pack/data.list")
+    if [ $((length + largest)) -gt $archive_limit ]; then
+        too_big "$((length >> 20)) MB of archive and $((largest >> 20)) MB to decode its largest compressed file into"
+    fi
+
     archive=(-DTREMLOK_DATA_BIN="$pack/data.bin")
     if [ $route = datacpp ]; then
         archive=(-DTREMLOK_DATA_CPP="$pack/data.cpp" -DTREMLOK_DATA_BIN=)
@@ -178,14 +214,15 @@ if [ -n "$cert" ]; then
     }
 fi
 
-# Each program must give back the archive it was built from, whole.
-if ! scripts/check-setup.sh "$pack/data.bin" "${programs[@]}"; then
+# A linked program, and any program once signed, must give back the
+# archive it was built from, whole.
+if { [ $route != written ] || [ -n "$cert" ]; } && ! scripts/check-setup.sh "$pack/data.bin" "${programs[@]}"; then
     rm -f "${programs[@]}"
     fail "a program built does not carry the game whole; both Setup.exe were removed"
 fi
 
 echo
-echo "Archive: build/pack/data.bin ($length bytes, $(wc -l <"$pack/data.list") files)"
+echo "Archive: build/pack/data.bin ($length bytes, $files files)"
 for program in "${programs[@]}"; do
     echo "Setup:   ${program#"$root/"} ($(stat -c %s "$program") bytes)"
 done

@@ -58,8 +58,8 @@ done <<EOF
 |an unknown option|usage: scripts/package.sh|--fast $work/whole
 |a missing certificate|$work/absent.pfx: no such certificate file|--sign $work/absent.pfx $work/whole
 |--timestamp without --sign|--timestamp stamps a signature: it needs --sign|--timestamp http://ts.invalid $work/whole
-2|an archive over the limit|it needs 4 MB of archive, more than the 2 MB|$work/whole
-5|an archive under the limit whose largest file is not|it needs 4 MB of archive and 2 MB to decode its largest compressed file into, more than the 5 MB|$work/whole
+2|an archive over the limit, linked|it needs 4 MB of archive, more than the 2 MB|--linked $work/whole
+5|an archive under the limit whose largest file is not|4 MB of archive and 2 MB to decode its largest compressed file into, more than the 5 MB|$work/whole
 1GB|a limit that is not a number|TREMLOK_ARCHIVE_LIMIT_MB must be a number of megabytes|$work/whole
 EOF
 check "a refused game leaves no Setup.exe of an earlier run" \
@@ -148,6 +148,12 @@ a program cut short|$work/cut.exe does not carry a whole archive|$work/cut.exe|b
 EOF
     installs signed build/mingw-x64/Setup.exe
 fi
+check "signed: no build ran, nothing having changed since the last run's" \
+    bash -c "! grep -q 'Built target' $work/signed.log"
+touch app/help_text.cpp
+scripts/package.sh -o "$work/changed" "$game" >"$work/changed.log" 2>&1
+check "a source file changed, the tool is built again" grep -q 'Linking CXX executable setup$' \
+    "$work/changed.log"
 
 export signing=1
 TREMLOK_SIGN_PASS="wrong pass" fails "a wrong password" "the password in TREMLOK_SIGN_PASS does not open $keys/cert.pfx" \
@@ -177,19 +183,22 @@ check "data/data.cpp is still the sample's" git diff --quiet -- data/data.cpp
 bare=$work/bare
 mkdir -p "$bare/bin"
 dpkg -L coreutils | grep '/bin/.' | xargs -I{} ln -sf {} "$bare/bin/"
-(cd "$bare" && PATH=$(pwd)/bin ../../native/setup -q -m ../foreign --exe Setup.exe &&
-    PATH=$(pwd)/bin ../../native/setup -q --exe x64.exe --x64)
+(cd "$bare" && PATH=$(pwd)/bin ../../native/setup -q -m ../foreign --exe Setup.exe --exe-x64 x64.exe &&
+    PATH=$(pwd)/bin ../../native/setup -q --exe x64-again.exe --x64)
 check "coreutils alone: both programs written, each carrying data.bin whole" \
     scripts/check-setup.sh "$bare/data.bin" "$bare/Setup.exe" "$bare/x64.exe"
+check "--exe with --x64 writes what --exe-x64 does" cmp "$bare/x64.exe" "$bare/x64-again.exe"
 check "coreutils alone: the i686 program passes check-pe (see $bare/check-pe.log)" \
     bash -c "scripts/check-pe.sh --written $bare/Setup.exe >$bare/check-pe.log"
 # Refused, leaving nothing: a game over the limit, a folder that is not there.
-while IFS='|' read -r limit program expected; do
-    output=$(cd "$bare" && TREMLOK_ARCHIVE_LIMIT_MB=$limit ../../native/setup --exe "$program" 2>&1)
-    expect_eq "--exe $program refused, saying '$expected', leaving nothing" "1 1 0" \
+while IFS='|' read -r limit arguments expected; do
+    # shellcheck disable=SC2086
+    output=$(cd "$bare" && TREMLOK_ARCHIVE_LIMIT_MB=$limit ../../native/setup $arguments 2>&1)
+    expect_eq "setup $arguments refused, saying '$expected', leaving nothing" "1 1 0" \
         "$? $(grep -cF "$expected" <<<"$output") $(find "$bare" -name 'refused*' | wc -l)"
 done <<EOF
-0|refused.exe|more than the 0 MB that the program can map
-|absent/refused.exe|absent/refused.exe: cannot create a temporary file beside it
+0|--exe refused.exe|more than the 0 MB that the program can map
+|--exe refused.exe --exe-x64 absent/refused.exe|absent/refused.exe: cannot create a temporary file beside it
+|--exe refused.exe --exe-x64 ./refused.exe|refused.exe and ./refused.exe are one file
 EOF
 summary

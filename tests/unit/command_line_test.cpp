@@ -61,6 +61,12 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         {true, "--exe|S.exe|" + tooLong, kActionProgramRefused, "", "", false},
         {true, "--list|--exe|S.exe", kActionProgramRefused, "", "", false},
         {true, "-e|out|--exe|S.exe", kActionProgramRefused, "", "", false},
+        // --exe-x64 writes the x64 program, beside --exe or alone, never twice.
+        {true, "-m|game|--exe|S.exe|--exe-x64|x64/S.exe", kActionMake, "game", "S.exe x64/S.exe",
+         false},
+        {true, "--exe-x64|/x/S.exe|game.bin", kActionProgram, "/x/S.exe", "game.bin", false},
+        {true, "--test|--exe-x64|S.exe", kActionProgramRefused, "", "", false},
+        {true, "--exe|S.exe|--x64|--exe-x64|T.exe", kActionProgramRefused, "", "", false},
     };
     for (const auto& [posix, arguments, expected, folder, file, quiet] : cases)
     {
@@ -76,10 +82,13 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         CommandAction action = posix ? ScanArguments((int)argv.size(), argv.data())
                                      : ScanCommandLine(arguments.c_str());
         EXPECT_EQ(action, expected) << arguments;
+        const std::string programs = gProgramArg +
+                                     std::string(gProgramArg[0] && gProgramX64Arg[0] ? " " : "") +
+                                     gProgramX64Arg;
         const bool takesFolder = action == kActionMake || action == kActionExtract ||
                                  action == kActionList || action == kActionTest;
         EXPECT_EQ(takesFolder                ? gFolderArg
-                  : action == kActionProgram ? gProgramArg
+                  : action == kActionProgram ? programs
                                              : "",
                   folder)
             << arguments;
@@ -89,7 +98,7 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         }
         if (action == kActionProgram || (posix && action == kActionMake))
         {
-            EXPECT_EQ(action == kActionMake ? gProgramArg : gDataFileArg, file) << arguments;
+            EXPECT_EQ(action == kActionMake ? programs : gDataFileArg, file) << arguments;
         }
         EXPECT_EQ(posix && gQuiet, quiet) << arguments;
     }

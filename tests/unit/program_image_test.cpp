@@ -5,6 +5,7 @@
 #include "inspect/data_file_source.h"
 #include "inspect/data_file_scan.h"
 #include "inspect/image_locate.h"
+#include "inspect/program_file.h"
 #include "inspect/program_resources.h"
 #include "inspect/program_writer.h"
 #include "res/resource_ids.h"
@@ -481,6 +482,15 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
     ASSERT_EQ(ExtractImage("installed", image).back(), 100);
     EXPECT_EQ(TreeOf("tool"), TreeOf("installed"));
     EXPECT_EQ(TreeOf("tool").size(), 5u); // four files and the Audio folder
+    // A program written is kept only when it reads back with its archive.
+    Bytes other = image;
+    other[at[1]] ^= 1;
+    DataFileSource data = {other.data(), (uint32_t)other.size(), false, false, {0, 0}};
+    data.image.length = data.length;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(CheckWrittenProgram("Setup.exe", "S.exe", data), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "setup: S.exe: read back, it does not carry the archive it was written with\n");
 }
 
 // Programs this project did not build: a few of Wine's own, 32- and 64-bit.
