@@ -28,7 +28,7 @@ cp "$deb" "$root/tmp/pack/"
 check "dpkg installs $(basename "$deb") on a fresh Debian 12" in_debian dpkg -i "/tmp/pack/$(basename "$deb")"
 check "that system has no compiler, CMake or Wine" \
     in_debian bash -c '! command -v cc && ! command -v c++ && ! command -v cmake && ! command -v wine'
-in_debian bash -c 'cd /tmp/pack && mkdir x64 && tremlok-setup -q -m game --exe Setup.exe && tremlok-setup -q --exe x64/Setup.exe --x64'
+in_debian bash -c 'cd /tmp/pack && mkdir x64 && tremlok-setup -q -m game --exe Setup.exe --exe-x64 x64/Setup.exe'
 expect_status "the installed tool packs the sample game and writes both programs" 0 $?
 
 # A self-signed code-signing certificate, as a PKCS#12 file without a password.
