@@ -88,7 +88,7 @@ int main(int argc, char** argv)
         return result;
 #ifdef __GLIBC__
     // What the build freed is not needed again: the archive and each
-    // program read back are mapped beside it.
+    // program read back take its place.
     malloc_trim(0);
 #endif
     result = WriteProgramFiles(programs, count, gDataFileArg);

@@ -10,19 +10,18 @@
 
 struct DataFileSource
 {
-    const unsigned char* bytes; // the whole file; ReleaseDataFileSource() it
+    // The whole file, read rather than mapped: a mapped file that another
+    // process cuts short would end the tool with SIGBUS; ReleaseDataFileSource() it.
+    unsigned char* bytes;
     uint32_t length;
-    bool mapped;     // bytes is the file mapped, not a copy in the heap
     bool program;    // the data file is the image found inside a program
     FileRange image; // where the data file lies in bytes
 };
 
-// Maps path whole, or reads it where it cannot be mapped, and finds its
-// data file: all of it for a data.bin; for a program, the embedded image,
-// which has then been decoded whole once. Returns 0, or 1 after one line on
-// standard error (bytes is then null): unreadable, too short, not an i686
-// or x64 program, truncated, no image, or an image damaged at a named
-// record and offset.
+// Reads path whole and finds its data file: all of it for a data.bin; for
+// a program, the embedded image, which has then been decoded whole once. Returns 0, or 1 after one
+// line on standard error (bytes is then null): unreadable, too short, not an i686 or x64 program,
+// truncated, no image, or an image damaged at a named record and offset.
 int LoadDataFileSource(const char* path, DataFileSource* file);
 
 void ReleaseDataFileSource(DataFileSource* file);

@@ -7,11 +7,7 @@
 #include "inspect/program_resources.h"
 #include "platform/platform.h"
 
-#include <fcntl.h>
 #include <stdlib.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 void ReportWalkStop(const char* path, const DataFileSource& file, const WalkStop& stop)
 {
@@ -80,49 +76,16 @@ static int LocateInProgram(const char* path, DataFileSource* file)
     return located.result == kLocateFound ? 0 : 1;
 }
 
-// A regular file is mapped rather than copied: a game's archive is read
-// from the page cache where it lies, and a program written beside it costs
-// no second copy in memory.
-static ReadWholeResult MapWhole(const char* path, DataFileSource* file)
-{
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    struct stat info;
-    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-        (uint64_t)info.st_size < 0x100000000ull)
-    {
-        void* bytes =
-            mmap(nullptr, (size_t)info.st_size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-        if (bytes != MAP_FAILED)
-        {
-            close(fd);
-            file->bytes = (const unsigned char*)bytes;
-            file->length = (uint32_t)info.st_size;
-            file->mapped = true;
-            return kReadWhole;
-        }
-    }
-    if (fd >= 0)
-        close(fd);
-    unsigned char* copy;
-    ReadWholeResult read = FileReadWhole(path, &copy, &file->length);
-    file->bytes = copy;
-    return read;
-}
-
 void ReleaseDataFileSource(DataFileSource* file)
 {
-    if (file->mapped)
-        munmap((void*)file->bytes, file->length);
-    else
-        free((void*)file->bytes);
+    free(file->bytes);
     file->bytes = nullptr;
-    file->mapped = false;
 }
 
 int LoadDataFileSource(const char* path, DataFileSource* file)
 {
-    *file = {nullptr, 0, false, false, {0, 0}};
-    ReadWholeResult read = MapWhole(path, file);
+    *file = {nullptr, 0, false, {0, 0}};
+    ReadWholeResult read = FileReadWhole(path, &file->bytes, &file->length);
     if (read != kReadWhole)
     {
         ReportError("%s: %s", path,
