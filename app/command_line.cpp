@@ -13,6 +13,8 @@ unsigned gCodePageArg = kDefaultCodePage;
 char gProgramArg[kFolderArgSize];
 bool gProgramX64 = false;
 char gProgramX64Arg[kFolderArgSize];
+char gSignArg[kFolderArgSize];
+char gTimestampArg[kFolderArgSize];
 
 // Copies argument into a kFolderArgSize buffer; false when it is empty or
 // too long to hold.
@@ -123,7 +125,8 @@ static CommandAction TakeSwitchFolder(CommandAction action, int argc, const char
 static bool TakesValue(const char* argument)
 {
     return strcmp(argument, "--codepage") == 0 || strcmp(argument, "--exe") == 0 ||
-           strcmp(argument, "--exe-x64") == 0;
+           strcmp(argument, "--exe-x64") == 0 || strcmp(argument, "--sign") == 0 ||
+           strcmp(argument, "--timestamp") == 0;
 }
 
 static bool IsFlag(const char* argument)
@@ -166,15 +169,18 @@ static unsigned CodePageNumber(const char* text)
 }
 
 // The options that may stand anywhere but in a folder's place: -q, --x64,
-// --codepage N, --exe PROGRAM and --exe-x64 PROGRAM. False when either has
-// no program it can hold, or both would write the x64 program: one of the
-// two asked for would go unwritten.
+// --codepage N, --exe PROGRAM, --exe-x64 PROGRAM, --sign CERT and
+// --timestamp URL. False when one has no value it can hold, when both
+// programs would be the x64 one (one of the two asked for would go
+// unwritten), or when a signature is asked for with nothing to sign.
 static bool ScanOptions(int argc, const char* const* argv)
 {
     gQuiet = false;
     gProgramX64 = false;
     gProgramArg[0] = 0;
     gProgramX64Arg[0] = 0;
+    gSignArg[0] = 0;
+    gTimestampArg[0] = 0;
     gCodePageArg = kDefaultCodePage;
     for (int i = 1; i < argc; ++i)
     {
@@ -190,10 +196,17 @@ static bool ScanOptions(int argc, const char* const* argv)
         else if (strcmp(argv[i], "--exe-x64") == 0 &&
                  !(++i < argc && TakeArgument(gProgramX64Arg, argv[i])))
             return false;
+        else if (strcmp(argv[i], "--sign") == 0 && !(++i < argc && TakeArgument(gSignArg, argv[i])))
+            return false;
+        else if (strcmp(argv[i], "--timestamp") == 0 &&
+                 !(++i < argc && TakeArgument(gTimestampArg, argv[i])))
+            return false;
         else if ((IsSwitch(argv[i], 'm') || IsSwitch(argv[i], 'e')) && argv[i][2] == 0)
             ++i;
     }
-    return !gProgramArg[0] || !gProgramX64Arg[0] || !gProgramX64;
+    const bool writes = gProgramArg[0] || gProgramX64Arg[0];
+    return (!gProgramArg[0] || !gProgramX64Arg[0] || !gProgramX64) && (writes || !gSignArg[0]) &&
+           (gSignArg[0] || !gTimestampArg[0]);
 }
 
 CommandAction ScanArguments(int argc, const char* const* argv)

@@ -45,6 +45,12 @@ extern char gProgramArg[kFolderArgSize];
 extern bool gProgramX64;
 extern char gProgramX64Arg[kFolderArgSize];
 
+// "--sign CERT.pfx" and "--timestamp URL": the programs written are signed
+// with that certificate, stamped by that server; "" without them. Owned by
+// command_line.cpp.
+extern char gSignArg[kFolderArgSize];
+extern char gTimestampArg[kFolderArgSize];
+
 // Scans the argument part of a Windows command line: tokens split at
 // spaces and control characters, letters A to Z lowered, the switch
 // characters '/' and '-' dropped before the switch letter (inside the

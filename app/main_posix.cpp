@@ -2,6 +2,7 @@
 // Windows (or Wine).
 #include "app/command_line.h"
 #include "app/help_text.h"
+#include "app/program_signing.h"
 #include "app/run_action.h"
 #include "app/tool_summary.h"
 #include "datafile/builder.h"
@@ -45,10 +46,15 @@ int main(int argc, char** argv)
               "                Make data.bin from DIR, then write the programs from it; each\n"
               "                is read back and compared with data.bin before it is put in\n"
               "                place. No data.cpp: that is for compiling the program yourself\n"
+              " --sign CERT.pfx [--timestamp URL]\n"
+              "                Sign the programs written (Authenticode, through osslsigncode;\n"
+              "                the password in TREMLOK_SIGN_PASS), then read them back again\n"
               " -q             No summary line after /m, /e or --exe\n"
               " --codepage N   Names in data files are in Windows code page N: 1252 (the\n"
               "                default), 1250-1258 or 874; file names here are UTF-8\n"
-              "FILE is a data.bin or a Setup.exe built from one (32- or 64-bit, signed or not).\n",
+              "FILE is a data.bin or a Setup.exe built from one (32- or 64-bit, signed or not).\n"
+              "From a game folder to both programs, checked and signed, in one command:\n"
+              "  tremlok-setup -m GAME --exe Setup.exe --exe-x64 x64/Setup.exe --sign CERT.pfx\n",
               stdout);
         if (action == kActionInstall)
             fputs("\nThis build packages and extracts only; install on Windows.\n", stdout);
@@ -63,7 +69,7 @@ int main(int argc, char** argv)
     {
         ReportError("--exe and --exe-x64 name the programs to write, alone with FILE or after "
                     "-m DIR; each path shorter than %d characters, and --x64 only without "
-                    "--exe-x64",
+                    "--exe-x64; --sign signs them, and --timestamp needs --sign",
                     kFolderArgSize);
         return 2;
     }
@@ -92,8 +98,11 @@ int main(int argc, char** argv)
     malloc_trim(0);
 #endif
     result = WriteProgramFiles(programs, count, gDataFileArg);
+    if (result == 0 && gSignArg[0])
+        result = SignProgramFiles(programs, count, gSignArg, gTimestampArg, gDataFileArg);
     for (int i = 0; result == 0 && !gQuiet && i < count; ++i)
-        printf("%s: %u bytes, %s, carrying %s, read back whole\n", programs[i].path,
-               (unsigned)programs[i].written, programs[i].x64 ? "x64" : "i686", gDataFileArg);
+        printf("%s: %u bytes, %s, carrying %s, %sread back whole\n", programs[i].path,
+               (unsigned)programs[i].written, programs[i].x64 ? "x64" : "i686", gDataFileArg,
+               gSignArg[0] ? "signed and " : "");
     return result;
 }

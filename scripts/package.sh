@@ -162,11 +162,14 @@ fi
 if [ $route = written ]; then
     # One run of the tool packs the game, writes both programs from the
     # archive and reads each back, decoded whole and compared with data.bin
-    # byte for byte; it refuses a game over the limit as the linked routes
-    # below do, and leaves no program when anything fails.
+    # byte for byte, then signs them if asked; it refuses a game over the
+    # limit as the linked routes below do, and leaves no program when
+    # anything fails.
     absolute=()
     for program in "${programs[@]}"; do absolute+=("$(realpath -m -- "$program")"); done
-    if ! (cd "$pack" && "$tool" -m "$game" --exe "${absolute[0]}" --exe-x64 "${absolute[1]}") \
+    signing=()
+    [ -z "$cert" ] || signing=(--sign "$cert" ${timestamp:+--timestamp "$timestamp"})
+    if ! (cd "$pack" && "$tool" -m "$game" --exe "${absolute[0]}" --exe-x64 "${absolute[1]}" "${signing[@]}") \
         >"$pack/tool.log"; then
         rm -f "${programs[@]}"
         fail "the tool did not write both programs; none was left"
@@ -207,16 +210,17 @@ else
     done
 fi
 
-if [ -n "$cert" ]; then
+# The tool signs what it writes itself, and reads it back once signed.
+if [ -n "$cert" ] && [ $route != written ]; then
     scripts/sign-setup.sh ${timestamp:+--timestamp "$timestamp"} "$cert" "${programs[@]}" || {
         rm -f "${programs[@]}"
         fail "signing failed; both Setup.exe were removed, so that no unsigned program is shipped"
     }
 fi
 
-# A linked program, and any program once signed, must give back the
-# archive it was built from, whole.
-if { [ $route != written ] || [ -n "$cert" ]; } && ! scripts/check-setup.sh "$pack/data.bin" "${programs[@]}"; then
+# A linked program, signed or not, must give back the archive it was
+# built from, whole.
+if [ $route != written ] && ! scripts/check-setup.sh "$pack/data.bin" "${programs[@]}"; then
     rm -f "${programs[@]}"
     fail "a program built does not carry the game whole; both Setup.exe were removed"
 fi

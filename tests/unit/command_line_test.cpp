@@ -67,6 +67,11 @@ TEST(CommandLineTest, ActionFolderAndDataFile)
         {true, "--exe-x64|/x/S.exe|game.bin", kActionProgram, "/x/S.exe", "game.bin", false},
         {true, "--test|--exe-x64|S.exe", kActionProgramRefused, "", "", false},
         {true, "--exe|S.exe|--x64|--exe-x64|T.exe", kActionProgramRefused, "", "", false},
+        // --sign CERT signs what is written, never the data file; nothing to sign is refused.
+        {true, "--exe|S.exe|--sign|c.pfx|--timestamp|http://t", kActionProgram, "S.exe", "data.bin",
+         false},
+        {true, "-m|game|--sign|c.pfx", kActionProgramRefused, "", "", false},
+        {true, "--exe|S.exe|--timestamp|http://t", kActionProgramRefused, "", "", false},
     };
     for (const auto& [posix, arguments, expected, folder, file, quiet] : cases)
     {
