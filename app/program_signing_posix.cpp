@@ -17,22 +17,22 @@ extern char** environ;
 
 static const char kSigner[] = "tremlok-sign-setup";
 
-// The signer's path: beside this program, as the package installs both
-// and the build leaves both. False when it cannot be named.
-static bool SignerPath(char* path, size_t size)
+// The signer: beside this program, as the package installs both and the
+// build leaves both; by name on PATH where this program cannot find
+// itself (no /proc, as in a bare chroot).
+static void SignerPath(char* path, size_t size)
 {
     char self[PATH_MAX];
     ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    memcpy(path, kSigner, sizeof kSigner);
     if (length <= 0)
-        return false;
+        return;
     self[length] = 0;
-    char* slash = strrchr(self, '/');
-    if (!slash || (size_t)(slash - self) + sizeof kSigner + 1 > size)
-        return false;
-    slash[1] = 0;
-    memcpy(path, self, (size_t)(slash - self) + 2);
-    strcat(path, kSigner);
-    return true;
+    size_t folder = (size_t)(strrchr(self, '/') + 1 - self); // a link's target is absolute
+    if (folder + sizeof kSigner > size)
+        return;
+    memcpy(path, self, folder);
+    memcpy(path + folder, kSigner, sizeof kSigner);
 }
 
 // Runs the signer on every program; true when it signed them all.
@@ -54,7 +54,7 @@ static bool RunSigner(const char* signer, const ProgramRequest* programs, int co
     pid_t child;
     int status;
     fflush(stdout);
-    if (posix_spawn(&child, signer, nullptr, nullptr, (char* const*)argv, environ) != 0)
+    if (posix_spawnp(&child, signer, nullptr, nullptr, (char* const*)argv, environ) != 0)
         return false;
     while (waitpid(child, &status, 0) < 0)
         if (errno != EINTR)
@@ -66,8 +66,9 @@ int SignProgramFiles(const ProgramRequest* programs, int count, const char* cert
                      const char* timestamp, const char* dataPath)
 {
     char signer[PATH_MAX];
+    SignerPath(signer, sizeof signer);
     int result = 1;
-    if (!SignerPath(signer, sizeof signer) || access(signer, X_OK) != 0)
+    if (strchr(signer, '/') && access(signer, X_OK) != 0)
         ReportError("--sign: no %s beside this program to sign with", kSigner);
     else if (!RunSigner(signer, programs, count, certificate, timestamp))
         ReportError("signing failed; the programs were removed, so that none is shipped unsigned");
