@@ -39,15 +39,10 @@ drive() {
     return 124
 }
 
-# The Windows path of a Unix path: through drive T: under the scratch
-# folder, which keeps command-line folders short, elsewhere through Z:.
+# The Windows path of a path under the scratch folder, drive T:, which
+# keeps command-line folders short.
 to_win() {
-    local path=$1
-    if [[ "$path" == "$E2E_WORK"* ]]; then
-        path="T:${path#"$E2E_WORK"}"
-    else
-        path="Z:$path"
-    fi
+    local path="T:${1#"$E2E_WORK"}"
     echo "${path//\//\\}"
 }
 

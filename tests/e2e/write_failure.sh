@@ -1,10 +1,10 @@
 #!/bin/bash
 # An install onto a full disk (a cap on the size of the files that Setup.exe
 # writes), end to end under Wine: the progress page runs through every
-# entry but ends without "Complete", naming how many files are missing; no
-# completion page, shortcut or readme follows; uninst.bat holds what was
-# written and, run, leaves the prefix as it was. Not under qemu, which kills
-# the 32-bit Wine at a file-size limit even where the signal is ignored.
+# entry but ends without "Complete", naming how many files are missing;
+# uninst.bat holds what was written and, run, leaves the prefix as it was.
+# Not under qemu, which kills the 32-bit Wine at a file-size limit even
+# where the signal is ignored.
 set -u
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -33,13 +33,8 @@ expect_eq "Next is enabled only at the end, and Complete is never shown" "" \
 screenshot progress-disk-full
 drive click "$progress" $id_main -- gone "$progress" $((10000 * slow))
 expect_status "Next closes the progress page" 0 $?
-if drive wait "$complete" $((2000 * slow)) 2>/dev/null; then
-    fail "no completion page follows"
-    drive click "$complete" $id_main
-fi
+# That no completion page or shortcut follows is the Windows unit tests'.
 finish_setup "the run ends with status 1" 1
-check "no Start-menu folder or desktop shortcut is made" \
-    test ! -e "$(from_win "$menu")" -a ! -e "$(from_win "$desktop")/Tremlok.lnk"
 for name in "${large[@]}"; do
     check "${name#\\} is not there as a file" test ! -f "$installed${name//\\//}"
 done

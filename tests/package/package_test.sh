@@ -3,7 +3,7 @@
 # refused before anything is built; a foreign game is packaged signed on the
 # written route, unsigned on the linked one and through data.cpp; each
 # Setup.exe gives it back, the written and linked x64 ones install it under
-# Wine. The tool writes both programs with nothing but coreutils on PATH.
+# Wine.
 #   tests/package/package_test.sh        prints "N passed, M failed" last
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
@@ -173,21 +173,13 @@ scripts/package.sh --linked -o "$work/again" "$game" >"$work/again.log" 2>&1
 check "packed twice, both programs are the same byte for byte" diff -r "$work/linked" "$work/again"
 check "data/data.cpp is still the sample's" git diff --quiet -- data/data.cpp
 
-# The tool alone writes both programs, with no compiler, CMake or Wine on PATH.
-bare=$work/bare
-mkdir -p "$bare/bin"
-dpkg -L coreutils | grep '/bin/.' | xargs -I{} ln -sf {} "$bare/bin/"
-(cd "$bare" && PATH=$(pwd)/bin ../../native/setup -q -m ../foreign --exe Setup.exe &&
-    PATH=$(pwd)/bin ../../native/setup -q --exe x64.exe --x64)
-check "coreutils alone: both programs written, each carrying data.bin whole" \
-    scripts/check-setup.sh "$bare/data.bin" "$bare/Setup.exe" "$bare/x64.exe"
-check "coreutils alone: the i686 program passes check-pe (see $bare/check-pe.log)" \
-    bash -c "scripts/check-pe.sh --written $bare/Setup.exe >$bare/check-pe.log"
-# Refused, leaving nothing: a game over the limit, a folder that is not there.
+# The tool's --exe refused, leaving nothing: a game over the limit, a
+# folder that is not there. (The tool alone writing both programs, with
+# nothing else on PATH, is the deb test's.)
 while IFS='|' read -r limit program expected; do
-    output=$(cd "$bare" && TREMLOK_ARCHIVE_LIMIT_MB=$limit ../../native/setup --exe "$program" 2>&1)
+    output=$(cd build/pack && TREMLOK_ARCHIVE_LIMIT_MB=$limit ../native/setup --exe "$program" 2>&1)
     expect_eq "--exe $program refused, saying '$expected', leaving nothing" "1 1 0" \
-        "$? $(grep -cF "$expected" <<<"$output") $(find "$bare" -name 'refused*' | wc -l)"
+        "$? $(grep -cF "$expected" <<<"$output") $(find build/pack -name 'refused*' | wc -l)"
 done <<EOF
 0|refused.exe|more than the 0 MB that the program can map
 |absent/refused.exe|absent/refused.exe: cannot create a temporary file beside it
