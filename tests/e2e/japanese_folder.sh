@@ -10,4 +10,4 @@ export LANG=ja_JP.UTF-8 LC_MESSAGES=en_US.UTF-8
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
 
-install_into 'C:\ソフト機能' 932 932 # 能 ends in 0x5C
+install_into 'C:\ソフト機能' 932 # 能 ends in 0x5C
