@@ -39,13 +39,6 @@ drive() {
     return 124
 }
 
-# The Windows path of a path under the scratch folder, drive T:, which
-# keeps command-line folders short.
-to_win() {
-    local path="T:${1#"$E2E_WORK"}"
-    echo "${path//\//\\}"
-}
-
 # The Unix path of a path on the prefix's drive C:.
 from_win() {
     local path=${1#[Cc]:}

@@ -41,9 +41,7 @@ expect_status "/? ends with status 0" 0 $?
 check "/? loads no comctl32.dll from its own folder" test ! -e planted.mark
 
 install='C:\Program Files\Tremlok'
-if [ "$once" == 1 ]; then
-    pose_as win98
-fi
+[ "$once" == 1 ] && pose_as win98
 before=$(snapshot)
 if start_setup planted; then
     run_pages
@@ -58,6 +56,4 @@ if start_setup planted; then
         uninstalls_all "$before"
     fi
 fi
-if [ "$once" == 1 ]; then
-    pose_as ""
-fi
+[ "$once" != 1 ] || pose_as ""

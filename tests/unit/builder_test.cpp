@@ -21,16 +21,10 @@ namespace
 
 namespace fs = std::filesystem;
 
-// One coder and more than the processors, but one alone under the emulated
-// 32-bit Wine, where threads that exit together kill the process.
-std::vector<int> CoderCounts()
-{
-    return getenv("TREMLOK_EMULATED") ? std::vector<int>{1} : std::vector<int>{1, 3};
-}
-
 struct BuilderTest : ScratchTest
 {
-    // The emulated Wine codes on one thread in every test (see CoderCounts).
+    // One coder alone under the emulated 32-bit Wine, where threads that exit
+    // together kill the process.
     BuilderTest() { gBuildThreads = getenv("TREMLOK_EMULATED") ? 1 : 0; }
     ~BuilderTest() { gBuildThreads = 0; }
     void File(const std::string& name, const std::string& content)
@@ -155,7 +149,8 @@ TEST_F(BuilderTest, RecordsNamesAndCodings)
     File("\\.cache\\x", "x");
     fs::create_directories(Under("tree", "\\empty\\deeper"));
     const Bytes expected = ArchiveBytes(records);
-    for (int threads : CoderCounts())
+    // One coder and more than the processors, unless emulated.
+    for (int threads : {1, getenv("TREMLOK_EMULATED") ? 1 : 3})
         for (const std::string& root : {std::string("tree"), std::string("tree") + kPathSeparator})
         {
             gBuildThreads = threads;

@@ -189,15 +189,10 @@ std::string Problem(ProgramProblem problem)
     return "problem " + std::to_string(problem);
 }
 
-std::string FoundIn(size_t offset, size_t length)
-{
-    return "found " + std::to_string(offset) + " " + std::to_string(length);
-}
-
 // The answer a locator must give for image in program.
 std::string FoundIn(const Bytes& program, const Bytes& image)
 {
-    return FoundIn(Find(program, image), image.size());
+    return "found " + std::to_string(Find(program, image)) + " " + std::to_string(image.size());
 }
 
 // "problem N", or "missing", "gave up", "damaged NAME at OFFSET" or "found
@@ -217,7 +212,8 @@ std::string Locate(const Bytes& program)
                std::to_string(located.damage.at - program.data()) + ours;
     if (located.result != kLocateFound)
         return (located.result == kLocateMissing ? "missing" : "gave up") + ours;
-    return FoundIn(located.image.offset, located.image.length) + ours;
+    return "found " + std::to_string(located.image.offset) + " " +
+           std::to_string(located.image.length) + ours;
 }
 
 // A data file of count stored records of size bytes (a multiple of 4), each
