@@ -8,7 +8,6 @@
 
 #include <numeric>
 #include <random>
-#include <set>
 #include <stdlib.h>
 
 #ifndef _WIN32
@@ -198,25 +197,17 @@ TEST_F(BuilderTest, FailuresLeaveNoData)
         {"data.cpp cut short by a full disk", "tree", [] { return LimitFileSize(100); }},
 #endif
     };
-    auto names = []
-    {
-        std::set<std::string> names;
-        for (const auto& item : fs::directory_iterator("."))
-            names.insert(item.path().filename().string());
-        return names;
-    };
     for (const auto& [label, root, prepare] : cases)
     {
         fs::remove_all("tree");
         File("\\good.txt", "a file the builder can read");
         ASSERT_TRUE(prepare() && WriteFile("data.bin", "OLD")) << label;
-        const std::set<std::string> before = names();
+        const auto before = TreeOf(".");
         EXPECT_EQ(MakeDataBin(root), 1) << label;
 #ifndef _WIN32
         LimitFileSize(RLIM_INFINITY);
 #endif
-        EXPECT_EQ(names(), before) << label;
-        EXPECT_EQ(ReadFile("data.bin"), "OLD") << label;
+        EXPECT_TRUE(TreeOf(".") == before) << label;
     }
 }
 

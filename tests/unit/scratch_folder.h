@@ -52,7 +52,7 @@ template <class Data = std::string> Data ReadFile(const std::string& path)
 }
 
 // Files and folders under root by relative path, '/' between levels;
-// folders map to "/".
+// anything but a file (a folder, a FIFO) maps to "/".
 inline std::map<std::string, std::string> TreeOf(const std::string& root)
 {
     namespace fs = std::filesystem;
@@ -60,8 +60,8 @@ inline std::map<std::string, std::string> TreeOf(const std::string& root)
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(root, error);
          it != fs::recursive_directory_iterator(); it.increment(error))
-        tree[fs::relative(it->path(), root).generic_string()] =
-            it->is_directory() ? "/" : ReadFile(it->path().string());
+        tree[it->path().lexically_relative(root).generic_string()] =
+            it->is_regular_file(error) ? ReadFile(it->path().string()) : "/";
     return tree;
 }
 
