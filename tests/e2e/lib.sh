@@ -62,19 +62,13 @@ id_status=14147
 wm_keydown=256 wm_keyup=257 wm_command=273 wm_syscommand=274 sc_close=61536
 bm_getcheck=240 bm_setcheck=241
 
-# The uninstall shortcut and uninst.bat's last line are the NT family's
-# unless pose_as names Windows 95, 98 or Me.
+# The NT family's; Windows 95, 98 and Me get a .pif.
 uninstall_link="Tremlok Uninstall.lnk"
-dos_family=0
 
 # pose_as VERSION: Wine poses as that Windows (win98, win10 ...) for
 # Setup.exe alone, until pose_as "" ends it.
 pose_as() {
     local key='HKCU\Software\Wine\AppDefaults\Setup.exe'
-    case $1 in
-    win95 | win98 | winme) uninstall_link="Tremlok Uninstall.pif" dos_family=1 ;;
-    *) uninstall_link="Tremlok Uninstall.lnk" dos_family=0 ;;
-    esac
     if [ -n "$1" ]; then
         wine_run reg add "$key" /v Version /d "$1" /f >/dev/null
     else

@@ -41,14 +41,14 @@ expect_status "/? ends with status 0" 0 $?
 check "/? loads no comctl32.dll from its own folder" test ! -e planted.mark
 
 install='C:\Program Files\Tremlok'
-[ "$once" == 1 ] && pose_as win98
+[ "$once" == 1 ] && pose_as win98 && uninstall_link="Tremlok Uninstall.pif"
 before=$(snapshot)
 if start_setup planted; then
     run_pages
     finish_setup "Finish ends with status 1" 1
     check "the install loads no comctl32.dll from its own folder" test ! -e planted.mark
     check_install "$install" 0
-    if [ $dos_family == 1 ]; then
+    if [ "$once" == 1 ]; then
         run_uninstall "$install"
         uninstalls_all "$before" "> ./Program Files/Tremlok"
     else
