@@ -1,11 +1,10 @@
 #!/bin/bash
 # The install wizard end to end under Wine (Cancel is the Windows unit
-# tests'): an install into a browsed folder with the desktop shortcut, with
-# every page's refusal to close, the progress page's trace, the installed
-# tree and the shortcuts, then the uninstall, which removes the folder it
-# made; one into a folder named with a letter outside ASCII; an install to
-# the default folder that opens the readme in Notepad, and a second install
-# over it.
+# tests'): an install into a browsed folder named with a letter outside
+# ASCII, with the desktop shortcut, with every page's refusal to close, the
+# progress page's trace, the installed tree and the shortcuts, then the
+# uninstall, which removes the folder it made; an install to the default
+# folder that opens the readme in Notepad, and a second install over it.
 set -u
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -23,14 +22,19 @@ refuses_to_close() {
 
 # --- into a browsed folder, with the desktop shortcut ------------------------
 
-mkdir -p "$drive_c/Games"
-echo "not the installer's" >"$drive_c/Games/keep.txt"
+# The driver gives text in the ANSI code page (Wine's chcp, without a
+# console, reports 0); uninst.bat is in the OEM one, which cmd reads.
+acp=$(wine_run reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' |
+    tr -d '\r' | awk '$1 == "ACP" { print $3 }')
+parent='C:\Spiele für Kinder'
+mkdir -p "$(from_win "$parent")"
+echo "not the installer's" >"$(from_win "$parent")/keep.txt"
 # With "\Tremlok", a folder of 247 characters fills the 255 that the install
 # folder holds; one of 248 would need 256.
 fits="C:\\$(printf 'f%.0s' $(seq 244))"
 too_long="${fits}f"
 mkdir -p "$(from_win "$fits")" "$(from_win "$too_long")"
-install='C:\Games\Tremlok'
+install="$parent\\Tremlok"
 before=$(snapshot)
 if start_setup; then
     expect_eq "the desktop box starts clear" 0 "$(drive send "$welcome" $id_desktop $bm_getcheck 0 0)"
@@ -51,9 +55,9 @@ if start_setup; then
     expect_eq "OK on a refused folder keeps the install folder" 'C:\Program Files\Tremlok' \
         "$(drive text "$welcome" $id_folder)"
     drive click "$welcome" $id_browse -- wait "$browser" $((10000 * slow)) -- \
-        browse "$browser" 'C:\Games' -- click "$browser" 1 -- gone "$browser" $((5000 * slow))
+        browse "$browser" "$parent" -- click "$browser" 1 -- gone "$browser" $((5000 * slow))
     expect_eq "OK in the browser sets the install folder" "$install" \
-        "$(drive text "$welcome" $id_folder)"
+        "$(drive text "$welcome" $id_folder | iconv -f "CP$acp")"
 
     # The watcher runs in the process that clicks, so that it sees the
     # progress page before its first timer tick.
@@ -68,7 +72,7 @@ if start_setup; then
     # "Complete" may be seen a moment before Next is: the page enables Next
     # first, but the watcher reads Next first.
     expect_eq "the label shows each file's path as it is written" "" \
-        "$(sed '1d;$d' <<<"$trace" | sed 's/.*label=//' | grep -vx Complete |
+        "$(sed '1d;$d' <<<"$trace" | iconv -f "CP$acp" | sed 's/.*label=//' | grep -vx Complete |
             while read -r label; do
                 file=${label#"$install"}
                 [ -f "$game${file//\\//}" ] || echo "$label"
@@ -89,18 +93,10 @@ if start_setup; then
     check_install "$install" 1
 
     run_uninstall "$install" gone
-    check "the file beside the install folder stays" test -f "$drive_c/Games/keep.txt"
+    check "the file beside the install folder stays" test -f "$(from_win "$parent")/keep.txt"
     uninstalls_all "$before"
 fi
-rm -rf "$drive_c/Games" "$(from_win "$fits")" "$(from_win "$too_long")"
-
-# --- a folder whose name is not ASCII, made by setup in one that existed ----
-
-# The ANSI code page, which the folder's name comes back in (Wine's chcp,
-# without a console, reports 0).
-acp=$(wine_run reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' |
-    tr -d '\r' | awk '$1 == "ACP" { print $3 }')
-install_into 'C:\Spiele für Kinder' "$acp"
+rm -rf "$(from_win "$parent")" "$(from_win "$fits")" "$(from_win "$too_long")"
 
 # --- the default folder, with the readme; then a second install over it ----
 

@@ -73,7 +73,7 @@ inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes
     {
         memset(currentFile, 0x7F, sizeof currentFile);
         results.push_back(ExtractNext(root.c_str(), currentFile));
-        if (!memchr(currentFile, 0, sizeof currentFile))
+        if (results.back() != kExtractDamaged && !memchr(currentFile, 0, sizeof currentFile))
             *broken += "the current file is unterminated; ";
         else if (results.back() == 100 && strcmp(currentFile, "Complete") != 0)
             *broken += "100 without Complete; ";
