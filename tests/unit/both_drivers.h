@@ -56,7 +56,7 @@ inline std::map<std::string, std::string> TreeOf(const std::string& root)
 // BeginExtract on an image of exactly bytes' length (the sanitizer catches a
 // read past it), then ExtractNext until 100 or damage: every result. Adds to
 // broken what a call got wrong in the current file's text, or a call after
-// the end that did not repeat it.
+// the end that did not repeat it (and, after 100, leave the text alone).
 inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes,
                                      std::string* broken = nullptr)
 {
@@ -78,7 +78,9 @@ inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes
         else if (results.back() == 100 && strcmp(currentFile, "Complete") != 0)
             *broken += "100 without Complete; ";
     }
-    if (ExtractNext(root.c_str(), currentFile) != results.back())
+    memset(currentFile, 0x7F, sizeof currentFile);
+    if (ExtractNext(root.c_str(), currentFile) != results.back() ||
+        (results.back() == 100 && currentFile[0] != 0x7F))
         *broken += "ExtractNext went on after its end; ";
     return results;
 }
