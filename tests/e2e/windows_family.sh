@@ -16,9 +16,8 @@ traced() { WINEDEBUG=fixme+shell "$@" 2>"$work/shell.log"; }
 if start_setup traced; then
     run_pages
     finish_setup "an install as Windows 10 ends with status 1" 1
-    check "the uninstall shortcut is $uninstall_link" test -f "$(from_win "$menu")/$uninstall_link"
     flags=$(sed -n 's/.*ShellLink_SetFlags.*->(\([0-9]*\)).*/\1/p' "$work/shell.log")
-    check "its flags ask to run as administrator (got ${flags:-none})" \
+    check "the uninstall shortcut asks to run as administrator (flags ${flags:-none})" \
         test $((${flags:-0} & 0x2000)) -ne 0
 fi
 rm -rf "$(from_win "$install")" "$(from_win "$menu")"

@@ -62,8 +62,7 @@ inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes
 {
     static Bytes image; // the engine reads it until the next BeginExtract
     static char currentFile[kCurrentFileSize];
-    std::string ignored;
-    broken = broken ? broken : &ignored;
+    std::string ignored, &out = broken ? *broken : ignored;
     image = bytes;
     std::vector<int> results = {
         BeginExtract(root.c_str(), (const unsigned int*)image.data(), (uint32_t)image.size())};
@@ -74,14 +73,14 @@ inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes
         memset(currentFile, 0x7F, sizeof currentFile);
         results.push_back(ExtractNext(root.c_str(), currentFile));
         if (results.back() != kExtractDamaged && !memchr(currentFile, 0, sizeof currentFile))
-            *broken += "the current file is unterminated; ";
+            out += "the current file is unterminated; ";
         else if (results.back() == 100 && strcmp(currentFile, "Complete") != 0)
-            *broken += "100 without Complete; ";
+            out += "100 without Complete; ";
     }
     memset(currentFile, 0x7F, sizeof currentFile);
     if (ExtractNext(root.c_str(), currentFile) != results.back() ||
         (results.back() == 100 && currentFile[0] != 0x7F))
-        *broken += "ExtractNext went on after its end; ";
+        out += "ExtractNext went on after its end; ";
     return results;
 }
 

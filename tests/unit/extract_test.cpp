@@ -215,9 +215,7 @@ void Check(const std::string& label, const Bytes& bytes, Outcome outcome, size_t
     std::filesystem::remove_all("w");
 }
 
-typedef ScratchTest DamagedArchiveTest;
-
-TEST_F(DamagedArchiveTest, EveryDamageIsCaught)
+TEST_F(ExtractTest, EveryDamageIsCaught)
 {
     std::vector<size_t> at;
     const Bytes original = ArchiveBytes(kRecords, &at);
