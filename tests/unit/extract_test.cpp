@@ -100,36 +100,34 @@ TEST_F(ExtractTest, LargeDataBinThroughTheWindow)
 #endif
 }
 
-// The truncation of done / total * 100 in doubles, both signed: the
-// quotients that doubles round just below a whole number (29, 57, 58 of
-// 100), signs that differ, totals and dones at the ends of both ranges.
+// What the bar has always shown: done / total * 100 computed in doubles,
+// both signed, truncated and kept within 1 to 99. Each step is stored, so
+// that the x87 rounds as other processors do; no quotient tried here lies
+// near enough to a whole number for its wider registers to matter.
+int DoublePercent(uint32_t done, uint32_t total)
+{
+    if (total == 0)
+        return 1;
+    volatile double quotient = (double)(int32_t)done / (int32_t)total;
+    volatile double scaled = quotient * 100;
+    return scaled < 1 ? 1 : scaled >= 99 ? 99 : (int)scaled;
+}
+
+// Every done of small totals, among them the quotients that doubles round
+// just below a whole number (29, 57 and 58 of 100), and every pair of
+// values at the ends of both signed ranges.
 TEST(ExtractPercent, GivesWhatTheDoubleArithmeticGave)
 {
-    const uint32_t rows[][3] = {{0, 0, 1},
-                                {5, 0, 1},
-                                {0, 100, 1},
-                                {1, 200, 1},
-                                {2, 200, 1},
-                                {3, 200, 1},
-                                {29, 100, 28},
-                                {57, 100, 56},
-                                {58, 100, 57},
-                                {87, 300, 28},
-                                {290, 1000, 28},
-                                {291, 1000, 29},
-                                {59, 100, 59},
-                                {99, 100, 99},
-                                {100, 100, 99},
-                                {7, 3, 99},
-                                {0x7fffffff, 0x7fffffff, 99},
-                                {0x3fffffff, 0x7fffffff, 49},
-                                {0x80000000, 0x7fffffff, 1},
-                                {1, 0x80000000, 1},
-                                {0xffffffff, 0xffffffff, 99},
-                                {0xfffffffe, 0xffffff9c, 2},
-                                {0x147ae147, 0x7fffffff, 15}};
-    for (const auto& r : rows)
-        EXPECT_EQ(ExtractPercent(r[0], r[1]), (int)r[2]) << r[0] << "/" << r[1];
+    for (uint32_t total : {1u, 3u, 100u, 200u, 300u, 1000u})
+        for (uint32_t done = 0; done <= total + 2; ++done)
+            EXPECT_EQ(ExtractPercent(done, total), DoublePercent(done, total))
+                << done << "/" << total;
+    const uint32_t ends[] = {0,          1,          5,          100,        0x147ae147, 0x3fffffff,
+                             0x7fffffff, 0x80000000, 0xffffff9c, 0xfffffffe, 0xffffffff};
+    for (uint32_t done : ends)
+        for (uint32_t total : ends)
+            EXPECT_EQ(ExtractPercent(done, total), DoublePercent(done, total))
+                << done << "/" << total;
 }
 
 // Without a folder the names would land at the top of the drive; a link

@@ -30,11 +30,23 @@ size_t SectionHeaderOffset(bool x64, size_t i)
     return kCoffOffset + (x64 ? 0x104 : 0xF4) + 40 * i;
 }
 
+// Little-endian, the test's own: the core's inline WriteLe32 is compiled
+// for link-time optimisation in the Windows builds.
 Bytes SizeWord(size_t n)
 {
-    Bytes word(4);
-    WriteLe32(word.data(), (uint32_t)n);
-    return word;
+    return {(unsigned char)n, (unsigned char)(n >> 8), (unsigned char)(n >> 16),
+            (unsigned char)(n >> 24)};
+}
+
+uint32_t Get32(const Bytes& b, size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
+}
+
+void Put32(Bytes& b, size_t at, uint32_t v)
+{
+    const Bytes word = SizeWord(v);
+    std::copy(word.begin(), word.end(), b.begin() + (long)at);
 }
 
 Bytes With(Bytes bytes, size_t at, const Bytes& patch)
@@ -56,28 +68,28 @@ Bytes Program(bool x64, const std::vector<Section>& sections)
     auto aligned = [](size_t n) { return (n + 0x1FF) / 0x200 * 0x200; };
     Bytes b(aligned(SectionHeaderOffset(x64, sections.size())), 0);
     b[0] = 'M', b[1] = 'Z', b[2] = 0x90, b[4] = 3;
-    WriteLe32(&b[0x3C], (uint32_t)kPeOffset);
-    WriteLe32(&b[kPeOffset], 'P' | 'E' << 8);
-    WriteLe32(&b[kCoffOffset], (x64 ? 0x8664 : 0x14C) | (uint32_t)sections.size() << 16);
-    WriteLe32(&b[kCoffOffset + 16], x64 ? 0xF0 : 0xE0);
-    WriteLe32(&b[kCoffOffset + 20], x64 ? 0x20B : 0x10B);
+    Put32(b, 0x3C, (uint32_t)kPeOffset);
+    Put32(b, kPeOffset, 'P' | 'E' << 8);
+    Put32(b, kCoffOffset, (x64 ? 0x8664 : 0x14C) | (uint32_t)sections.size() << 16);
+    Put32(b, kCoffOffset + 16, x64 ? 0xF0 : 0xE0);
+    Put32(b, kCoffOffset + 20, x64 ? 0x20B : 0x10B);
     for (size_t i = 0; i < sections.size(); ++i)
     {
         const Section& s = sections[i];
         const size_t header = SectionHeaderOffset(x64, i);
         std::copy(s.name.begin(), s.name.begin() + (long)std::min<size_t>(8, s.name.size()),
                   b.begin() + (long)header);
-        WriteLe32(&b[header + 8], (uint32_t)s.raw.size());
-        WriteLe32(&b[header + 12], (uint32_t)(0x1000 * (i + 1)));
-        WriteLe32(&b[header + 16], (uint32_t)aligned(s.raw.size()));
-        WriteLe32(&b[header + 20], (uint32_t)b.size());
-        WriteLe32(&b[header + 36], s.flags);
+        Put32(b, header + 8, (uint32_t)s.raw.size());
+        Put32(b, header + 12, (uint32_t)(0x1000 * (i + 1)));
+        Put32(b, header + 16, (uint32_t)aligned(s.raw.size()));
+        Put32(b, header + 20, (uint32_t)b.size());
+        Put32(b, header + 36, s.flags);
         if (s.name == ".rsrc")
         {
             const size_t directories = kCoffOffset + 20 + (x64 ? 108 : 92);
-            WriteLe32(&b[directories], 16);
-            WriteLe32(&b[directories + 4 + 16], (uint32_t)(0x1000 * (i + 1)));
-            WriteLe32(&b[directories + 4 + 20], (uint32_t)s.raw.size());
+            Put32(b, directories, 16);
+            Put32(b, directories + 4 + 16, (uint32_t)(0x1000 * (i + 1)));
+            Put32(b, directories + 4 + 20, (uint32_t)s.raw.size());
         }
         b.insert(b.end(), s.raw.begin(), s.raw.end());
         b.resize(b.size() + aligned(s.raw.size()) - s.raw.size(), 0);
@@ -121,7 +133,7 @@ Bytes ResourceSection(uint32_t address, const Resources& resources)
         return b.size() - 8 * entries;
     };
     auto entry = [&b](size_t& at, uint32_t id, size_t offset)
-    { WriteLe32(&b[at], id), WriteLe32(&b[at + 4], (uint32_t)offset), at += 8; };
+    { Put32(b, at, id), Put32(b, at + 4, (uint32_t)offset), at += 8; };
     std::vector<std::pair<size_t, const Bytes*>> leaves;
     size_t typeEntry = directory(resources.size());
     for (const auto& [type, ids] : resources)
@@ -139,8 +151,8 @@ Bytes ResourceSection(uint32_t address, const Resources& resources)
     }
     for (const auto& [leaf, data] : leaves)
     {
-        WriteLe32(&b[leaf], address + (uint32_t)b.size());
-        WriteLe32(&b[leaf + 4], (uint32_t)data->size());
+        Put32(b, leaf, address + (uint32_t)b.size());
+        Put32(b, leaf + 4, (uint32_t)data->size());
         b.insert(b.end(), data->begin(), data->end());
     }
     return b;
@@ -258,14 +270,14 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
     Bytes signedX64 = x64, damaged = x64, wrongSize = x64, countPastEnd = Program(false, {Rsrc(0)});
     signedX64.resize(x64.size() + 0x600, 0x30); // certificates after the sections
     damaged[Find(x64, image) + at[2] + strlen("\\Audio\\pop.wav") + 5] = 'X'; // a method byte
-    WriteLe32(&wrongSize[Find(x64, image) - 32], (uint32_t)image.size() + 4);
+    Put32(wrongSize, Find(x64, image) - 32, (uint32_t)image.size() + 4);
     countPastEnd[0x200 + 14] = 0xFF; // the root's id entries
     // The version block, the last leaf before the data of three pages, a
     // bitmap and itself, said to run past the section.
     Bytes sizePastEnd = Program(false, {Rsrc(0)});
     const size_t versionSize = 0x200 + Rsrc(0).raw.size() - 3 * 18 - 40 - 38 - 12;
-    ASSERT_EQ(ReadLe32(&sizePastEnd[versionSize]), 38u);
-    WriteLe32(&sizePastEnd[versionSize], 0x200);
+    ASSERT_EQ(Get32(sizePastEnd, versionSize), 38u);
+    Put32(sizePastEnd, versionSize, 0x200);
     const size_t dataHeader = SectionHeaderOffset(true, 1);
     auto with = [](uint32_t type, uint32_t id, const Bytes& data)
     {
@@ -341,11 +353,11 @@ Bytes Stub(bool x64, uint32_t flags = 0x40000040,
            const Bytes& image = {5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, const char* name = ".datfile")
 {
     Bytes stub = Program(x64, {{".text", kCode, kText}, {name, flags, image}});
-    WriteLe32(&stub[kOptional + 8], 0x200);
-    WriteLe32(&stub[kOptional + 32], 0x1000);
-    WriteLe32(&stub[kOptional + 36], 0x200);
-    WriteLe32(&stub[kOptional + 56], 0x3000);
-    WriteLe32(&stub[kOptional + 64], Checksum(stub));
+    Put32(stub, kOptional + 8, 0x200);
+    Put32(stub, kOptional + 32, 0x1000);
+    Put32(stub, kOptional + 36, 0x200);
+    Put32(stub, kOptional + 56, 0x3000);
+    Put32(stub, kOptional + 64, Checksum(stub));
     return stub;
 }
 
@@ -380,13 +392,12 @@ TEST(ProgramWriterTest, WritesOurStubAroundAnArchive)
         const size_t header = SectionHeaderOffset(x64, 1);
         const uint32_t virtualSize = 4 + ((uint32_t)game.size() / 4 + 1) * 4;
         EXPECT_EQ(Locate(program), "found 1028 " + std::to_string(game.size())) << x64;
-        EXPECT_EQ(ReadLe32(&program[header + 8]), virtualSize);
-        EXPECT_EQ(ReadLe32(&program[header + 16]), (virtualSize + 0x1FF) / 0x200 * 0x200);
-        EXPECT_EQ(program.size(), 0x400 + ReadLe32(&program[header + 16]));
-        EXPECT_EQ(ReadLe32(&program[kOptional + 8]), program.size() - 0x400);
-        EXPECT_EQ(ReadLe32(&program[kOptional + 56]),
-                  0x2000 + (virtualSize + 0xFFF) / 0x1000 * 0x1000);
-        EXPECT_EQ(ReadLe32(&program[kOptional + 64]), Checksum(program));
+        EXPECT_EQ(Get32(program, header + 8), virtualSize);
+        EXPECT_EQ(Get32(program, header + 16), (virtualSize + 0x1FF) / 0x200 * 0x200);
+        EXPECT_EQ(program.size(), 0x400 + Get32(program, header + 16));
+        EXPECT_EQ(Get32(program, kOptional + 8), program.size() - 0x400);
+        EXPECT_EQ(Get32(program, kOptional + 56), 0x2000 + (virtualSize + 0xFFF) / 0x1000 * 0x1000);
+        EXPECT_EQ(Get32(program, kOptional + 64), Checksum(program));
     }
     // Only a stub of this project's, whole, is written from.
     const Bytes stub = Stub(false);
