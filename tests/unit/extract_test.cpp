@@ -185,7 +185,6 @@ const std::vector<RecordLayout> kRecords = {
     {"\\Audio\\Deep\\tune.txt", "la la la la la la la", kMethodLzw},
 };
 
-// Runs both drivers over bytes, made from records, and checks what they did.
 void Check(const std::string& label, const Bytes& bytes, Outcome outcome, size_t r,
            const std::vector<RecordLayout>& records = kRecords)
 {

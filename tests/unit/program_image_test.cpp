@@ -189,7 +189,6 @@ const std::vector<RecordLayout> kGame = {{"\\tremlok.exe", std::string(700, 'x')
 
 const Bytes kText(0x80, 0xC3); // a code section's bytes
 
-// Where image lies in program, found by its bytes.
 size_t Find(const Bytes& program, const Bytes& image)
 {
     return (size_t)(std::search(program.begin(), program.end(), image.begin(), image.end()) -
@@ -201,7 +200,6 @@ std::string Problem(ProgramProblem problem)
     return "problem " + std::to_string(problem);
 }
 
-// The answer a locator must give for image in program.
 std::string FoundIn(const Bytes& program, const Bytes& image)
 {
     return "found " + std::to_string(Find(program, image)) + " " + std::to_string(image.size());

@@ -56,7 +56,6 @@ struct ScratchTest : ::testing::Test
     std::string Path(const std::string& name) const { return scratch + kPathSeparator + name; }
 };
 
-// One record of a data file: name, content and the method it is coded by.
 struct RecordLayout
 {
     std::string name;
