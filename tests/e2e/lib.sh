@@ -88,13 +88,14 @@ snapshot() {
 
 # shellcheck disable=SC2120
 # start_setup [COMMAND...]: Setup.exe (SETUP_EXE, when set) in the
-# background as $setup_pid, at its welcome page; started through COMMAND
-# when given (with_file_limit).
+# background as $setup_pid, at its welcome page (or, given setup_switch,
+# at the window captioned $setup_window); started through COMMAND when
+# given (with_file_limit).
 start_setup() {
-    "$@" wine_run "${SETUP_EXE:-$E2E_SETUP_EXE}" &
+    "$@" wine_run "${SETUP_EXE:-$E2E_SETUP_EXE}" ${setup_switch:+"$setup_switch"} &
     setup_pid=$!
-    drive wait "$welcome" $((30000 * slow)) && return 0
-    fail "the welcome page opens"
+    drive wait "${setup_window:-$welcome}" $((30000 * slow)) && return 0
+    fail "${setup_window:-the welcome page} opens"
     kill "$setup_pid" 2>/dev/null
     wait "$setup_pid"
     return 1

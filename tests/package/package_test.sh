@@ -30,18 +30,10 @@ fails() {
         "$((status != 0)) $(grep -cF -- "$expected" <<<"$output") [$left]"
 }
 
-# game NAME FILE...: a game folder holding a line of text in each FILE.
-game() {
-    local game=$work/$1
-    shift
-    rm -rf "$game" && mkdir -p "$game/sub"
-    for file in "$@"; do echo x >"$game/$file"; done
-}
-
 rm -rf "$work"
-mkdir -p "$work"
-game neither
-game whole tremlok.exe Readme.txt
+# A game folder without the two files the completion page needs, one with.
+mkdir -p "$work/neither/sub" "$work/whole/sub"
+echo x | tee "$work/whole/tremlok.exe" "$work/whole/Readme.txt" >/dev/null
 # 3 MB of noise is stored, a 2.5 MB count compressed (about 1 MB).
 head -c 3000000 /dev/urandom >"$work/whole/sub/noise.dat"
 seq 1 400000 >"$work/whole/sub/counted.txt"
