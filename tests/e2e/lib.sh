@@ -76,7 +76,8 @@ pose_as() {
     fi
 }
 
-game="$REPO/sample/game"
+# The game Setup.exe carries.
+game=$(cd "$REPO" && realpath "${E2E_GAME:-sample/game}")
 drive_c="$WINEPREFIX/drive_c"
 
 # What the prefix holds, apart from Wine's own folders, one path a line.
