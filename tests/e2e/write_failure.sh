@@ -23,7 +23,6 @@ fi
 before=$(snapshot)
 start_setup with_file_limit $cap_kb || exit 0
 trace=$(drive click "$welcome" $id_main -- watch "$progress" $((60000 * slow)))
-expect_status "the progress page runs to its end" 0 $?
 # How the label shortens the first path is the Windows unit tests'.
 expect_eq "it ends at 100 with Next enabled, naming ${#large[@]} not written" \
     "pos=100 next=1 label=${#large[@]} files could not be written, the first: " \
