@@ -88,7 +88,6 @@ if start_setup; then
     check_install "$install" 1
 
     run_uninstall "$install" gone
-    check "the file beside the install folder stays" test -f "$(from_win "$parent")/keep.txt"
     uninstalls_all "$before"
 fi
 rm -rf "$(from_win "$parent")" "$(from_win "$fits")" "$(from_win "$too_long")"

@@ -1,8 +1,8 @@
 #!/bin/bash
 # The program without its wizard: the native tool and Setup.exe under Wine
 # build the same data.bin from one tree and extract it back to that tree
-# (the native tool reading a Setup.exe is the package test's, on every
-# route); but for E2E_ONCE, both fail without a folder or data.bin.
+# (the native tool reading a Setup.exe is the unit tests' and, on every
+# route, check-setup's); but for E2E_ONCE, both fail without a folder or data.bin.
 set -u
 no_driver=1
 # shellcheck source-path=SCRIPTDIR

@@ -33,9 +33,7 @@ drive click "$progress" $id_main -- gone "$progress" $((10000 * slow))
 expect_status "Next closes the progress page" 0 $?
 # That no completion page or shortcut follows is the Windows unit tests'.
 finish_setup "the run ends with status 1" 1
-for name in "${large[@]}"; do
-    check "${name#\\} is not there as a file" test ! -f "$installed${name//\\//}"
-done
+# A file cut short and left behind, unlogged, would outlive the uninstall.
 check "every other file equals the sample game's" diff -r -x uninst.bat \
     "${large[@]/#*\\/-x}" "$game" "$installed"
 run_uninstall "$install" gone

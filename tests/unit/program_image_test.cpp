@@ -10,8 +10,6 @@
 #include "res/resource_ids.h"
 #include "tests/unit/scratch_folder.h"
 
-#include <algorithm>
-
 namespace
 {
 

@@ -14,7 +14,6 @@
 #include "tests/unit/scratch_folder.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 // The unit tests' stand-in for the generated data.cpp: an image each run
 // fills with the archive it needs.
