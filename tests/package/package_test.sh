@@ -3,7 +3,7 @@
 # refused before anything is built; a foreign game is packaged signed on the
 # written route, unsigned on the linked one and through data.cpp; each
 # Setup.exe carries it, the written and linked x64 ones install it under
-# Wine.
+# Wine. The tool writes both programs with nothing but coreutils on PATH.
 #   tests/package/package_test.sh        prints "N passed, M failed" last
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
@@ -14,14 +14,14 @@ programs=(build/mingw-i686/Setup.exe build/mingw-x64/Setup.exe)
 
 # fails NAME EXPECTED-MESSAGE ARGUMENT...: package.sh ARGUMENT... fails
 # with a message holding EXPECTED-MESSAGE, having built no Windows program;
-# with TREMLOK_SIGN_PASS set, once built, leaving no Setup.exe that could be
-# shipped as if signed, nor a temporary of its signing.
+# with signing=1, once built, leaving no Setup.exe that could be shipped as
+# if signed, nor a temporary of its signing.
 fails() {
     local name=$1 expected=$2 output status left
     shift 2
     output=$(scripts/package.sh "$@" 2>&1)
     status=$?
-    if [ -z "${TREMLOK_SIGN_PASS:-}" ]; then
+    if [ -z "${signing:-}" ]; then
         left=$(grep 'Built target Setup$' <<<"$output")
     else
         left=$(find build/mingw-i686 build/mingw-x64 -maxdepth 1 -name 'Setup.exe*')
@@ -40,6 +40,26 @@ seq 1 400000 >"$work/whole/sub/counted.txt"
 # A program from an earlier run must not outlive a refused one.
 mkdir -p build/mingw-i686 build/mingw-x64
 echo "an earlier game" | tee "${programs[@]}" >/dev/null
+# TREMLOK_ARCHIVE_LIMIT_MB|case|message|arguments, split at spaces
+while IFS='|' read -r limit name expected arguments; do
+    # shellcheck disable=SC2086
+    TREMLOK_ARCHIVE_LIMIT_MB=$limit fails "$name" "$expected" $arguments
+done <<EOF
+|--incbin, the old name of --linked; neither file|has no tremlok.exe Readme.txt at its top level|--incbin $work/neither
+|a missing folder|is not a folder|$work/absent
+|an unknown option|usage: scripts/package.sh|--fast $work/whole
+|a missing certificate|$work/absent.pfx: no such certificate file|--sign $work/absent.pfx $work/whole
+|--timestamp without --sign|--timestamp stamps a signature: it needs --sign|--timestamp http://ts.invalid $work/whole
+2|an archive over the limit|it needs 4 MB of archive, more than the 2 MB|$work/whole
+5|an archive under the limit whose largest file is not|it needs 4 MB of archive and 2 MB to decode its largest compressed file into, more than the 5 MB|$work/whole
+1GB|a limit that is not a number|TREMLOK_ARCHIVE_LIMIT_MB must be a number of megabytes|$work/whole
+EOF
+check "a refused game leaves no Setup.exe of an earlier run" \
+    test ! -e "${programs[0]}" -a ! -e "${programs[1]}"
+output=$(cd "$work" && ../../scripts/package.sh neither 2>&1)
+check "a game folder is taken from where package.sh is run (got: $output)" \
+    grep -qF "$(pwd)/$work/neither has no tremlok.exe" <<<"$output"
+
 # A self-signed code-signing certificate and its key, as a PKCS#12 file
 # under a password; a copy cut short stands for a damaged download.
 keys=$(pwd)/$work/keys
@@ -49,29 +69,6 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Tremlok package tes
 openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -out "$keys/cert.pfx" \
     -passout pass:"test pass" 2>/dev/null
 head -c 900 "$keys/cert.pfx" >"$keys/damaged.pfx"
-
-# TREMLOK_ARCHIVE_LIMIT_MB|TREMLOK_SIGN_PASS|case|message|arguments, split at spaces
-while IFS='|' read -r limit pass name expected arguments; do
-    # shellcheck disable=SC2086
-    TREMLOK_ARCHIVE_LIMIT_MB=$limit TREMLOK_SIGN_PASS=$pass fails "$name" "$expected" $arguments
-done <<EOF
-||--incbin, the old name of --linked; neither file|has no tremlok.exe Readme.txt at its top level|--incbin $work/neither
-||a missing folder|is not a folder|$work/absent
-||an unknown option|usage: scripts/package.sh|--fast $work/whole
-||a missing certificate|$work/absent.pfx: no such certificate file|--sign $work/absent.pfx $work/whole
-||--timestamp without --sign|--timestamp stamps a signature: it needs --sign|--timestamp http://ts.invalid $work/whole
-2||an archive over the limit|it needs 4 MB of archive, more than the 2 MB|$work/whole
-5||an archive under the limit whose largest file is not|it needs 4 MB of archive and 2 MB to decode its largest compressed file into, more than the 5 MB|$work/whole
-1GB||a limit that is not a number|TREMLOK_ARCHIVE_LIMIT_MB must be a number of megabytes|$work/whole
-|wrong pass|a wrong password|the password in TREMLOK_SIGN_PASS does not open $keys/cert.pfx|--sign $keys/cert.pfx $work/whole
-|test pass|a damaged certificate|damaged.pfx is not a whole PKCS#12 (.pfx) file|--sign $keys/damaged.pfx $work/whole
-|test pass|a time-stamp server that does not answer|the time-stamp server http://127.0.0.1:9/ did not answer|--sign $keys/cert.pfx --timestamp http://127.0.0.1:9/ $work/whole
-EOF
-check "a refused game leaves no Setup.exe of an earlier run" \
-    test ! -e "${programs[0]}" -a ! -e "${programs[1]}"
-output=$(cd "$work" && ../../scripts/package.sh neither 2>&1)
-check "a game folder is taken from where package.sh is run (got: $output)" \
-    grep -qF "$(pwd)/$work/neither has no tremlok.exe" <<<"$output"
 
 # A foreign game: Windows finds TREMLOK.EXE and readme.TXT by either case;
 # a name beyond ASCII goes into code page 1252 and back.
@@ -141,6 +138,16 @@ EOF
     installs signed build/mingw-x64/Setup.exe
 fi
 
+export signing=1
+TREMLOK_SIGN_PASS="wrong pass" fails "a wrong password" "the password in TREMLOK_SIGN_PASS does not open $keys/cert.pfx" \
+    --sign "$keys/cert.pfx" "$game"
+TREMLOK_SIGN_PASS="test pass" fails "a damaged certificate" \
+    "damaged.pfx is not a whole PKCS#12 (.pfx) file" --sign "$keys/damaged.pfx" "$game"
+TREMLOK_SIGN_PASS="test pass" fails "a time-stamp server that does not answer" \
+    "the time-stamp server http://127.0.0.1:9/ did not answer" \
+    --sign "$keys/cert.pfx" --timestamp http://127.0.0.1:9/ "$game"
+
+unset signing
 programs=("$work/linked/Setup.exe" "$work/linked/x64/Setup.exe")
 packaged linked --linked -o "$work/linked" && installs linked "${programs[1]}"
 programs=(build/mingw-i686/Setup.exe build/mingw-x64/Setup.exe)
@@ -153,14 +160,23 @@ fi
 # carries are.
 scripts/package.sh --linked -o "$work/again" "$game" >"$work/again.log" 2>&1
 check "packed twice, both programs are the same byte for byte" diff -r "$work/linked" "$work/again"
+check "data/data.cpp is still the sample's" git diff --quiet -- data/data.cpp
 
-# The tool's --exe refused, leaving nothing: a game over the limit, a
-# folder that is not there. (The tool alone writing both programs, with
-# nothing else on PATH, is the deb test's.)
+# The tool alone writes both programs, with no compiler, CMake or Wine on PATH.
+bare=$work/bare
+mkdir -p "$bare/bin"
+dpkg -L coreutils | grep '/bin/.' | xargs -I{} ln -sf {} "$bare/bin/"
+(cd "$bare" && PATH=$(pwd)/bin ../../native/setup -q -m ../foreign --exe Setup.exe &&
+    PATH=$(pwd)/bin ../../native/setup -q --exe x64.exe --x64)
+check "coreutils alone: both programs written, each carrying data.bin whole" \
+    scripts/check-setup.sh "$bare/data.bin" "$bare/Setup.exe" "$bare/x64.exe"
+check "coreutils alone: the i686 program passes check-pe (see $bare/check-pe.log)" \
+    bash -c "scripts/check-pe.sh --written $bare/Setup.exe >$bare/check-pe.log"
+# Refused, leaving nothing: a game over the limit, a folder that is not there.
 while IFS='|' read -r limit program expected; do
-    output=$(cd build/pack && TREMLOK_ARCHIVE_LIMIT_MB=$limit ../native/setup --exe "$program" 2>&1)
+    output=$(cd "$bare" && TREMLOK_ARCHIVE_LIMIT_MB=$limit ../../native/setup --exe "$program" 2>&1)
     expect_eq "--exe $program refused, saying '$expected', leaving nothing" "1 1 0" \
-        "$? $(grep -cF "$expected" <<<"$output") $(find build/pack -name 'refused*' | wc -l)"
+        "$? $(grep -cF "$expected" <<<"$output") $(find "$bare" -name 'refused*' | wc -l)"
 done <<EOF
 0|refused.exe|more than the 0 MB that the program can map
 |absent/refused.exe|absent/refused.exe: cannot create a temporary file beside it
