@@ -1,9 +1,9 @@
 #!/bin/bash
 # The install wizard end to end under Wine (Cancel is the Windows unit
-# tests'): an install into a browsed folder with the desktop shortcut, with every page's refusal to
-# close, the progress page's trace, the installed tree, the shortcuts and
-# uninst.bat, then the uninstall, which removes the folder it made; one into
-# a folder named with a letter outside ASCII; an install to the default
+# tests'): an install into a browsed folder named with a letter outside
+# ASCII, with the desktop shortcut, with every page's refusal to close, the
+# progress page's trace, the installed tree and the shortcuts, then the
+# uninstall, which removes the folder it made; an install to the default
 # folder that opens the readme in Notepad, and a second install over it.
 set -u
 # shellcheck source-path=SCRIPTDIR
@@ -22,43 +22,44 @@ refuses_to_close() {
 
 # --- into a browsed folder, with the desktop shortcut ------------------------
 
-mkdir -p "$drive_c/Games"
-echo "not the installer's" >"$drive_c/Games/keep.txt"
+# The driver gives text in the ANSI code page (Wine's chcp, without a
+# console, reports 0); uninst.bat is in the OEM one, which cmd reads.
+acp=$(wine_run reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' |
+    tr -d '\r' | awk '$1 == "ACP" { print $3 }')
+parent='C:\Spiele für Kinder'
+mkdir -p "$(from_win "$parent")"
+echo "not the installer's" >"$(from_win "$parent")/keep.txt"
 # With "\Tremlok", a folder of 247 characters fills the 255 that the install
 # folder holds; one of 248 would need 256.
 fits="C:\\$(printf 'f%.0s' $(seq 244))"
 too_long="${fits}f"
 mkdir -p "$(from_win "$fits")" "$(from_win "$too_long")"
-install='C:\Games\Tremlok'
+install="$parent\\Tremlok"
 before=$(snapshot)
 if start_setup; then
     expect_eq "the desktop box starts clear" 0 "$(drive send "$welcome" $id_desktop $bm_getcheck 0 0)"
     screenshot welcome-page
     refuses_to_close "$welcome"
-    drive click "$welcome" $id_browse -- wait "$browser" $((10000 * slow))
-    expect_status "Browse opens the folder browser" 0 $?
-    statuses=""
-    for folder in "C:\\" "$fits" "$too_long"; do
-        drive browse "$browser" "$folder"
-        statuses+="$(drive text "$browser" $id_status)"$'\n'
-    done
+    statuses=$(drive click "$welcome" $id_browse -- wait "$browser" $((10000 * slow)) -- \
+        browse "$browser" "C:\\" -- text "$browser" $id_status -- \
+        browse "$browser" "$fits" -- text "$browser" $id_status -- \
+        browse "$browser" "$too_long" -- text "$browser" $id_status)
     expect_eq "the status line shows the install folder OK would give, or a refusal" \
         "$(printf '%s\n' 'C:\Tremlok' "$fits\\Tremlok" \
-            "This folder's path is too long to install into.")" "${statuses%$'\n'}"
+            "This folder's path is too long to install into.")" "$statuses"
     screenshot folder-browser
     drive click "$browser" 1 -- gone "$browser" $((5000 * slow))
     expect_eq "OK on a refused folder keeps the install folder" 'C:\Program Files\Tremlok' \
         "$(drive text "$welcome" $id_folder)"
     drive click "$welcome" $id_browse -- wait "$browser" $((10000 * slow)) -- \
-        browse "$browser" 'C:\Games' -- click "$browser" 1 -- gone "$browser" $((5000 * slow))
+        browse "$browser" "$parent" -- click "$browser" 1 -- gone "$browser" $((5000 * slow))
     expect_eq "OK in the browser sets the install folder" "$install" \
-        "$(drive text "$welcome" $id_folder)"
+        "$(drive text "$welcome" $id_folder | iconv -f "CP$acp")"
 
     # The watcher runs in the process that clicks, so that it sees the
     # progress page before its first timer tick.
     drive send "$welcome" $id_desktop $bm_setcheck 1 0 >/dev/null
     trace=$(drive click "$welcome" $id_main -- watch "$progress" $((60000 * slow)))
-    expect_status "the progress page runs to its end" 0 $?
     expect_eq "the progress page opens at 1 with Next disabled" \
         "pos=1 next=0 label=Current file :" "$(head -n 1 <<<"$trace")"
     expect_eq "it ends at 100, Complete, with Next enabled" "pos=100 next=1 label=Complete" \
@@ -67,7 +68,7 @@ if start_setup; then
     # "Complete" may be seen a moment before Next is: the page enables Next
     # first, but the watcher reads Next first.
     expect_eq "the label shows each file's path as it is written" "" \
-        "$(sed '1d;$d' <<<"$trace" | sed 's/.*label=//' | grep -vx Complete |
+        "$(sed '1d;$d' <<<"$trace" | iconv -f "CP$acp" | sed 's/.*label=//' | grep -vx Complete |
             while read -r label; do
                 file=${label#"$install"}
                 [ -f "$game${file//\\//}" ] || echo "$label"
@@ -76,7 +77,6 @@ if start_setup; then
     refuses_to_close "$progress"
 
     drive click "$progress" $id_main -- wait "$complete" $((10000 * slow))
-    expect_status "Next opens the completion page" 0 $?
     expect_eq "the readme box starts clear" 0 "$(drive send "$complete" $id_readme $bm_getcheck 0 0)"
     screenshot completion-page
     refuses_to_close "$complete"
@@ -85,21 +85,12 @@ if start_setup; then
     finish_setup "Finish with the readme box cleared again ends with status 1" 1
     drive wait "Readme.txt - Notepad" $((3000 * slow)) 2>/dev/null
     expect_status "and opens no Notepad" 1 $?
-    check_install "$install" 1 1
+    check_install "$install" 1
 
     run_uninstall "$install" gone
-    check "the file beside the install folder stays" test -f "$drive_c/Games/keep.txt"
     uninstalls_all "$before"
 fi
-rm -rf "$drive_c/Games" "$(from_win "$fits")" "$(from_win "$too_long")"
-
-# --- a folder whose name is not ASCII, made by setup in one that existed ----
-
-# cmd reads uninst.bat in the OEM code page (Wine's chcp, without a
-# console, reports 0).
-read -r acp oem < <(wine_run reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' |
-    tr -d '\r' | awk '$1 == "ACP" { a = $3 } $1 == "OEMCP" { o = $3 } END { print a, o }')
-install_into 'C:\Spiele für Kinder' "$acp" "$oem"
+rm -rf "$(from_win "$parent")" "$(from_win "$fits")" "$(from_win "$too_long")"
 
 # --- the default folder, with the readme; then a second install over it ----
 
@@ -122,7 +113,7 @@ if start_setup; then
     if start_setup; then
         run_pages
         finish_setup "a second install ends with status 1" 1
-        check_install "$install" 0 0
+        check_install "$install" 0
         echo "the player's own" >"$installed/mine.txt"
         run_uninstall "$install"
         expect_eq "its uninstall removes the files and shortcuts, not the folders or the player's file" \

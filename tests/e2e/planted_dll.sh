@@ -2,7 +2,7 @@
 # Setup.exe beside a planted comctl32.dll, with Wine told to prefer a DLL it
 # finds over its own, from the program's folder first, as Windows does: the
 # help box, and an install through the pages into the default folder, its
-# tree, shortcuts and uninst.bat, and its uninstall. Neither loads the DLL.
+# tree and shortcuts, and its uninstall. Neither loads the DLL.
 # For the 32-bit program under qemu this is its one install, made as Windows
 # 98 gets it (a 64-bit program cannot pose as 98): the .pif, and a
 # uninst.bat that COMMAND.COM reads, which leaves the folder that held it.
@@ -18,9 +18,7 @@ planted() {
 }
 
 # The help box: its text, and status 0 once OK is pressed.
-planted wine_run "$SETUP_EXE" "/?" &
-pid=$!
-if drive wait "Install Tremlok" $((20000 * slow)); then
+if setup_switch="/?" setup_window="Install Tremlok" start_setup planted; then
     # The message is the box's only static with text; Wine gives it id -1.
     text=$(drive text "Install Tremlok" 65535)
     check "the help names the utility" grep -q '^Tremlok Setup utility' <<<"$text"
@@ -32,25 +30,19 @@ if drive wait "Install Tremlok" $((20000 * slow)); then
         "      /ec:\\tremlok extracts everything to c:\\tremlok")" "$(sed -n '2,7p' <<<"$text")"
     screenshot help-box
     drive click "Install Tremlok" 1
-else
-    fail "/? shows the help box"
-    kill "$pid" 2>/dev/null
+    finish_setup "/? ends with status 0" 0
 fi
-wait "$pid"
-expect_status "/? ends with status 0" 0 $?
 check "/? loads no comctl32.dll from its own folder" test ! -e planted.mark
 
 install='C:\Program Files\Tremlok'
-if [ "$once" == 1 ]; then
-    pose_as win98
-fi
+[ "$once" == 1 ] && pose_as win98 && uninstall_link="Tremlok Uninstall.pif"
 before=$(snapshot)
 if start_setup planted; then
     run_pages
     finish_setup "Finish ends with status 1" 1
     check "the install loads no comctl32.dll from its own folder" test ! -e planted.mark
-    check_install "$install" 1 0
-    if [ $dos_family == 1 ]; then
+    check_install "$install" 0
+    if [ "$once" == 1 ]; then
         run_uninstall "$install"
         uninstalls_all "$before" "> ./Program Files/Tremlok"
     else
@@ -58,6 +50,4 @@ if start_setup planted; then
         uninstalls_all "$before"
     fi
 fi
-if [ "$once" == 1 ]; then
-    pose_as ""
-fi
+[ "$once" != 1 ] || pose_as ""

@@ -8,7 +8,6 @@
 
 #include <numeric>
 #include <random>
-#include <set>
 #include <stdlib.h>
 
 #ifndef _WIN32
@@ -21,16 +20,10 @@ namespace
 
 namespace fs = std::filesystem;
 
-// One coder and more than the processors, but one alone under the emulated
-// 32-bit Wine, where threads that exit together kill the process.
-std::vector<int> CoderCounts()
-{
-    return getenv("TREMLOK_EMULATED") ? std::vector<int>{1} : std::vector<int>{1, 3};
-}
-
 struct BuilderTest : ScratchTest
 {
-    // The emulated Wine codes on one thread in every test (see CoderCounts).
+    // One coder alone under the emulated 32-bit Wine, where threads that exit
+    // together kill the process.
     BuilderTest() { gBuildThreads = getenv("TREMLOK_EMULATED") ? 1 : 0; }
     ~BuilderTest() { gBuildThreads = 0; }
     void File(const std::string& name, const std::string& content)
@@ -54,13 +47,20 @@ TEST(ChooseMethodTest, StrictlyShortestCodingElseStored)
 }
 
 // The exact text for every length mod 4, the empty archive among them, a
-// row of eight items ending the list or followed by more.
+// row of eight items ending the list or followed by more. data.cpp made
+// beside the data file is the one made from it, its text held to the end
+// or placed by a forecast, right or wrong (fewer digits).
 TEST_F(BuilderTest, DataCppText)
 {
-    Bytes counting(33);
+    Bytes counting(33), noise(70003);
     std::iota(counting.begin(), counting.end(), 1);
+    std::mt19937 random(7);
+    for (unsigned char& b : noise)
+        b = (unsigned char)(random() % 3 ? 0 : random()); // items of every length
+    WriteLe32(noise.data(), 0x1234567);
     const std::string row = "    0x4030201, 0x8070605, 0xc0b0a09, 0x100f0e0d, 0x14131211, "
                             "0x18171615, 0x1c1b1a19, ";
+    // data.bin, the text after "= " (none for the noise)
     const std::pair<Bytes, std::string> cases[] = {
         {Bytes(5, 0), "5;\nunsigned int gDatfile[2] = \n{\n    0x0, 0x0, \n};\n"},
         {Bytes(10, 0xFF),
@@ -71,7 +71,12 @@ TEST_F(BuilderTest, DataCppText)
          "32;\nunsigned int gDatfile[9] = \n{\n" + row + "0x201f1e1d, \n\n};\n"},
         {counting,
          "33;\nunsigned int gDatfile[9] = \n{\n" + row + "0x201f1e1d, \n    0x21, \n};\n"},
+        {Bytes(noise.begin(), noise.end() - 3), ""},
+        {noise, ""},
     };
+    // held, forecast length (0: the data file's), forecast total (0: its own)
+    const uint32_t beside[][3] = {
+        {1 << 20, 0, 0}, {4096, 0, 0}, {4096, 9999, 0}, {4096, 0, 0x12345}};
     for (const auto& [bin, text] : cases)
     {
         std::string expected = "unsigned int gSizeDatfile = " + text;
@@ -79,37 +84,20 @@ TEST_F(BuilderTest, DataCppText)
              kPathSeparator == '\\' && (at = expected.find('\n', at)) != expected.npos; at += 2)
             expected.insert(at, "\r");
         ASSERT_TRUE(WriteFile("data.bin", bin));
-        EXPECT_EQ(WriteDataCpp("data.bin", "data.cpp"), 0);
-        EXPECT_EQ(ReadFile("data.cpp"), expected) << bin.size() << " bytes";
-    }
-}
-
-// data.cpp made beside the data file is the one made from it, its text held
-// to the end or placed by a forecast, right or wrong (fewer digits).
-TEST_F(BuilderTest, DataCppBesideTheDataFile)
-{
-    Bytes bin(70003);
-    std::mt19937 random(7);
-    for (unsigned char& b : bin)
-        b = (unsigned char)(random() % 3 ? 0 : random()); // items of every length
-    const uint32_t total = 0x1234567;
-    for (int k = 0; k < 4; ++k)
-        bin[k] = (unsigned char)(total >> 8 * k);
-    // held, forecast length (0: n), total
-    const uint32_t cases[][3] = {
-        {1 << 20, 0, total}, {4096, 0, total}, {4096, 9999, total}, {4096, 0, 0x12345}};
-    for (size_t n : {bin.size() - 3, bin.size()})
-    {
-        ASSERT_TRUE(WriteFile("data.bin", Bytes(bin.begin(), bin.begin() + n)));
-        ASSERT_EQ(WriteDataCpp("data.bin", "whole.cpp"), 0);
-        for (const auto& c : cases)
+        EXPECT_EQ(WriteDataCpp("data.bin", "whole.cpp"), 0);
+        if (!text.empty())
+        {
+            EXPECT_EQ(ReadFile("whole.cpp"), expected) << bin.size() << " bytes";
+        }
+        const uint32_t n = (uint32_t)bin.size(), total = ReadLe32(bin.data());
+        for (const auto& c : beside)
         {
             DataCppWriter writer;
             ASSERT_EQ(DataCppBegin(&writer, "beside.cpp", c[0]), 0);
-            writer.expectedLength = c[1] ? c[1] : (uint32_t)n;
-            writer.expectedTotal = c[2];
-            for (size_t at = 0; at < n; at += 4000)
-                DataCppTake(&writer, &bin[at], (uint32_t)std::min<size_t>(4000, n - at));
+            writer.expectedLength = c[1] ? c[1] : n;
+            writer.expectedTotal = c[2] ? c[2] : total;
+            for (uint32_t at = 0; at < n; at += 4000)
+                DataCppTake(&writer, &bin[at], std::min<uint32_t>(4000, n - at));
             EXPECT_EQ(DataCppEnd(&writer, total, "data.bin"), 0);
             EXPECT_EQ(ReadFile("beside.cpp"), ReadFile("whole.cpp"))
                 << n << " " << c[0] << " " << c[1];
@@ -155,7 +143,8 @@ TEST_F(BuilderTest, RecordsNamesAndCodings)
     File("\\.cache\\x", "x");
     fs::create_directories(Under("tree", "\\empty\\deeper"));
     const Bytes expected = ArchiveBytes(records);
-    for (int threads : CoderCounts())
+    // One coder and more than the processors, unless emulated.
+    for (int threads : {1, getenv("TREMLOK_EMULATED") ? 1 : 3})
         for (const std::string& root : {std::string("tree"), std::string("tree") + kPathSeparator})
         {
             gBuildThreads = threads;
@@ -203,25 +192,17 @@ TEST_F(BuilderTest, FailuresLeaveNoData)
         {"data.cpp cut short by a full disk", "tree", [] { return LimitFileSize(100); }},
 #endif
     };
-    auto names = []
-    {
-        std::set<std::string> names;
-        for (const auto& item : fs::directory_iterator("."))
-            names.insert(item.path().filename().string());
-        return names;
-    };
     for (const auto& [label, root, prepare] : cases)
     {
         fs::remove_all("tree");
         File("\\good.txt", "a file the builder can read");
         ASSERT_TRUE(prepare() && WriteFile("data.bin", "OLD")) << label;
-        const std::set<std::string> before = names();
+        const auto before = TreeOf(".");
         EXPECT_EQ(MakeDataBin(root), 1) << label;
 #ifndef _WIN32
         LimitFileSize(RLIM_INFINITY);
 #endif
-        EXPECT_EQ(names(), before) << label;
-        EXPECT_EQ(ReadFile("data.bin"), "OLD") << label;
+        EXPECT_TRUE(TreeOf(".") == before) << label;
     }
 }
 

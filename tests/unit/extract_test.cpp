@@ -29,25 +29,17 @@ const std::vector<RecordLayout> kThree = {
 // where the third goes: that file is replaced whole, the two skipped without
 // a "del" line, counted, the first one's path kept for the page; the same
 // for the tool, each given its root with a trailing separator.
-TEST_F(ExtractTest, OneEntryPerCallThenCompleteForever)
+TEST_F(ExtractTest, OneEntryPerCall)
 {
     char currentFile[kCurrentFileSize] = "";
     const Bytes bytes = ArchiveBytes(kThree);
     EXPECT_EQ(BeginExtract("X", (const unsigned int*)bytes.data(), (uint32_t)bytes.size()), 1);
     EXPECT_FALSE(std::filesystem::exists("X"));
-    const int percents[] = {28, 28, 99};
-    for (size_t i = 0; i < kThree.size(); ++i)
+    for (const RecordLayout& r : kThree)
     {
-        EXPECT_EQ(ExtractNext("X", currentFile), percents[i]) << i;
-        EXPECT_EQ(std::string(currentFile), Under("X", kThree[i].name));
-        EXPECT_EQ(ReadFile(Under("X", kThree[i].name)), kThree[i].content);
-    }
-    // Then 100 and "Complete", and 100 ever after with the label left alone.
-    for (const char* shown : {"Complete", "untouched"})
-    {
-        EXPECT_EQ(ExtractNext("X", currentFile), 100);
-        EXPECT_STREQ(currentFile, shown);
-        strcpy(currentFile, "untouched");
+        ExtractNext("X", currentFile);
+        EXPECT_EQ(std::string(currentFile), Under("X", r.name));
+        EXPECT_EQ(ReadFile(Under("X", r.name)), r.content);
     }
     std::filesystem::remove_all("X");
     EXPECT_EQ(ExtractImage("X", bytes), std::vector<int>({1, 28, 28, 99, 100}));
@@ -108,60 +100,55 @@ TEST_F(ExtractTest, LargeDataBinThroughTheWindow)
 #endif
 }
 
-// The truncation of done / total * 100 in doubles, both signed: the
-// quotients that doubles round just below a whole number (29, 57, 58 of
-// 100), signs that differ, totals and dones at the ends of both ranges.
-TEST(ExtractPercent, GivesWhatTheDoubleArithmeticGave)
+// What the bar has always shown: done / total * 100 computed in doubles,
+// both signed, truncated and kept within 1 to 99. Each step is stored, so
+// that the x87 rounds as other processors do; no quotient tried here lies
+// near enough to a whole number for its wider registers to matter.
+int DoublePercent(uint32_t done, uint32_t total)
 {
-    const uint32_t rows[][3] = {{0, 0, 1},
-                                {5, 0, 1},
-                                {0, 100, 1},
-                                {1, 200, 1},
-                                {2, 200, 1},
-                                {3, 200, 1},
-                                {29, 100, 28},
-                                {57, 100, 56},
-                                {58, 100, 57},
-                                {87, 300, 28},
-                                {290, 1000, 28},
-                                {291, 1000, 29},
-                                {59, 100, 59},
-                                {99, 100, 99},
-                                {100, 100, 99},
-                                {7, 3, 99},
-                                {0x7fffffff, 0x7fffffff, 99},
-                                {0x3fffffff, 0x7fffffff, 49},
-                                {0x80000000, 0x7fffffff, 1},
-                                {1, 0x80000000, 1},
-                                {0xffffffff, 0xffffffff, 99},
-                                {0xfffffffe, 0xffffff9c, 2},
-                                {0x147ae147, 0x7fffffff, 15}};
-    for (const auto& r : rows)
-        EXPECT_EQ(ExtractPercent(r[0], r[1]), (int)r[2]) << r[0] << "/" << r[1];
+    if (total == 0)
+        return 1;
+    volatile double quotient = (double)(int32_t)done / (int32_t)total;
+    volatile double scaled = quotient * 100;
+    return scaled < 1 ? 1 : scaled >= 99 ? 99 : (int)scaled;
 }
 
-#ifndef _WIN32
-// A link standing where a folder goes would carry the files elsewhere: -e
-// stops at it and writes nothing through it.
-TEST_F(ExtractTest, NothingThroughALink)
+// Every done of small totals, among them the quotients that doubles round
+// just below a whole number (29, 57 and 58 of 100), and every pair of
+// values at the ends of both signed ranges.
+TEST(ExtractPercent, GivesWhatTheDoubleArithmeticGave)
 {
-    ASSERT_TRUE(WriteFile("data.bin", ArchiveBytes(kThree)));
+    for (uint32_t total : {1u, 3u, 100u, 200u, 300u, 1000u})
+        for (uint32_t done = 0; done <= total + 2; ++done)
+            EXPECT_EQ(ExtractPercent(done, total), DoublePercent(done, total))
+                << done << "/" << total;
+    const uint32_t ends[] = {0,          1,          5,          100,        0x147ae147, 0x3fffffff,
+                             0x7fffffff, 0x80000000, 0xffffff9c, 0xfffffffe, 0xffffffff};
+    for (uint32_t done : ends)
+        for (uint32_t total : ends)
+            EXPECT_EQ(ExtractPercent(done, total), DoublePercent(done, total))
+                << done << "/" << total;
+}
+
+// Without a folder the names would land at the top of the drive; a link
+// standing where a folder goes would carry the files elsewhere: -e stops
+// at it and writes nothing through it.
+TEST_F(ExtractTest, NothingOutsideTheDestination)
+{
+    const std::vector<RecordLayout> records = {{"\\tremlok-no-root.txt", "x", kMethodStored},
+                                               {"\\Data\\b.dat", "", kMethodStored}};
+    const Bytes bytes = ArchiveBytes(records);
+    ASSERT_TRUE(WriteFile("data.bin", bytes));
+    EXPECT_EQ(ExtractDataBin(""), 1);
+    EXPECT_EQ(ExtractImage("", bytes), std::vector<int>({1, kExtractDamaged}));
+    EXPECT_FALSE(std::filesystem::exists(Under("", records[0].name)));
+#ifndef _WIN32
     std::filesystem::create_directories("out");
     std::filesystem::create_directories("elsewhere");
     std::filesystem::create_directory_symlink("../elsewhere", "out/Data");
     EXPECT_EQ(ExtractDataBin("out"), 1);
     EXPECT_TRUE(std::filesystem::is_empty("elsewhere"));
-}
 #endif
-
-// Without a folder the names would land at the top of the drive.
-TEST_F(ExtractTest, NoFolderNoFiles)
-{
-    const std::vector<RecordLayout> records = {{"\\tremlok-no-root.txt", "x", kMethodStored}};
-    ASSERT_TRUE(WriteFile("data.bin", ArchiveBytes(records)));
-    EXPECT_EQ(ExtractDataBin(""), 1);
-    EXPECT_EQ(ExtractImage("", ArchiveBytes(records)), std::vector<int>({1, kExtractDamaged}));
-    EXPECT_FALSE(std::filesystem::exists(Under("", records[0].name)));
 }
 
 enum Outcome
@@ -170,10 +157,6 @@ enum Outcome
     kDamaged, // reported as damage at record r: only the records before it
     kSkipped  // record r is passed over and reported; the rest come out
 };
-
-// Four levels down, so that a name climbing out stays where it is seen.
-const char* const kOut = "w/a/b/c/out";
-const char* const kMem = "w/a/b/c/mem";
 
 // Adds what record r leaves under the destination, as TreeOf lists it.
 void AddRecord(std::map<std::string, std::string>* tree, const RecordLayout& r)
@@ -202,13 +185,12 @@ const std::vector<RecordLayout> kRecords = {
     {"\\Audio\\Deep\\tune.txt", "la la la la la la la", kMethodLzw},
 };
 
-// Runs both drivers over bytes, made from records, and checks what they did.
 void Check(const std::string& label, const Bytes& bytes, Outcome outcome, size_t r,
            const std::vector<RecordLayout>& records = kRecords)
 {
-    ASSERT_TRUE(WriteFile("data.bin", bytes));
-    const int fileResult = ExtractDataBin(kOut);
-    const std::vector<int> results = ExtractImage(kMem, bytes);
+    int fileResult;
+    std::vector<int> results;
+    EXPECT_EQ(ExtractBoth(bytes, &fileResult, &results), "") << label;
     const int percent = results.back();
     const bool asExpected =
         (outcome == kWhole && fileResult == 0 && percent == 100) ||
@@ -221,29 +203,16 @@ void Check(const std::string& label, const Bytes& bytes, Outcome outcome, size_t
         EXPECT_EQ(std::string(gExtractFirstSkipped, 129),
                   Under(kMem, records[r].name).substr(0, 126) + "...");
     }
-    const bool zeroTotal = bytes.size() >= 4 && ReadLe32(bytes.data()) == 0;
-    for (size_t i = 0; i + 1 < results.size(); ++i)
-        EXPECT_TRUE(results[i] >= 1 && results[i] <= (zeroTotal ? 1 : 99)) << label << ": " << i;
-    auto within = [](const std::string& path, const std::string& root)
-    { return (path + "/").rfind(root + "/", 0) == 0; };
-    for (const auto& [path, content] : TreeOf("."))
-        EXPECT_TRUE(path == "data.bin" || within(kOut, path) || within(path, kOut) ||
-                    within(path, kMem))
-            << label << ": " << path << " is outside the destination";
-
     std::map<std::string, std::string> expected;
     for (size_t i = 0; i < records.size(); ++i)
         if (i < r || outcome == kWhole || (outcome == kSkipped && i != r))
             AddRecord(&expected, records[i]);
     EXPECT_TRUE(TreeOf(kOut) == expected) << label << ": in " << kOut;
     EXPECT_TRUE(TreeOf(kMem) == expected) << label << ": in " << kMem;
-    ResetUninstallLog();
     std::filesystem::remove_all("w");
 }
 
-typedef ScratchTest DamagedArchiveTest;
-
-TEST_F(DamagedArchiveTest, EveryDamageIsCaught)
+TEST_F(ExtractTest, EveryDamageIsCaught)
 {
     std::vector<size_t> at;
     const Bytes original = ArchiveBytes(kRecords, &at);

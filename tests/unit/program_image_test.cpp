@@ -11,8 +11,6 @@
 #include "res/resource_ids.h"
 #include "tests/unit/scratch_folder.h"
 
-#include <algorithm>
-
 namespace
 {
 
@@ -190,7 +188,6 @@ const std::vector<RecordLayout> kGame = {{"\\tremlok.exe", std::string(700, 'x')
 
 const Bytes kText(0x80, 0xC3); // a code section's bytes
 
-// Where image lies in program, found by its bytes.
 size_t Find(const Bytes& program, const Bytes& image)
 {
     return (size_t)(std::search(program.begin(), program.end(), image.begin(), image.end()) -
@@ -202,15 +199,9 @@ std::string Problem(ProgramProblem problem)
     return "problem " + std::to_string(problem);
 }
 
-std::string FoundIn(size_t offset, size_t length)
-{
-    return "found " + std::to_string(offset) + " " + std::to_string(length);
-}
-
-// The answer a locator must give for image in program.
 std::string FoundIn(const Bytes& program, const Bytes& image)
 {
-    return FoundIn(Find(program, image), image.size());
+    return "found " + std::to_string(Find(program, image)) + " " + std::to_string(image.size());
 }
 
 // "problem N", or "missing", "gave up", "damaged NAME at OFFSET" or "found
@@ -230,7 +221,8 @@ std::string Locate(const Bytes& program)
                std::to_string(located.damage.at - program.data()) + ours;
     if (located.result != kLocateFound)
         return (located.result == kLocateMissing ? "missing" : "gave up") + ours;
-    return FoundIn(located.image.offset, located.image.length) + ours;
+    return "found " + std::to_string(located.image.offset) + " " +
+           std::to_string(located.image.length) + ours;
 }
 
 // A data file of count stored records of size bytes (a multiple of 4), each

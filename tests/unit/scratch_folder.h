@@ -1,68 +1,27 @@
 // What the tests share: a fresh scratch folder as each test's current
-// directory, file helpers, and data files put together record by record.
+// directory, file helpers (both_drivers.h), and data files put together
+// record by record.
 #ifndef TREMLOK_TESTS_SCRATCH_FOLDER_H
 #define TREMLOK_TESTS_SCRATCH_FOLDER_H
 
 #include "coders/coder.h"
 #include "coders/delta.h"
 #include "coders/lzw.h"
-#include "datafile/extract_step.h"
-#include "datafile/extract_whole.h"
-#include "datafile/format.h"
 #include "datafile/make_path.h"
 #include "platform/platform.h"
-#include "uninstall/uninstall_log.h"
+#include "tests/unit/both_drivers.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <iterator>
-#include <string.h>
 #include <tuple>
-
-typedef std::vector<unsigned char> Bytes;
 
 // Where the engine puts the archive name ("\a\b.txt") under root.
 inline std::string Under(const std::string& root, std::string name)
 {
     std::replace(name.begin(), name.end(), '\\', kPathSeparator);
     return root + name;
-}
-
-// False when the file is not written whole; a literal without its NUL.
-template <class Data> bool WriteFile(const std::string& path, const Data& data)
-{
-    std::ofstream file(path, std::ios::binary);
-    file.write((const char*)std::data(data),
-               (std::streamsize)(std::size(data) - std::is_array_v<Data>));
-    return !file.flush().fail();
-}
-
-// The file's content, or "<missing>" so that a comparison shows it.
-template <class Data = std::string> Data ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    const std::string data =
-        file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
-    return Data(data.begin(), data.end());
-}
-
-// Files and folders under root by relative path, '/' between levels;
-// folders map to "/".
-inline std::map<std::string, std::string> TreeOf(const std::string& root)
-{
-    namespace fs = std::filesystem;
-    std::map<std::string, std::string> tree;
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(root, error);
-         it != fs::recursive_directory_iterator(); it.increment(error))
-        tree[fs::relative(it->path(), root).generic_string()] =
-            it->is_directory() ? "/" : ReadFile(it->path().string());
-    return tree;
 }
 
 // Every test runs in its own empty folder, with an empty uninstall log, in
@@ -97,7 +56,6 @@ struct ScratchTest : ::testing::Test
     std::string Path(const std::string& name) const { return scratch + kPathSeparator + name; }
 };
 
-// One record of a data file: name, content and the method it is coded by.
 struct RecordLayout
 {
     std::string name;
@@ -133,21 +91,6 @@ inline Bytes ArchiveBytes(const std::vector<RecordLayout>& records,
     bytes.push_back(0);
     WriteLe32(&bytes[0], total);
     return bytes;
-}
-
-// BeginExtract on an image of exactly bytes' length (the sanitizer catches a
-// read past it), then ExtractNext until 100 or damage: every result.
-inline std::vector<int> ExtractImage(const std::string& root, const Bytes& bytes)
-{
-    static Bytes image; // the engine reads it until the next BeginExtract
-    static char currentFile[kCurrentFileSize];
-    image = bytes;
-    std::vector<int> results = {
-        BeginExtract(root.c_str(), (const unsigned int*)image.data(), (uint32_t)image.size())};
-    while (results.back() != 100 && results.back() != kExtractDamaged &&
-           results.size() <= image.size() + 2)
-        results.push_back(ExtractNext(root.c_str(), currentFile));
-    return results;
 }
 
 #ifndef _WIN32

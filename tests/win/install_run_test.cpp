@@ -14,15 +14,18 @@
 #include "tests/unit/scratch_folder.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
-extern const unsigned kTestImageWords; // room in the stand-in gDatfile
+// The unit tests' stand-in for the generated data.cpp: an image each run
+// fills with the archive it needs.
+unsigned int gSizeDatfile = 0;
+unsigned int gDatfile[4096];
 
 namespace
 {
 
 std::vector<std::string> gCaptions; // each page, in the order seen
 std::string gLabel;                 // the current-file label when Next was pressed
+std::string gNote;                  // the welcome page's refusal, or a message box's text
 DWORD gStarted;
 bool gComOnWelcome; // COM was already set up on the thread when the welcome page showed
 
@@ -34,11 +37,21 @@ BOOL CALLBACK FindVisible(HWND window, LPARAM found)
 
 // Ticks the desktop box and presses the default button of whichever page is
 // open; the progress page's only once it is enabled, or after ten seconds.
+// A welcome page that refuses its folder is cancelled, a message box read
+// and closed.
 VOID CALLBACK WorkThePages(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND page = NULL;
-    char text[512];
+    char text[1024];
     EnumThreadWindows(GetCurrentThreadId(), FindVisible, (LPARAM)&page);
+    HWND next = GetDlgItem(page, IDC_NEXT);
+    if (page != NULL && next == NULL)
+    {
+        GetDlgItemTextA(page, 0xFFFF, text, sizeof text); // the message box's text
+        gNote = text;
+        PostMessageA(page, WM_COMMAND, IDOK, 0);
+        return;
+    }
     if (page == NULL || !GetWindowTextA(page, text, sizeof text))
         return;
     if (gCaptions.empty() || gCaptions.back() != text)
@@ -50,7 +63,6 @@ VOID CALLBACK WorkThePages(HWND, UINT, UINT_PTR, DWORD)
         if (SUCCEEDED(com))
             CoUninitialize();
     }
-    HWND next = GetDlgItem(page, IDC_NEXT);
     CheckDlgButton(page, IDC_DESKTOP_SHORTCUT, BST_CHECKED);
     if (GetDlgItem(page, IDC_PROGRESS_BAR) != NULL)
     {
@@ -60,6 +72,12 @@ VOID CALLBACK WorkThePages(HWND, UINT, UINT_PTR, DWORD)
         gLabel = text;
     }
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_CLICKED), (LPARAM)next);
+    // The note holds a space until the page refuses.
+    if (GetDlgItemTextA(page, IDC_WELCOME_NOTE, text, sizeof text) > 1)
+    {
+        gNote = text;
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CANCEL, BN_CLICKED), 0);
+    }
 }
 
 // The label: lead, then the first file's path whole or shortened in the
@@ -77,7 +95,7 @@ void ExpectNotWrittenLabel(const std::string& label, const std::string& lead,
 void Embed(const std::vector<RecordLayout>& records)
 {
     const Bytes bytes = ArchiveBytes(records);
-    ASSERT_LE(bytes.size(), 4 * kTestImageWords);
+    ASSERT_LE(bytes.size(), sizeof gDatfile);
     memcpy(gDatfile, bytes.data(), bytes.size());
     gSizeDatfile = (unsigned int)bytes.size();
 }
@@ -135,9 +153,6 @@ TEST_F(InstallRunTest, AFailedExtractionEndsTheRunAfterTheProgressPage)
         EXPECT_EQ("REM This will uninstall Tremlok\r\n\r\ndel \"" + Path("good.txt") +
                       "\"\r\n\r\n\r\ndel \"" + Path("uninst.bat") + "\"\r\n",
                   ReadFile(Path("uninst.bat")));
-        for (const std::string& name : inTheWay)
-            std::filesystem::remove(Path(name), error);
-        std::filesystem::remove(Path("good.txt"), error);
         // None made; one found is removed so as not to fail the next run.
         for (auto [csidl, name] : {std::pair{CSIDL_PROGRAMS, "Tremlok"},
                                    std::pair{CSIDL_DESKTOPDIRECTORY, "Tremlok.lnk"}})
@@ -147,30 +162,6 @@ TEST_F(InstallRunTest, AFailedExtractionEndsTheRunAfterTheProgressPage)
             EXPECT_EQ(0u, std::filesystem::remove_all(folder + std::string(name), error)) << name;
         }
     }
-}
-
-std::string gNote; // the welcome page's note, or the message box's text
-
-// Presses Install and keeps the welcome page's note, then Cancel; or
-// keeps and closes a message box's text.
-VOID CALLBACK RefuseOrAcknowledge(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND window = NULL;
-    char text[1024];
-    EnumThreadWindows(GetCurrentThreadId(), FindVisible, (LPARAM)&window);
-    if (window == NULL)
-        return;
-    if (GetDlgItem(window, IDC_WELCOME_NOTE) == NULL)
-    {
-        GetDlgItemTextA(window, 0xFFFF, text, sizeof text); // the message box's text
-        gNote = text;
-        PostMessageA(window, WM_COMMAND, IDOK, 0);
-        return;
-    }
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_CLICKED), 0);
-    GetDlgItemTextA(window, IDC_WELCOME_NOTE, text, sizeof text);
-    gNote = text;
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CANCEL, BN_CLICKED), 0);
 }
 
 // Nothing written: a folder too long for the longest path (found past a
@@ -186,7 +177,7 @@ TEST_F(InstallRunTest, ARunThatCannotGoOnWritesNothing)
     for (HINSTANCE module : {GetModuleHandleA(NULL), GetModuleHandleA("kernel32.dll")})
     {
         gNote.clear();
-        UINT_PTR timer = SetTimer(NULL, 0, 50, RefuseOrAcknowledge);
+        UINT_PTR timer = SetTimer(NULL, 0, 50, WorkThePages);
         EXPECT_EQ(1, RunInstall(module));
         KillTimer(NULL, timer);
         EXPECT_FALSE(std::filesystem::exists(Path("Tremlok")));
