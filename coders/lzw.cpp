@@ -5,6 +5,7 @@
 #include "coders/lzw.h"
 
 #include "coders/coder.h"
+#include "coders/lzw_trie.h"
 #include "coders/lzw_writer.h"
 
 #include <stdlib.h>
@@ -45,6 +46,16 @@ uint16_t* LzwFindSlot(uint16_t* table, const uint32_t* keys, uint32_t mask, uint
         slot = (slot + 1) & mask;
     return &table[slot];
 }
+
+// The dictionary while it grows: pairs by their two bytes, the longer
+// strings' slots, and each code's key.
+struct LzwHash
+{
+    uint16_t* pairs;
+    uint16_t* table;
+    uint32_t* keys;
+    uint32_t mask;
+};
 
 // Bit reader: the next code begins at bit bit (0 from the top) of input[at].
 struct LzwReader
@@ -189,57 +200,141 @@ bool LzwCannotFit(const LzwWriter& writer, uint32_t length, int32_t n, int32_t i
     return codes + codes / 2 + codes / 4 > (uint32_t)(writer.end - writer.position);
 }
 
+// The coding as it goes, handed from the hash to the trie when the
+// dictionary fills.
+struct LzwCoding
+{
+    LzwWriter writer;
+    uint32_t nextCode;
+    uint32_t current;  // the code of the string matched so far
+    int32_t start;     // where that string starts in the input
+    uint32_t longest;  // the longest string in the dictionary
+    int32_t nextCheck; // the input index of the next LzwCannotFit check
+};
+
+// Once the dictionary is full, every kBoundCheckBytes: false when the codes
+// for the current string and the input from i on cannot fit.
+inline bool LzwStillFits(LzwCoding& coding, int32_t n, int32_t i)
+{
+    if (i < coding.nextCheck)
+        return true;
+    coding.nextCheck = i + kBoundCheckBytes;
+    return !LzwCannotFit(coding.writer, (uint32_t)(i - coding.start), n, i, coding.longest);
+}
+
+// Codes input[at..n) looking strings up in the hash, which takes each new
+// one while codes are left. With untilFull it stops after the code that
+// fills the dictionary, at the byte after it. False when the coding cannot
+// fit the output.
+bool LzwCodeHashed(LzwCoding& coding, const LzwHash& hash, const unsigned char* input, int32_t n,
+                   int32_t& at, bool untilFull)
+{
+    for (int32_t i = at; i < n; ++i)
+    {
+        const uint32_t key = coding.current << 8 | input[i];
+        uint16_t* code = coding.current < 256 ? &hash.pairs[key]
+                                              : LzwFindSlot(hash.table, hash.keys, hash.mask, key);
+        if (*code != 0)
+        {
+            coding.current = *code;
+            continue;
+        }
+        const bool adding = coding.nextCode <= kLzwLastDictionaryCode;
+        if (adding)
+        {
+            hash.keys[coding.nextCode] = key;
+            *code = (uint16_t)coding.nextCode++;
+            if ((uint32_t)(i - coding.start) + 1 > coding.longest)
+                coding.longest = (uint32_t)(i - coding.start) + 1;
+        }
+        if ((!adding && !LzwStillFits(coding, n, i)) ||
+            !LzwWriteCode(coding.writer, coding.current, false))
+            return false;
+        coding.current = input[i];
+        coding.start = i;
+        if (untilFull && coding.nextCode > kLzwLastDictionaryCode)
+        {
+            at = i + 1;
+            return true;
+        }
+    }
+    at = n;
+    return true;
+}
+
+// Codes input[at..n) against the full dictionary laid out as a trie. The
+// dictionary fills as a string ends, so the current string is a single byte.
+bool LzwCodeTrie(LzwCoding& coding, const uint16_t* pairs, const LzwTrie& trie,
+                 const unsigned char* input, int32_t n, int32_t at)
+{
+    const uint32_t* cells = trie.cells;
+    uint32_t byte = coding.current;
+    for (int32_t i = at; i < n;)
+    {
+        uint32_t cell = pairs[byte << 8 | input[i]];
+        uint32_t code = byte;
+        if (cell != 0)
+        {
+            uint32_t base = cells[cell] & 0xFFFF;
+            while (++i < n)
+            {
+                const uint32_t next = base + input[i];
+                const uint32_t found = cells[next];
+                if (found >> 16 != cell)
+                    break;
+                cell = next;
+                base = found & 0xFFFF;
+            }
+            code = trie.codes[cell];
+            if (i == n)
+            {
+                coding.current = code;
+                return true;
+            }
+        }
+        if (!LzwStillFits(coding, n, i) || !LzwWriteCode(coding.writer, code, false))
+            return false;
+        byte = input[i];
+        coding.start = i++;
+    }
+    coding.current = byte;
+    return true;
+}
+
 } // namespace
 
 uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* output,
                           uint32_t outputCapacity)
 {
-    const uint32_t mask = (1u << LzwTableBits(n)) - 1;
-    uint16_t* pairs = (uint16_t*)calloc(
-        (kPairs + mask + 1) * sizeof(uint16_t) + kLzwEndCode * sizeof(uint32_t), 1);
-    if (pairs == NULL)
+    LzwHash hash;
+    hash.mask = (1u << LzwTableBits(n)) - 1;
+    hash.pairs = (uint16_t*)calloc(
+        (kPairs + hash.mask + 1) * sizeof(uint16_t) + kLzwEndCode * sizeof(uint32_t), 1);
+    if (hash.pairs == NULL)
         return kCoderFailed;
-    uint16_t* table = pairs + kPairs;
-    uint32_t* keys = (uint32_t*)(table + mask + 1);
+    hash.table = hash.pairs + kPairs;
+    hash.keys = (uint32_t*)(hash.table + hash.mask + 1);
 
-    LzwWriter writer = {output, output + outputCapacity, 0, 0};
-    uint32_t nextCode = kLzwFirstDictionaryCode;
-    uint32_t current = n > 0 ? input[0] : 0; // an empty input still gives a first code
-    uint32_t length = 1;                     // bytes of the current string
-    uint32_t longest = 1;                    // the longest string in the dictionary
-    int32_t nextCheck = kBoundCheckBytes;
-    bool fits = true;
-    for (int32_t i = 1; i < n && fits; ++i)
+    LzwCoding coding = {{output, output + outputCapacity, 0, 0},
+                        kLzwFirstDictionaryCode,
+                        n > 0 ? input[0] : 0u, // an empty input still gives a first code
+                        0,
+                        1,
+                        kBoundCheckBytes};
+    int32_t i = 1;
+    bool fits = LzwCodeHashed(coding, hash, input, n, i, true);
+    LzwTrie trie;
+    if (fits && i < n && LzwBuildTrie(hash.keys, hash.pairs, trie))
     {
-        const uint32_t key = current << 8 | input[i];
-        uint16_t* code = current < 256 ? &pairs[key] : LzwFindSlot(table, keys, mask, key);
-        if (*code != 0)
-        {
-            current = *code;
-            ++length;
-            continue;
-        }
-        if (nextCode <= kLzwLastDictionaryCode)
-        {
-            keys[nextCode] = key;
-            *code = (uint16_t)nextCode++;
-            if (length + 1 > longest)
-                longest = length + 1;
-        }
-        else if (i >= nextCheck)
-        {
-            nextCheck = i + kBoundCheckBytes;
-            fits = !LzwCannotFit(writer, length, n, i, longest);
-            if (!fits)
-                break;
-        }
-        fits = LzwWriteCode(writer, current, false);
-        current = input[i];
-        length = 1;
+        fits = LzwCodeTrie(coding, hash.pairs, trie, input, n, i);
+        LzwFreeTrie(trie);
     }
-    fits = fits && LzwWriteCode(writer, current, false) && LzwWriteCode(writer, kLzwEndCode, true);
-    free(pairs);
-    return fits ? (uint32_t)(writer.position - output) : kCoderTooLong;
+    else if (fits)
+        fits = LzwCodeHashed(coding, hash, input, n, i, false);
+    fits = fits && LzwWriteCode(coding.writer, coding.current, false) &&
+           LzwWriteCode(coding.writer, kLzwEndCode, true);
+    free(hash.pairs);
+    return fits ? (uint32_t)(coding.writer.position - output) : kCoderTooLong;
 }
 
 uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
