@@ -275,7 +275,7 @@ bool LzwCodeTrie(LzwCoding& coding, const uint16_t* pairs, const LzwTrie& trie,
         uint32_t code = byte;
         if (cell != 0)
         {
-            uint32_t base = cells[cell] & 0xFFFF;
+            uint32_t base = cell - 256;
             while (++i < n)
             {
                 const uint32_t next = base + input[i];

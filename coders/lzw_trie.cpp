@@ -10,9 +10,9 @@
 namespace
 {
 
-const uint32_t kStrings = kLzwEndCode; // codes 0 to the last dictionary code
-const uint32_t kCells = kLzwTrieCells + 255;
-const uint32_t kMostExtensions = 256; // of one string
+const uint32_t kStrings = kLzwEndCode;       // codes 0 to the last dictionary code
+const uint32_t kCells = kLzwTrieCells + 256; // a base, then any byte or a pair's own cell
+const uint32_t kMostExtensions = 256;        // of one string
 
 // What laying out takes and then gives back. The taken cells are a bitmap,
 // small enough to stay in the first-level cache while it is searched.
@@ -92,13 +92,15 @@ void LzwListExtensions(const uint32_t* keys, LzwTrieWork& work)
 const uint32_t kMostTries = 32;
 
 // A base for string s whose extensions' cells are all free, those cells
-// taken for them; false when there is none below kLzwTrieCells. A string
-// with several extensions looks near the top, where the free cells are;
-// the holes below are left to strings with one.
+// taken for them; false when there is none below kLzwTrieCells. A two-byte
+// string also takes the cell 256 past its base, its own. A string with
+// several extensions looks near the top, where the free cells are; the
+// holes below are left to strings with one.
 bool LzwPlace(const uint32_t* keys, uint32_t s, LzwTrieWork& work)
 {
     const uint16_t* child = work.children + work.first[s];
     const uint16_t* end = work.children + work.first[s + 1];
+    const bool pair = keys[s] >> 16 == 0;
     uint32_t anchor = 255; // the lowest byte
     for (const uint16_t* c = child; c < end; ++c)
         if ((keys[*c] & 0xFF) < anchor)
@@ -106,20 +108,25 @@ bool LzwPlace(const uint32_t* keys, uint32_t s, LzwTrieWork& work)
     uint32_t cell = end - child > 1 ? work.top - 256 + anchor : 0;
     for (uint32_t tries = 0;; ++tries, ++cell)
     {
-        cell =
-            tries < kMostTries ? LzwFreeCell(work, cell) : (work.top > anchor ? work.top : anchor);
+        // Every cell from the top on is free.
+        cell = tries < kMostTries ? LzwFreeCell(work, cell) : work.top;
         const uint32_t base = cell - anchor;
         if (base >= kLzwTrieCells)
             return false;
         const uint16_t* c = child;
         while (c < end && !LzwTaken(work, base + (keys[*c] & 0xFF)))
             ++c;
-        if (c < end)
+        if (c < end || (pair && LzwTaken(work, base + 256)))
             continue;
         for (c = child; c < end; ++c)
         {
             LzwTake(work, base + (keys[*c] & 0xFF));
             work.cellOf[*c] = (uint16_t)(base + (keys[*c] & 0xFF));
+        }
+        if (pair)
+        {
+            LzwTake(work, base + 256);
+            work.cellOf[s] = (uint16_t)(base + 256);
         }
         work.baseOf[s] = (uint16_t)base;
         return true;
@@ -128,7 +135,7 @@ bool LzwPlace(const uint32_t* keys, uint32_t s, LzwTrieWork& work)
 
 // Places every string but the single bytes; false when they do not fit.
 // The first 256 cells are never given, so that a free cell's 0 names no
-// prefix and a string with one extension takes the lowest free cell.
+// prefix and a string with one extension can take the lowest free cell.
 bool LzwPlaceAll(const uint32_t* keys, LzwTrieWork& work)
 {
     for (uint32_t word = 0; word < 256 / 32; ++word)
@@ -143,15 +150,17 @@ bool LzwPlaceAll(const uint32_t* keys, LzwTrieWork& work)
         if (s >= kLzwFirstDictionaryCode && !LzwPlace(keys, s, work))
             return false;
     }
+    // The two-byte strings nothing extends, in any free cell.
     for (uint32_t code = kLzwFirstDictionaryCode; code < kStrings; ++code)
     {
-        if (keys[code] >> 16 != 0)
-            continue; // not two bytes long
+        if (keys[code] >> 16 != 0 || work.first[code + 1] != work.first[code])
+            continue;
         const uint32_t cell = LzwFreeCell(work, 0);
         if (cell >= kCells)
             return false;
         LzwTake(work, cell);
         work.cellOf[code] = (uint16_t)cell;
+        work.baseOf[code] = (uint16_t)(cell - 256);
     }
     return true;
 }

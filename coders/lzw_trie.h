@@ -11,8 +11,9 @@
 // holds the prefix's cell and the string's own base. A lookup is one load;
 // the compare with the cell the lookup came from is off the path the next
 // load waits on. Two-byte strings stay found by their two bytes, which hold
-// their cell now; a string nothing extends has base 0.
-const uint32_t kLzwTrieCells = 1 << 15; // bases below this, cells below it + 255
+// their cell now, 256 past their base; any other string that nothing
+// extends has base 0.
+const uint32_t kLzwTrieCells = 1 << 15; // bases below this, cells below it + 256
 
 struct LzwTrie
 {
