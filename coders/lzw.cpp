@@ -264,12 +264,17 @@ bool LzwCodeHashed(LzwCoding& coding, const LzwHash& hash, const unsigned char* 
 
 // Codes input[at..n) against the full dictionary laid out as a trie. The
 // dictionary fills as a string ends, so the current string is a single byte.
+// Everything the loop uses is a local: the output's bytes could alias
+// anything reached through a pointer or reference.
 bool LzwCodeTrie(LzwCoding& coding, const uint16_t* pairs, const LzwTrie& trie,
                  const unsigned char* input, int32_t n, int32_t at)
 {
-    const uint32_t* cells = trie.cells;
-    uint32_t byte = coding.current;
-    for (int32_t i = at; i < n;)
+    const uint32_t* const cells = trie.cells;
+    const uint16_t* const codes = trie.codes;
+    LzwCoding local = coding;
+    uint32_t byte = local.current;
+    bool fits = true;
+    for (int32_t i = at; i < n && fits;)
     {
         uint32_t cell = pairs[byte << 8 | input[i]];
         uint32_t code = byte;
@@ -285,20 +290,20 @@ bool LzwCodeTrie(LzwCoding& coding, const uint16_t* pairs, const LzwTrie& trie,
                 cell = next;
                 base = found & 0xFFFF;
             }
-            code = trie.codes[cell];
+            code = codes[cell];
             if (i == n)
             {
-                coding.current = code;
-                return true;
+                byte = code;
+                break;
             }
         }
-        if (!LzwStillFits(coding, n, i) || !LzwWriteCode(coding.writer, code, false))
-            return false;
+        fits = LzwStillFits(local, n, i) && LzwWriteCode(local.writer, code, false);
         byte = input[i];
-        coding.start = i++;
+        local.start = i++;
     }
-    coding.current = byte;
-    return true;
+    local.current = byte;
+    coding = local;
+    return fits;
 }
 
 } // namespace

@@ -24,6 +24,18 @@ inline bool LzwWriteCode(LzwWriter& writer, uint32_t code, bool flush)
 {
     writer.accumulator |= code << (32 - kLzwCodeBits - writer.count);
     writer.count += kLzwCodeBits;
+    if (!flush && writer.end - writer.position >= 2)
+    {
+        // One byte or two are whole; both are stored, without a branch on
+        // which, and a part byte is stored again whole with the next code.
+        const int32_t whole = writer.count >> 3;
+        writer.position[0] = (unsigned char)(writer.accumulator >> 24);
+        writer.position[1] = (unsigned char)(writer.accumulator >> 16);
+        writer.position += whole;
+        writer.accumulator <<= 8 * whole;
+        writer.count &= 7;
+        return true;
+    }
     const int32_t limit = flush ? 0 : 7;
     while (writer.count > limit)
     {
