@@ -200,6 +200,11 @@ bool LzwCannotFit(const LzwWriter& writer, uint32_t length, int32_t n, int32_t i
     return codes + codes / 2 + codes / 4 > (uint32_t)(writer.end - writer.position);
 }
 
+// Laying the trie out takes about as long as coding 100 to 300 kilobytes
+// (more where its memory is new to the process); on fewer bytes the hash
+// is faster.
+const int32_t kTrieLeastBytes = 256 << 10;
+
 // The coding as it goes, handed from the hash to the trie when the
 // dictionary fills.
 struct LzwCoding
@@ -329,7 +334,7 @@ uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* 
     int32_t i = 1;
     bool fits = LzwCodeHashed(coding, hash, input, n, i, true);
     LzwTrie trie;
-    if (fits && i < n && LzwBuildTrie(hash.keys, hash.pairs, trie))
+    if (fits && n - i >= kTrieLeastBytes && LzwBuildTrie(hash.keys, hash.pairs, trie))
     {
         fits = LzwCodeTrie(coding, hash.pairs, trie, input, n, i);
         LzwFreeTrie(trie);
