@@ -205,6 +205,10 @@ bool LzwCannotFit(const LzwWriter& writer, uint32_t length, int32_t n, int32_t i
 // is faster.
 const int32_t kTrieLeastBytes = 256 << 10;
 
+// The 32-bit program codes with the hash alone: its 64 KB leave no room for
+// the trie's code.
+const bool kTrieBuilt = sizeof(void*) >= 8;
+
 // The coding as it goes, handed from the hash to the trie when the
 // dictionary fills.
 struct LzwCoding
@@ -302,7 +306,7 @@ bool LzwCodeTrie(LzwCoding& coding, const uint16_t* pairs, const LzwTrie& trie,
                 break;
             }
         }
-        fits = LzwStillFits(local, n, i) && LzwWriteCode(local.writer, code, false);
+        fits = LzwStillFits(local, n, i) && LzwWriteCodeQuick(local.writer, code);
         byte = input[i];
         local.start = i++;
     }
@@ -332,15 +336,18 @@ uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* 
                         1,
                         kBoundCheckBytes};
     int32_t i = 1;
-    bool fits = LzwCodeHashed(coding, hash, input, n, i, true);
-    LzwTrie trie;
-    if (fits && n - i >= kTrieLeastBytes && LzwBuildTrie(hash.keys, hash.pairs, trie))
+    bool fits = LzwCodeHashed(coding, hash, input, n, i, kTrieBuilt);
+    if (kTrieBuilt && fits && i < n)
     {
-        fits = LzwCodeTrie(coding, hash.pairs, trie, input, n, i);
-        LzwFreeTrie(trie);
+        LzwTrie trie;
+        if (n - i >= kTrieLeastBytes && LzwBuildTrie(hash.keys, hash.pairs, trie))
+        {
+            fits = LzwCodeTrie(coding, hash.pairs, trie, input, n, i);
+            LzwFreeTrie(trie);
+        }
+        else
+            fits = LzwCodeHashed(coding, hash, input, n, i, false);
     }
-    else if (fits)
-        fits = LzwCodeHashed(coding, hash, input, n, i, false);
     fits = fits && LzwWriteCode(coding.writer, coding.current, false) &&
            LzwWriteCode(coding.writer, kLzwEndCode, true);
     free(hash.pairs);
