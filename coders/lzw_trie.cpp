@@ -170,10 +170,11 @@ bool LzwPlaceAll(const uint32_t* keys, LzwTrieWork& work)
 bool LzwBuildTrie(const uint32_t* keys, uint16_t* pairs, LzwTrie& trie)
 {
     trie.cells = (uint32_t*)calloc(kCells, sizeof(uint32_t) + sizeof(uint16_t));
-    trie.codes = (uint16_t*)(trie.cells + kCells);
     LzwTrieWork* work = (LzwTrieWork*)calloc(1, sizeof(LzwTrieWork));
     const bool placed = trie.cells != NULL && work != NULL && LzwPlaceAll(keys, *work);
     if (placed)
+    {
+        trie.codes = (uint16_t*)(trie.cells + kCells);
         for (uint32_t code = kLzwFirstDictionaryCode; code < kStrings; ++code)
         {
             const uint32_t prefix = keys[code] >> 8;
@@ -184,6 +185,7 @@ bool LzwBuildTrie(const uint32_t* keys, uint16_t* pairs, LzwTrie& trie)
             if (prefix < 256)
                 pairs[keys[code]] = (uint16_t)cell;
         }
+    }
     free(work);
     if (!placed)
         LzwFreeTrie(trie);
