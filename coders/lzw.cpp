@@ -278,7 +278,7 @@ bool LzwCodeHashed(LzwCoding& coding, const LzwHash& hash, const unsigned char* 
 bool LzwCodeTrie(LzwCoding& coding, const uint16_t* pairs, const LzwTrie& trie,
                  const unsigned char* input, int32_t n, int32_t at)
 {
-    const uint32_t* const cells = trie.cells;
+    const LzwTrieCell* const cells = trie.cells;
     const uint16_t* const codes = trie.codes;
     LzwCoding local = coding;
     uint32_t byte = local.current;
@@ -293,11 +293,10 @@ bool LzwCodeTrie(LzwCoding& coding, const uint16_t* pairs, const LzwTrie& trie,
             while (++i < n)
             {
                 const uint32_t next = base + input[i];
-                const uint32_t found = cells[next];
-                if (found >> 16 != cell)
+                if (cells[next].prefix != cell)
                     break;
                 cell = next;
-                base = found & 0xFFFF;
+                base = cells[next].base;
             }
             code = codes[cell];
             if (i == n)

@@ -169,7 +169,7 @@ bool LzwPlaceAll(const uint32_t* keys, LzwTrieWork& work)
 
 bool LzwBuildTrie(const uint32_t* keys, uint16_t* pairs, LzwTrie& trie)
 {
-    trie.cells = (uint32_t*)calloc(kCells, sizeof(uint32_t) + sizeof(uint16_t));
+    trie.cells = (LzwTrieCell*)calloc(kCells, sizeof(LzwTrieCell) + sizeof(uint16_t));
     LzwTrieWork* work = (LzwTrieWork*)calloc(1, sizeof(LzwTrieWork));
     const bool placed = trie.cells != NULL && work != NULL && LzwPlaceAll(keys, *work);
     if (placed)
@@ -179,8 +179,8 @@ bool LzwBuildTrie(const uint32_t* keys, uint16_t* pairs, LzwTrie& trie)
         {
             const uint32_t prefix = keys[code] >> 8;
             const uint32_t cell = work->cellOf[code];
-            trie.cells[cell] =
-                (uint32_t)(prefix < 256 ? 0 : work->cellOf[prefix]) << 16 | work->baseOf[code];
+            trie.cells[cell].base = work->baseOf[code];
+            trie.cells[cell].prefix = prefix < 256 ? 0 : work->cellOf[prefix];
             trie.codes[cell] = (uint16_t)code;
             if (prefix < 256)
                 pairs[keys[code]] = (uint16_t)cell;

@@ -15,9 +15,16 @@
 // extends has base 0.
 const uint32_t kLzwTrieCells = 1 << 15; // bases below this, cells below it + 256
 
+// Apart, so that the base the next lookup waits on is loaded alone.
+struct LzwTrieCell
+{
+    uint16_t base;
+    uint16_t prefix; // the prefix's cell, 0 in a free cell
+};
+
 struct LzwTrie
 {
-    uint32_t* cells; // the prefix's cell << 16 | the base, 0 in a free cell
+    LzwTrieCell* cells;
     uint16_t* codes; // of the string in each cell
 };
 
