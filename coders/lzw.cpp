@@ -273,8 +273,10 @@ bool LzwCodeHashed(LzwCoding& coding, const LzwHash& hash, const unsigned char* 
 
 // Codes input[at..n) against the full dictionary laid out as a trie. The
 // dictionary fills as a string ends, so the current string is a single byte.
-// Everything the loop uses is a local: the output's bytes could alias
-// anything reached through a pointer or reference.
+// With each byte the pair it starts is looked up too: a string ends on a
+// branch the processor seldom foresees, and the next one's first lookup is
+// then loaded already. Everything the loop uses is a local: the output's
+// bytes could alias anything reached through a pointer or reference.
 bool LzwCodeTrie(LzwCoding& coding, const uint16_t* pairs, const LzwTrie& trie,
                  const unsigned char* input, int32_t n, int32_t at)
 {
@@ -283,26 +285,36 @@ bool LzwCodeTrie(LzwCoding& coding, const uint16_t* pairs, const LzwTrie& trie,
     LzwCoding local = coding;
     uint32_t current = local.current; // a single byte between strings
     bool fits = true;
+    uint32_t cell = at < n ? pairs[current << 8 | input[at]] : 0;
     for (int32_t i = at; i < n && fits;)
     {
-        uint32_t cell = pairs[current << 8 | input[i]];
+        uint32_t ahead; // the pair input[i] starts
         if (cell != 0)
         {
             uint32_t base = cell - 256;
-            while (++i < n)
+            for (;;)
             {
-                const uint32_t next = base + input[i];
+                if (++i == n)
+                {
+                    local.current = codes[cell];
+                    coding = local;
+                    return true;
+                }
+                const uint32_t byte = input[i];
+                ahead = pairs[byte << 8 | (i + 1 < n ? input[i + 1] : 0)];
+                const uint32_t next = base + byte;
                 if (cells[next].prefix != cell)
                     break;
                 cell = next;
                 base = cells[next].base;
             }
             current = codes[cell];
-            if (i == n)
-                break;
         }
+        else
+            ahead = pairs[input[i] << 8 | (i + 1 < n ? input[i + 1] : 0)];
         fits = LzwStillFits(local, n, i) && LzwWriteCodeQuick(local.writer, current);
         current = input[i];
+        cell = ahead;
         local.start = i++;
     }
     local.current = current;
