@@ -234,41 +234,47 @@ inline bool LzwStillFits(LzwCoding& coding, int32_t n, int32_t i)
 // Codes input[at..n) looking strings up in the hash, which takes each new
 // one while codes are left. With untilFull it stops after the code that
 // fills the dictionary, at the byte after it. False when the coding cannot
-// fit the output.
-bool LzwCodeHashed(LzwCoding& coding, const LzwHash& hash, const unsigned char* input, int32_t n,
+// fit the output. As in the trie's loop, the state is local.
+bool LzwCodeHashed(LzwCoding& coding, const LzwHash& tables, const unsigned char* input, int32_t n,
                    int32_t& at, bool untilFull)
 {
-    for (int32_t i = at; i < n; ++i)
+    const LzwHash hash = tables;
+    LzwCoding local = coding;
+    bool fits = true;
+    int32_t i = at;
+    for (; i < n; ++i)
     {
-        const uint32_t key = coding.current << 8 | input[i];
-        uint16_t* code = coding.current < 256 ? &hash.pairs[key]
-                                              : LzwFindSlot(hash.table, hash.keys, hash.mask, key);
+        const uint32_t key = local.current << 8 | input[i];
+        uint16_t* code = local.current < 256 ? &hash.pairs[key]
+                                             : LzwFindSlot(hash.table, hash.keys, hash.mask, key);
         if (*code != 0)
         {
-            coding.current = *code;
+            local.current = *code;
             continue;
         }
-        const bool adding = coding.nextCode <= kLzwLastDictionaryCode;
+        const bool adding = local.nextCode <= kLzwLastDictionaryCode;
         if (adding)
         {
-            hash.keys[coding.nextCode] = key;
-            *code = (uint16_t)coding.nextCode++;
-            if ((uint32_t)(i - coding.start) + 1 > coding.longest)
-                coding.longest = (uint32_t)(i - coding.start) + 1;
+            hash.keys[local.nextCode] = key;
+            *code = (uint16_t)local.nextCode++;
+            if ((uint32_t)(i - local.start) + 1 > local.longest)
+                local.longest = (uint32_t)(i - local.start) + 1;
         }
-        if ((!adding && !LzwStillFits(coding, n, i)) ||
-            !LzwWriteCode(coding.writer, coding.current, false))
-            return false;
-        coding.current = input[i];
-        coding.start = i;
-        if (untilFull && coding.nextCode > kLzwLastDictionaryCode)
+        fits = (adding || LzwStillFits(local, n, i)) &&
+               LzwWriteCode(local.writer, local.current, false);
+        if (!fits)
+            break;
+        local.current = input[i];
+        local.start = i;
+        if (untilFull && local.nextCode > kLzwLastDictionaryCode)
         {
-            at = i + 1;
-            return true;
+            ++i;
+            break;
         }
     }
-    at = n;
-    return true;
+    at = i;
+    coding = local;
+    return fits;
 }
 
 // Codes input[at..n) against the full dictionary laid out as a trie. The
