@@ -47,16 +47,6 @@ uint16_t* LzwFindSlot(uint16_t* table, const uint32_t* keys, uint32_t mask, uint
     return &table[slot];
 }
 
-// The dictionary while it grows: pairs by their two bytes, the longer
-// strings' slots, and each code's key.
-struct LzwHash
-{
-    uint16_t* pairs;
-    uint16_t* table;
-    uint32_t* keys;
-    uint32_t mask;
-};
-
 // Bit reader: the next code begins at bit bit (0 from the top) of input[at].
 struct LzwReader
 {
@@ -209,12 +199,11 @@ const int32_t kTrieLeastBytes = 256 << 10;
 // the trie's code.
 const bool kTrieBuilt = sizeof(void*) >= 8;
 
-// The coding as it goes, handed from the hash to the trie when the
-// dictionary fills.
+// The coding as it goes, handed to the trie's loop when the dictionary
+// fills.
 struct LzwCoding
 {
     LzwWriter writer;
-    uint32_t nextCode;
     uint32_t current;  // the code of the string matched so far
     int32_t start;     // where that string starts in the input
     uint32_t longest;  // the longest string in the dictionary
@@ -229,52 +218,6 @@ inline bool LzwStillFits(LzwCoding& coding, int32_t n, int32_t i)
         return true;
     coding.nextCheck = i + kBoundCheckBytes;
     return !LzwCannotFit(coding.writer, (uint32_t)(i - coding.start), n, i, coding.longest);
-}
-
-// Codes input[at..n) looking strings up in the hash, which takes each new
-// one while codes are left. With untilFull it stops after the code that
-// fills the dictionary, at the byte after it. False when the coding cannot
-// fit the output. As in the trie's loop, the state is local.
-bool LzwCodeHashed(LzwCoding& coding, const LzwHash& tables, const unsigned char* input, int32_t n,
-                   int32_t& at, bool untilFull)
-{
-    const LzwHash hash = tables;
-    LzwCoding local = coding;
-    bool fits = true;
-    int32_t i = at;
-    for (; i < n; ++i)
-    {
-        const uint32_t key = local.current << 8 | input[i];
-        uint16_t* code = local.current < 256 ? &hash.pairs[key]
-                                             : LzwFindSlot(hash.table, hash.keys, hash.mask, key);
-        if (*code != 0)
-        {
-            local.current = *code;
-            continue;
-        }
-        const bool adding = local.nextCode <= kLzwLastDictionaryCode;
-        if (adding)
-        {
-            hash.keys[local.nextCode] = key;
-            *code = (uint16_t)local.nextCode++;
-            if ((uint32_t)(i - local.start) + 1 > local.longest)
-                local.longest = (uint32_t)(i - local.start) + 1;
-        }
-        fits = (adding || LzwStillFits(local, n, i)) &&
-               LzwWriteCode(local.writer, local.current, false);
-        if (!fits)
-            break;
-        local.current = input[i];
-        local.start = i;
-        if (untilFull && local.nextCode > kLzwLastDictionaryCode)
-        {
-            ++i;
-            break;
-        }
-    }
-    at = i;
-    coding = local;
-    return fits;
 }
 
 // Codes input[at..n) against the full dictionary laid out as a trie. The
@@ -328,43 +271,86 @@ bool LzwCodeTrie(LzwCoding& coding, const uint16_t* pairs, const LzwTrie& trie,
     return fits;
 }
 
+// Once the dictionary has filled at input[i] with enough left: lays it out as
+// a trie, then writes the current string's code and codes the rest with it.
+// False, nothing written, when the trie cannot be laid out; fits tells
+// whether the coding fits.
+bool LzwCodeWithTrie(LzwCoding& coding, const uint32_t* keys, uint16_t* pairs,
+                     const unsigned char* input, int32_t n, int32_t i, bool& fits)
+{
+    LzwTrie trie;
+    if (!LzwBuildTrie(keys, pairs, trie))
+        return false;
+    fits = LzwWriteCode(coding.writer, coding.current, false);
+    coding.current = input[i];
+    coding.start = i;
+    fits = fits && LzwCodeTrie(coding, pairs, trie, input, n, i + 1);
+    LzwFreeTrie(trie);
+    return true;
+}
+
 } // namespace
 
 uint32_t LzwEncodeBounded(const unsigned char* input, int32_t n, unsigned char* output,
                           uint32_t outputCapacity)
 {
-    LzwHash hash;
-    hash.mask = (1u << LzwTableBits(n)) - 1;
-    hash.pairs = (uint16_t*)calloc(
-        (kPairs + hash.mask + 1) * sizeof(uint16_t) + kLzwEndCode * sizeof(uint32_t), 1);
-    if (hash.pairs == NULL)
+    const uint32_t mask = (1u << LzwTableBits(n)) - 1;
+    uint16_t* pairs = (uint16_t*)calloc(
+        (kPairs + mask + 1) * sizeof(uint16_t) + kLzwEndCode * sizeof(uint32_t), 1);
+    if (pairs == NULL)
         return kCoderFailed;
-    hash.table = hash.pairs + kPairs;
-    hash.keys = (uint32_t*)(hash.table + hash.mask + 1);
+    uint16_t* table = pairs + kPairs;
+    uint32_t* keys = (uint32_t*)(table + mask + 1);
 
-    LzwCoding coding = {{output, output + outputCapacity, 0, 0},
-                        kLzwFirstDictionaryCode,
-                        n > 0 ? input[0] : 0u, // an empty input still gives a first code
-                        0,
-                        1,
-                        kBoundCheckBytes};
-    int32_t i = 1;
-    bool fits = LzwCodeHashed(coding, hash, input, n, i, kTrieBuilt);
-    if (kTrieBuilt && fits && i < n)
+    LzwWriter writer = {output, output + outputCapacity, 0, 0};
+    uint32_t nextCode = kLzwFirstDictionaryCode;
+    uint32_t current = n > 0 ? input[0] : 0; // an empty input still gives a first code
+    uint32_t length = 1;                     // bytes of the current string
+    uint32_t longest = 1;                    // the longest string in the dictionary
+    int32_t nextCheck = kBoundCheckBytes;
+    bool fits = true;
+    for (int32_t i = 1; i < n && fits; ++i)
     {
-        LzwTrie trie;
-        if (n - i >= kTrieLeastBytes && LzwBuildTrie(hash.keys, hash.pairs, trie))
+        const uint32_t key = current << 8 | input[i];
+        uint16_t* code = current < 256 ? &pairs[key] : LzwFindSlot(table, keys, mask, key);
+        if (*code != 0)
         {
-            fits = LzwCodeTrie(coding, hash.pairs, trie, input, n, i);
-            LzwFreeTrie(trie);
+            current = *code;
+            ++length;
+            continue;
         }
-        else
-            fits = LzwCodeHashed(coding, hash, input, n, i, false);
+        if (nextCode <= kLzwLastDictionaryCode)
+        {
+            keys[nextCode] = key;
+            *code = (uint16_t)nextCode++;
+            if (length + 1 > longest)
+                longest = length + 1;
+            if (kTrieBuilt && nextCode > kLzwLastDictionaryCode && n - i > kTrieLeastBytes)
+            {
+                // A copy, so that the locals stay out of the output's reach.
+                LzwCoding coding = {writer, current, i - (int32_t)length, longest, nextCheck};
+                if (LzwCodeWithTrie(coding, keys, pairs, input, n, i, fits))
+                {
+                    writer = coding.writer;
+                    current = coding.current;
+                    break;
+                }
+            }
+        }
+        else if (i >= nextCheck)
+        {
+            nextCheck = i + kBoundCheckBytes;
+            fits = !LzwCannotFit(writer, length, n, i, longest);
+            if (!fits)
+                break;
+        }
+        fits = LzwWriteCode(writer, current, false);
+        current = input[i];
+        length = 1;
     }
-    fits = fits && LzwWriteCode(coding.writer, coding.current, false) &&
-           LzwWriteCode(coding.writer, kLzwEndCode, true);
-    free(hash.pairs);
-    return fits ? (uint32_t)(coding.writer.position - output) : kCoderTooLong;
+    fits = fits && LzwWriteCode(writer, current, false) && LzwWriteCode(writer, kLzwEndCode, true);
+    free(pairs);
+    return fits ? (uint32_t)(writer.position - output) : kCoderTooLong;
 }
 
 uint32_t LzwEncode(const unsigned char* input, int32_t n, unsigned char* output,
