@@ -36,4 +36,22 @@ inline bool LzwWriteCode(LzwWriter& writer, uint32_t code, bool flush)
     return true;
 }
 
+// As LzwWriteCode without flush, for the encoder's hottest loop: while two
+// bytes are left it stores both bytes that may be whole, without a branch on
+// how many are, and a part byte is stored again whole with the next code.
+inline bool LzwWriteCodeQuick(LzwWriter& writer, uint32_t code)
+{
+    if (writer.end - writer.position < 2)
+        return LzwWriteCode(writer, code, false);
+    writer.accumulator |= code << (32 - kLzwCodeBits - writer.count);
+    writer.count += kLzwCodeBits;
+    const int32_t whole = writer.count >> 3; // 1 or 2
+    writer.position[0] = (unsigned char)(writer.accumulator >> 24);
+    writer.position[1] = (unsigned char)(writer.accumulator >> 16);
+    writer.position += whole;
+    writer.accumulator <<= 8 * whole;
+    writer.count &= 7;
+    return true;
+}
+
 #endif
