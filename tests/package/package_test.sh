@@ -96,14 +96,15 @@ packaged() {
         "Checked: both programs decode every entry, and list exactly what data.bin holds" "$log"
 }
 
-# installs LABEL PROGRAM: the x64 PROGRAM installs the game under Wine.
+# installs LABEL ARCH PROGRAM: PROGRAM, an ARCH one (x64 or i686), installs
+# the game under Wine.
 installs() {
     # The runner asks for every program of its scripts, though this one needs the driver only.
-    cmake --build build/mingw-x64 -j2 --target e2e_driver planted_dll >/dev/null
-    SETUP_EXE=$(realpath "$2") E2E_GAME=$game E2E_ARCH=x64 E2E_WIN_BUILD=build/mingw-x64 \
+    cmake --build "build/mingw-$2" -j2 --target e2e_driver planted_dll >/dev/null
+    SETUP_EXE=$(realpath "$3") E2E_GAME=$game E2E_ARCH=$2 E2E_WIN_BUILD=build/mingw-$2 \
         E2E_NATIVE_BUILD=build/native E2E_SKIP_BUILD=1 scripts/e2e-tests.sh packaged_install \
         >"$work/$1-install.log" 2>&1
-    check "$1: the x64 Setup.exe installs the game under Wine (see $work/$1-install.log)" \
+    check "$1: the $2 Setup.exe installs the game under Wine (see $work/$1-install.log)" \
         grep -qx "[1-9][0-9]* passed, 0 failed" "$work/$1-install.log"
 }
 
@@ -135,7 +136,9 @@ if TREMLOK_SIGN_PASS="test pass" PATH=$spy:$PATH packaged signed --sign "$keys/c
 another game's program|carries another archive than $work/other/data.bin|build/mingw-x64/Setup.exe|$work/other/data.bin
 a program cut short|$work/cut.exe does not carry a whole archive|$work/cut.exe|build/pack/data.bin
 EOF
-    installs signed build/mingw-x64/Setup.exe
+    # The shipped program as players get it: written by the tool, signed,
+    # under the 32-bit Wine (the deb stage installs the x64 one).
+    installs signed i686 build/mingw-i686/Setup.exe
 fi
 check "signed: no build ran, nothing having changed since the last run's" \
     bash -c "! grep -q 'Built target' $work/signed.log"
@@ -155,7 +158,7 @@ TREMLOK_SIGN_PASS="test pass" fails "a time-stamp server that does not answer" \
 
 unset signing
 programs=("$work/linked/Setup.exe" "$work/linked/x64/Setup.exe")
-packaged linked --linked -o "$work/linked" && installs linked "${programs[1]}"
+packaged linked --linked -o "$work/linked" && installs linked x64 "${programs[1]}"
 programs=(build/mingw-i686/Setup.exe build/mingw-x64/Setup.exe)
 if packaged datacpp --datacpp; then
     check "datacpp: an unsigned program carries no signature" \
