@@ -83,13 +83,24 @@ static int CheckArchive(const char* path, const DataFileSource& file, uint64_t l
 }
 
 // Creates a new "PROGRAM.tremlok~N" beside program, executable where the
-// umask allows, as a linker leaves a program; -1 when none can be.
+// umask allows, as a linker leaves a program, and the folders it goes in
+// first (x64/Setup.exe beside Setup.exe); -1 when none can be.
 static int CreateTemporary(const char* program, char* temporary, size_t size)
 {
+    size_t length = strlen(program);
+    if (length >= size)
+        return -1;
+    memcpy(temporary, program, length + 1);
+    for (char* slash = strchr(temporary + 1, '/'); slash; slash = strchr(slash + 1, '/'))
+    {
+        *slash = 0;
+        FolderCreate(temporary); // it may stand already; opening the file says if it does not
+        *slash = '/';
+    }
     for (unsigned n = 0; n < 100; ++n)
     {
-        int length = snprintf(temporary, size, "%s.tremlok~%u", program, n);
-        if (length < 0 || (size_t)length >= size)
+        int written = snprintf(temporary, size, "%s.tremlok~%u", program, n);
+        if (written < 0 || (size_t)written >= size)
             return -1;
         int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
         if (fd >= 0)

@@ -37,7 +37,7 @@ openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$root/t
 in_debian bash -c 'apt-get update -q && apt-get install -y -q --no-install-recommends osslsigncode' \
     >"$work/apt.log" 2>&1
 check "one command there packs the sample game into both programs, signed" in_debian bash -c \
-    'cd /tmp/pack && mkdir x64 && tremlok-setup -q -m game --exe Setup.exe --exe-x64 x64/Setup.exe --sign cert.pfx'
+    'cd /tmp/pack && tremlok-setup -q -m game --exe Setup.exe --exe-x64 x64/Setup.exe --sign cert.pfx'
 check "the signature holds" bash -c "osslsigncode verify -CAfile $work/cert.pem -in $root/tmp/pack/Setup.exe >/dev/null"
 
 cmake --build build/mingw-x64 -j2 --target e2e_driver planted_dll >/dev/null

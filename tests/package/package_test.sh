@@ -171,18 +171,19 @@ scripts/package.sh --linked -o "$work/again" "$game" >"$work/again.log" 2>&1
 check "packed twice, both programs are the same byte for byte" diff -r "$work/linked" "$work/again"
 check "data/data.cpp is still the sample's" git diff --quiet -- data/data.cpp
 
-# The tool alone writes both programs, with no compiler, CMake or Wine on PATH.
+# The tool alone writes both programs, with no compiler, CMake or Wine on
+# PATH, making the folder the second goes in.
 bare=$work/bare
 mkdir -p "$bare/bin"
 dpkg -L coreutils | grep '/bin/.' | xargs -I{} ln -sf {} "$bare/bin/"
-(cd "$bare" && PATH=$(pwd)/bin ../../native/setup -q -m ../foreign --exe Setup.exe --exe-x64 x64.exe &&
+(cd "$bare" && PATH=$(pwd)/bin ../../native/setup -q -m ../foreign --exe Setup.exe --exe-x64 x64/Setup.exe &&
     PATH=$(pwd)/bin ../../native/setup -q --exe x64-again.exe --x64)
 check "coreutils alone: both programs written, each carrying data.bin whole" \
-    scripts/check-setup.sh "$bare/data.bin" "$bare/Setup.exe" "$bare/x64.exe"
-check "--exe with --x64 writes what --exe-x64 does" cmp "$bare/x64.exe" "$bare/x64-again.exe"
+    scripts/check-setup.sh "$bare/data.bin" "$bare/Setup.exe" "$bare/x64/Setup.exe"
+check "--exe with --x64 writes what --exe-x64 does" cmp "$bare/x64/Setup.exe" "$bare/x64-again.exe"
 check "coreutils alone: the i686 program passes check-pe (see $bare/check-pe.log)" \
     bash -c "scripts/check-pe.sh --written $bare/Setup.exe >$bare/check-pe.log"
-# Refused, leaving nothing: a game over the limit, a folder that is not there.
+# Refused, leaving nothing: a game over the limit, a folder that cannot be made.
 while IFS='|' read -r limit arguments expected; do
     # shellcheck disable=SC2086
     output=$(cd "$bare" && TREMLOK_ARCHIVE_LIMIT_MB=$limit ../../native/setup $arguments 2>&1)
@@ -190,7 +191,7 @@ while IFS='|' read -r limit arguments expected; do
         "$? $(grep -cF "$expected" <<<"$output") $(find "$bare" -name 'refused*' | wc -l)"
 done <<EOF
 0|--exe refused.exe|more than the 0 MB that the program can map
-|--exe refused.exe --exe-x64 absent/refused.exe|absent/refused.exe: cannot create a temporary file beside it
+|--exe refused.exe --exe-x64 Setup.exe/refused.exe|Setup.exe/refused.exe: cannot create a temporary file beside it
 |--exe refused.exe --exe-x64 ./refused.exe|refused.exe and ./refused.exe are one file
 EOF
 summary
