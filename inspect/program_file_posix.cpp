@@ -82,25 +82,32 @@ static int CheckArchive(const char* path, const DataFileSource& file, uint64_t l
     return 1;
 }
 
-// Creates a new "PROGRAM.tremlok~N" beside program, executable where the
-// umask allows, as a linker leaves a program, and the folders it goes in
-// first (x64/Setup.exe beside Setup.exe); -1 when none can be.
-static int CreateTemporary(const char* program, char* temporary, size_t size)
+// Makes the folders program goes in, as mkdir -p does (x64/Setup.exe
+// beside Setup.exe). One that cannot be made is left for the program's own
+// creation to report.
+static void MakeFolders(const char* program)
 {
+    char folder[1024]; // as a temporary's name
     size_t length = strlen(program);
-    if (length >= size)
-        return -1;
-    memcpy(temporary, program, length + 1);
-    for (char* slash = strchr(temporary + 1, '/'); slash; slash = strchr(slash + 1, '/'))
+    if (length >= sizeof folder)
+        return;
+    memcpy(folder, program, length + 1);
+    for (char* slash = strchr(folder + 1, '/'); slash; slash = strchr(slash + 1, '/'))
     {
         *slash = 0;
-        FolderCreate(temporary); // it may stand already; opening the file says if it does not
+        FolderCreate(folder);
         *slash = '/';
     }
+}
+
+// Creates a new "PROGRAM.tremlok~N" beside program, executable where the
+// umask allows, as a linker leaves a program; -1 when none can be.
+static int CreateTemporary(const char* program, char* temporary, size_t size)
+{
     for (unsigned n = 0; n < 100; ++n)
     {
-        int written = snprintf(temporary, size, "%s.tremlok~%u", program, n);
-        if (written < 0 || (size_t)written >= size)
+        int length = snprintf(temporary, size, "%s.tremlok~%u", program, n);
+        if (length < 0 || (size_t)length >= size)
             return -1;
         int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
         if (fd >= 0)
@@ -266,6 +273,10 @@ static bool SameFile(const char* a, const char* b)
 
 int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
 {
+    // Made first, so that two paths into a folder that was not there are
+    // still compared as one folder.
+    for (int i = 0; i < count; ++i)
+        MakeFolders(programs[i].path);
     if (count == kMostPrograms && SameFile(programs[0].path, programs[1].path))
     {
         ReportError("%s and %s are one file: each program needs its own", programs[0].path,
