@@ -4,6 +4,7 @@
 #define TREMLOK_INSPECT_DATA_FILE_SOURCE_H
 
 #include "datafile/record_walk.h"
+#include "inspect/image_locate.h"
 #include "inspect/pe_sections.h"
 
 #include <stdint.h>
@@ -16,15 +17,32 @@ struct DataFileSource
     uint32_t length;
     bool program;    // the data file is the image found inside a program
     FileRange image; // where the data file lies in bytes
+    uint32_t before; // free bytes before bytes in the block, and after its end
+    uint32_t after;
 };
 
 // Reads path whole and finds its data file: all of it for a data.bin; for
 // a program, the embedded image, which has then been decoded whole once. Returns 0, or 1 after one
 // line on standard error (bytes is then null): unreadable, too short, not an i686 or x64 program,
-// truncated, no image, or an image damaged at a named record and offset.
-int LoadDataFileSource(const char* path, DataFileSource* file);
+// truncated, no image, or an image damaged at a named record and offset. The block read into keeps
+// before free bytes before the file's and after after them, for a program to be laid around it.
+int LoadDataFileSource(const char* path, DataFileSource* file, uint32_t before = 0,
+                       uint32_t after = 0);
 
 void ReleaseDataFileSource(DataFileSource* file);
+
+// What the program reader makes of a file's bytes.
+struct ProgramLookup
+{
+    ProgramProblem problem; // kProgramSound when its sections could be read
+    bool ours;              // a sound program carrying this project's resources
+    LocatedImage located;   // searched only in one of ours
+};
+
+// Reads bytes as LoadDataFileSource reads a program, quietly; whole and
+// wholeLength as LocateImage takes them.
+void LookUpProgram(const unsigned char* bytes, uint32_t length, ProgramLookup* lookup,
+                   const unsigned char* whole = nullptr, uint32_t wholeLength = 0);
 
 // Reports where a walk of the data file in file stopped short: the record's
 // name when it was read, and its offset in the file.

@@ -46,25 +46,29 @@ static const char* ProgramProblemText(ProgramProblem problem)
     }
 }
 
+void LookUpProgram(const unsigned char* bytes, uint32_t length, ProgramLookup* lookup,
+                   const unsigned char* whole, uint32_t wholeLength)
+{
+    ProgramSections sections;
+    lookup->problem = ReadProgramSections(bytes, length, &sections);
+    // Without this, an empty archive would be found in most programs.
+    lookup->ours = lookup->problem == kProgramSound && CarriesOurResources(bytes, sections);
+    lookup->located.result = kLocateMissing;
+    if (lookup->ours)
+        LocateImage(bytes, sections, &lookup->located, whole, wholeLength);
+}
+
 // Finds the embedded image in a program; 0 when found.
 static int LocateInProgram(const char* path, DataFileSource* file)
 {
-    ProgramSections sections;
-    ProgramProblem problem = ReadProgramSections(file->bytes, file->length, &sections);
-    if (problem != kProgramSound)
-    {
-        ReportError("%s: %s", path, ProgramProblemText(problem));
-        return 1;
-    }
-    // Without this, an empty archive would be found in most programs.
-    if (!CarriesOurResources(file->bytes, sections))
-    {
+    ProgramLookup lookup;
+    LookUpProgram(file->bytes, file->length, &lookup);
+    const LocatedImage& located = lookup.located;
+    if (lookup.problem != kProgramSound)
+        ReportError("%s: %s", path, ProgramProblemText(lookup.problem));
+    else if (!lookup.ours)
         ReportError("%s: not a Setup.exe built by this project", path);
-        return 1;
-    }
-    LocatedImage located;
-    LocateImage(file->bytes, sections, &located);
-    if (located.result == kLocateMissing)
+    else if (located.result == kLocateMissing)
         ReportError("%s: no archive found in the program", path);
     else if (located.result == kLocateGaveUp)
         ReportError(
@@ -73,19 +77,20 @@ static int LocateInProgram(const char* path, DataFileSource* file)
     else if (located.result == kLocateDamaged)
         ReportWalkStop(path, *file, located.damage);
     file->image = located.image;
-    return located.result == kLocateFound ? 0 : 1;
+    return lookup.ours && located.result == kLocateFound ? 0 : 1;
 }
 
 void ReleaseDataFileSource(DataFileSource* file)
 {
-    free(file->bytes);
+    free(file->bytes ? file->bytes - file->before : nullptr);
     file->bytes = nullptr;
 }
 
-int LoadDataFileSource(const char* path, DataFileSource* file)
+int LoadDataFileSource(const char* path, DataFileSource* file, uint32_t before, uint32_t after)
 {
-    *file = {nullptr, 0, false, {0, 0}};
-    ReadWholeResult read = FileReadWhole(path, &file->bytes, &file->length);
+    *file = {nullptr, 0, false, {0, 0}, before, after};
+    ReadWholeResult read = FileReadWholeWithRoom(path, before, after, &file->bytes, &file->length);
+    file->bytes = file->bytes ? file->bytes + before : nullptr;
     if (read != kReadWhole)
     {
         ReportError("%s: %s", path,

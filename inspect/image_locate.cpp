@@ -9,11 +9,13 @@ struct Search
 {
     const unsigned char* file;
     LocatedImage* located;
-    uint64_t best;         // offset of the earliest whole image; ~0 while none
-    uint64_t firstEmpty;   // offset of the earliest empty image; ~0 while none
-    uint64_t damagedReach; // bytes the furthest-reaching damaged walk got through
-    uint64_t walked;       // bytes read and decoded by candidates that did not hold
-    uint64_t walkBudget;   // more than that, and the search gives up
+    uint64_t best;              // offset of the earliest whole image; ~0 while none
+    uint64_t firstEmpty;        // offset of the earliest empty image; ~0 while none
+    uint64_t damagedReach;      // bytes the furthest-reaching damaged walk got through
+    uint64_t walked;            // bytes read and decoded by candidates that did not hold
+    uint64_t walkBudget;        // more than that, and the search gives up
+    const unsigned char* whole; // an image already walked whole, or null
+    uint32_t wholeLength;
 };
 
 static const uint64_t kNone = ~(uint64_t)0;
@@ -38,6 +40,14 @@ static void TryCandidate(Search* search, const FileRange& s, uint64_t p, uint32_
         return;
     if (p >= search->best || search->walked > search->walkBudget)
         return;
+    // A walk depends on the bytes alone: those of an image known whole are whole.
+    if (length == search->wholeLength &&
+        (file + p == search->whole || memcmp(file + p, search->whole, length) == 0))
+    {
+        search->best = p;
+        search->located->image = {(uint32_t)p, length};
+        return;
+    }
     WalkStop stop;
     WalkRecords(file + p, file + p + length, false, &stop);
     if (stop.result == kWalkWhole && stop.at == file + p + length)
@@ -109,7 +119,8 @@ static void SearchSection(Search* search, const FileRange& s)
     }
 }
 
-void LocateImage(const unsigned char* file, const ProgramSections& sections, LocatedImage* located)
+void LocateImage(const unsigned char* file, const ProgramSections& sections, LocatedImage* located,
+                 const unsigned char* whole, uint32_t wholeLength)
 {
     // Every byte of a built program is walked at most a few times: the
     // image once, the images of programs stored inside it once more, a
@@ -119,7 +130,15 @@ void LocateImage(const unsigned char* file, const ProgramSections& sections, Loc
     uint64_t total = 0;
     for (int i = 0; i < sections.count; ++i)
         total += sections.ranges[i].length;
-    Search search = {file, located, kNone, kNone, 0, 0, kWalkBudgetPerByte * total + (1u << 20)};
+    Search search = {file,
+                     located,
+                     kNone,
+                     kNone,
+                     0,
+                     0,
+                     kWalkBudgetPerByte * total + (1u << 20),
+                     whole,
+                     whole ? wholeLength : 0};
     located->image = {0, 0};
     located->damage.result = kWalkWhole;
     located->damage.name[0] = 0;

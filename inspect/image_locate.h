@@ -40,7 +40,9 @@ struct LocatedImage
 // built by this project has that one's image inside its own. An empty
 // image (5 bytes) is taken only when no image with entries holds and none
 // is damaged beyond its first record, since any word 5 followed by zeros
-// frames one.
-void LocateImage(const unsigned char* file, const ProgramSections& sections, LocatedImage* located);
+// frames one. A candidate holding the same bytes as whole, an image that
+// has already been walked whole, is taken without a walk of its own.
+void LocateImage(const unsigned char* file, const ProgramSections& sections, LocatedImage* located,
+                 const unsigned char* whole = nullptr, uint32_t wholeLength = 0);
 
 #endif

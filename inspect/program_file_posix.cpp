@@ -5,9 +5,9 @@
 #include "inspect/data_file_source.h"
 #include "inspect/program_writer.h"
 #include "inspect/stub_programs.h"
+#include "inspect/written_program.h"
 #include "platform/platform.h"
 
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -100,88 +100,6 @@ static void MakeFolders(const char* program)
     }
 }
 
-// Creates a new "PROGRAM.tremlok~N" beside program, executable where the
-// umask allows, as a linker leaves a program; -1 when none can be.
-static int CreateTemporary(const char* program, char* temporary, size_t size)
-{
-    for (unsigned n = 0; n < 100; ++n)
-    {
-        int length = snprintf(temporary, size, "%s.tremlok~%u", program, n);
-        if (length < 0 || (size_t)length >= size)
-            return -1;
-        int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
-        if (fd >= 0)
-            return fd;
-    }
-    return -1;
-}
-
-static int WriteZeros(int fd, uint32_t count)
-{
-    static const unsigned char kZeros[512] = {0};
-    for (uint32_t n; count; count -= n)
-    {
-        n = count < sizeof kZeros ? count : (uint32_t)sizeof kZeros;
-        if (FileWriteAll(fd, kZeros, n) != 0)
-            return -1;
-    }
-    return 0;
-}
-
-// The program's bytes in order, the disk started on them; 0 on success.
-static int WriteParts(int fd, const unsigned char* head, const StubLayout& layout,
-                      const unsigned char* sizeWord, const FileRange& archive,
-                      const unsigned char* bytes, uint32_t length)
-{
-    uint32_t padding = length - layout.imageOffset - 4 - archive.length;
-    if (FileWriteAll(fd, head, layout.imageOffset) != 0 || FileWriteAll(fd, sizeWord, 4) != 0 ||
-        FileWriteAll(fd, bytes + archive.offset, archive.length) != 0 ||
-        WriteZeros(fd, padding) != 0)
-        return -1;
-    FileStartFlush(fd);
-    return 0;
-}
-
-// A program written under a temporary name, still open to be flushed.
-struct WrittenFile
-{
-    char temporary[1024];
-    int fd;
-};
-
-// Writes the program for file from stub under a new temporary name beside
-// program; 0 when it is there whole, its descriptor left open.
-static int WriteTemporary(ProgramRequest* program, const unsigned char* stub,
-                          const StubLayout& layout, const DataFileSource& file, WrittenFile* out)
-{
-    uint32_t length = WrittenProgramLength(stub, layout, file.image.length);
-    unsigned char* head = (unsigned char*)malloc(layout.imageOffset);
-    if (!head || !length)
-    {
-        free(head);
-        ReportError("%s: %s", program->path, head ? "would reach 4 GiB" : "not enough memory");
-        return 1;
-    }
-    memcpy(head, stub, layout.imageOffset);
-    unsigned char sizeWord[4];
-    PrepareProgramHead(head, layout, file.bytes + file.image.offset, file.image.length, sizeWord);
-    out->fd = CreateTemporary(program->path, out->temporary, sizeof out->temporary);
-    int result = 1;
-    if (out->fd < 0)
-        ReportError("%s: cannot create a temporary file beside it", program->path);
-    else if (WriteParts(out->fd, head, layout, sizeWord, file.image, file.bytes, length) != 0)
-    {
-        ReportError(kCannotWriteTemporary, program->path, out->temporary);
-        FileClose(out->fd);
-        FileRemove(out->temporary);
-    }
-    else
-        result = 0;
-    free(head);
-    program->written = length;
-    return result;
-}
-
 int CheckWrittenProgram(const char* path, const char* program, const DataFileSource& data)
 {
     DataFileSource back;
@@ -216,42 +134,104 @@ static int FindStub(const ProgramRequest& program, const unsigned char** stub, S
     return 1;
 }
 
-// Writes, reads back and puts in place every program; on failure removes
-// every file of the run, those already in place too.
-static int WriteAll(ProgramRequest* programs, int count, const unsigned char* const* stubs,
-                    const StubLayout* layouts, const DataFileSource& file)
+// The most padding after an archive: the largest file alignment that
+// ReadStub takes, and a word.
+static const uint32_t kMostPadding = 0x10000 + 4;
+
+// The room for the largest head of jobs, with gSizeDatfile.
+static uint32_t RoomBefore(const ProgramJob* jobs, int count)
 {
-    WrittenFile files[kMostPrograms];
-    int made = 0, placed = 0, result = 0;
-    for (; made < count && result == 0; ++made)
-        result = WriteTemporary(&programs[made], stubs[made], layouts[made], file, &files[made]);
-    made -= result != 0; // the one that failed removed its own
-    // Read back while the disk takes the bytes, and flushed before any is
-    // renamed: a name never stands for a program the disk does not hold.
-    for (int i = 0; i < made && result == 0; ++i)
-        result = CheckWrittenProgram(files[i].temporary, programs[i].path, file);
-    for (int i = 0; i < made; ++i)
+    uint32_t before = 0;
+    for (int i = 0; i < count; ++i)
+        if (jobs[i].layout.imageOffset + 4 > before)
+            before = jobs[i].layout.imageOffset + 4;
+    return before;
+}
+
+// Gives room the archive of file, which it releases: a data.bin's block,
+// read with the room around it, is taken as it is; an archive inside a
+// program is copied. 0 when there was memory.
+static int MakeRoom(DataFileSource* file, ArchiveRoom* room)
+{
+    room->before = file->before;
+    room->after = file->after;
+    room->archiveLength = file->image.length;
+    if (!file->program)
     {
-        bool flushed = result != 0 || FileCommit(files[i].fd) == 0;
-        if ((FileClose(files[i].fd) != 0 || !flushed) && result == 0)
+        room->block = file->bytes - file->before;
+        file->bytes = nullptr;
+    }
+    else
+    {
+        room->block =
+            (unsigned char*)malloc((size_t)room->before + room->archiveLength + room->after);
+        if (room->block)
+            memcpy(room->block + room->before, file->bytes + file->image.offset,
+                   room->archiveLength);
+        ReleaseDataFileSource(file);
+    }
+    room->archive = room->block + room->before;
+    return room->block ? 0 : 1;
+}
+
+// Runs every job, the first here and the others on threads of their own
+// where one starts; 0 when all hold their programs, else 1 after the first
+// failure's line.
+static int RunJobs(ProgramJob* jobs, int count)
+{
+    Thread* threads[kMostPrograms] = {};
+    for (int i = 1; i < count; ++i)
+        threads[i] = ThreadStart(RunProgramJob, &jobs[i]);
+    RunProgramJob(&jobs[0]);
+    for (int i = 1; i < count; ++i)
+    {
+        if (threads[i])
+            ThreadJoin(threads[i]);
+        else
+            RunProgramJob(&jobs[i]);
+    }
+    for (int i = 0; i < count; ++i)
+        if (jobs[i].failure != kProgramHeld)
         {
-            ReportError(kCannotWriteTemporary, programs[i].path, files[i].temporary);
+            ReportProgramFailure(jobs[i]);
+            return 1;
+        }
+    return 0;
+}
+
+// Writes, checks and puts in place every program; on failure removes every
+// file of the run, those already in place too.
+static int WriteAll(ProgramJob* jobs, int count)
+{
+    int result = RunJobs(jobs, count);
+    // Flushed before any is renamed: a name never stands for a program the
+    // disk does not hold.
+    for (int i = 0; i < count; ++i)
+    {
+        if (jobs[i].fd < 0)
+            continue;
+        bool flushed = result != 0 || FileCommit(jobs[i].fd) == 0;
+        if ((FileClose(jobs[i].fd) != 0 || !flushed) && result == 0)
+        {
+            ReportError(kCannotWriteTemporary, jobs[i].program->path, jobs[i].temporary);
             result = 1;
         }
     }
-    while (placed < made && result == 0)
+    int placed = 0;
+    while (placed < count && result == 0)
     {
-        if (FileReplace(files[placed].temporary, programs[placed].path) == 0)
+        if (FileReplace(jobs[placed].temporary, jobs[placed].program->path) == 0)
             ++placed;
         else
         {
-            ReportError("%s: cannot put %s in its place", programs[placed].path,
-                        files[placed].temporary);
+            ReportError("%s: cannot put %s in its place", jobs[placed].program->path,
+                        jobs[placed].temporary);
             result = 1;
         }
     }
-    for (int i = 0; i < made && result != 0; ++i)
-        FileRemove(i < placed ? programs[i].path : files[i].temporary);
+    for (int i = 0; i < count && result != 0; ++i)
+        if (i < placed || jobs[i].fd >= 0)
+            FileRemove(i < placed ? jobs[i].program->path : jobs[i].temporary);
     return result;
 }
 
@@ -283,23 +263,34 @@ int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
                     programs[1].path);
         return 1;
     }
-    const unsigned char* stubs[kMostPrograms];
-    StubLayout layouts[kMostPrograms];
+    ProgramJob jobs[kMostPrograms];
     for (int i = 0; i < count; ++i)
     {
         programs[i].written = 0;
-        if (FindStub(programs[i], &stubs[i], &layouts[i]) != 0)
+        jobs[i].program = &programs[i];
+        jobs[i].inRoom = i == 0;
+        jobs[i].fd = -1;
+        if (FindStub(programs[i], &jobs[i].stub, &jobs[i].layout) != 0)
             return 1;
     }
     uint64_t limit;
     if (!ReadArchiveLimit(&limit))
         return 2;
     DataFileSource file;
-    if (LoadDataFileSource(dataPath, &file) != 0)
+    if (LoadDataFileSource(dataPath, &file, RoomBefore(jobs, count), kMostPadding) != 0)
         return 1;
     int result = CheckArchive(dataPath, file, limit);
-    if (result == 0)
-        result = WriteAll(programs, count, stubs, layouts, file);
+    ArchiveRoom room = {nullptr, 0, 0, nullptr, 0};
+    if (result == 0 && MakeRoom(&file, &room) != 0)
+    {
+        ReportError("%s: not enough memory", programs[0].path);
+        result = 1;
+    }
     ReleaseDataFileSource(&file);
+    for (int i = 0; i < count; ++i)
+        jobs[i].room = &room;
+    if (result == 0)
+        result = WriteAll(jobs, count);
+    free(room.block);
     return result;
 }

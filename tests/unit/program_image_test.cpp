@@ -8,6 +8,7 @@
 #include "inspect/program_file.h"
 #include "inspect/program_resources.h"
 #include "inspect/program_writer.h"
+#include "inspect/written_program.h"
 #include "res/resource_ids.h"
 #include "tests/unit/scratch_folder.h"
 
@@ -206,7 +207,7 @@ std::string FoundIn(const Bytes& program, const Bytes& image)
 
 // "problem N", or "missing", "gave up", "damaged NAME at OFFSET" or "found
 // OFFSET LENGTH", then " ours" when its resources are this project's.
-std::string Locate(const Bytes& program)
+std::string Locate(const Bytes& program, const Bytes* whole = nullptr)
 {
     ProgramSections sections;
     ProgramProblem problem =
@@ -214,7 +215,8 @@ std::string Locate(const Bytes& program)
     if (problem != kProgramSound)
         return Problem(problem);
     LocatedImage located;
-    LocateImage(program.data(), sections, &located);
+    LocateImage(program.data(), sections, &located, whole ? whole->data() : nullptr,
+                whole ? (uint32_t)whole->size() : 0);
     const std::string ours = CarriesOurResources(program.data(), sections) ? " ours" : "";
     if (located.result == kLocateDamaged)
         return "damaged " + std::string(located.damage.name) + " at " +
@@ -326,6 +328,11 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
     };
     for (const auto& [name, program, expected] : rows)
         EXPECT_EQ(Locate(program), expected) << name;
+    // An image known whole is taken without a walk; only its very bytes are.
+    const Bytes damagedImage(damaged.begin() + Find(x64, image),
+                             damaged.begin() + Find(x64, image) + image.size());
+    EXPECT_EQ(Locate(damaged, &image), Locate(damaged));
+    EXPECT_EQ(Locate(damaged, &damagedImage), FoundIn(x64, image) + " ours");
 }
 
 const size_t kOptional = kCoffOffset + 20;
@@ -477,12 +484,46 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
     // A program written is kept only when it reads back with its archive.
     Bytes other = image;
     other[at[1]] ^= 1;
-    DataFileSource data = {other.data(), (uint32_t)other.size(), false, {0, 0}};
+    DataFileSource data = {other.data(), (uint32_t)other.size(), false, {0, 0}, 0, 0};
     data.image.length = data.length;
     testing::internal::CaptureStderr();
     EXPECT_EQ(CheckWrittenProgram("Setup.exe", "S.exe", data), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "setup: S.exe: read back, it does not carry the archive it was written with\n");
+}
+
+// A written program is kept only when the disk holds its very bytes: the
+// read back compares every chunk and meets the end where they end.
+TEST_F(ProgramFileTest, FileHoldsTheBytesWritten)
+{
+    const Bytes bytes = {1, 2, 3, 4, 5, 6, 7, 8};
+    Bytes chunk(4);
+    auto changed = [&](size_t at)
+    {
+        Bytes b = bytes;
+        b[at] ^= 1;
+        return b;
+    };
+    Bytes longer = bytes;
+    longer.push_back(0);
+    // name, the file's bytes, whether they are held
+    const std::tuple<const char*, Bytes, bool> rows[] = {
+        {"the same", bytes, true},
+        {"the first byte differs", changed(0), false},
+        {"a byte of the second chunk differs", changed(5), false},
+        {"the last byte differs", changed(7), false},
+        {"one byte short", Cut(bytes, 7), false},
+        {"one byte more", longer, false},
+    };
+    for (const auto& [name, file, held] : rows)
+    {
+        ASSERT_TRUE(WriteFile("f", file));
+        for (uint32_t size : {3u, 4u}) // the end inside a chunk, and on its edge
+            EXPECT_EQ(FileHolds("f", bytes.data(), (uint32_t)bytes.size(), chunk.data(), size),
+                      held)
+                << name << size;
+    }
+    EXPECT_FALSE(FileHolds("missing", bytes.data(), 0, chunk.data(), 4));
 }
 
 // Programs this project did not build: a few of Wine's own, 32- and 64-bit.

@@ -1,0 +1,60 @@
+// One program of a --exe run: its bytes laid out whole in memory, written
+// under a temporary name, and checked twice: the program reader finds the
+// archive in those bytes, and the file on disk holds exactly those bytes.
+// Each program is one job, so that two can run side by side.
+#ifndef TREMLOK_INSPECT_WRITTEN_PROGRAM_H
+#define TREMLOK_INSPECT_WRITTEN_PROGRAM_H
+
+#include "inspect/program_file.h"
+#include "inspect/program_writer.h"
+
+#include <stdint.h>
+
+enum ProgramFailure
+{
+    kProgramHeld,        // written and checked; the temporary is open in fd
+    kProgramTooLong,     // it would reach 4 GiB
+    kProgramNoMemory,    // no memory for its bytes or for reading them back
+    kProgramNoTemporary, // no temporary file could be created beside it
+    kProgramCannotWrite, // the temporary could not be written whole
+    kProgramNotFoundBack // read back, it does not carry its archive whole
+};
+
+// The archive with free bytes before and after it, where one program's
+// head and padding can be laid without a copy of the archive.
+struct ArchiveRoom
+{
+    unsigned char* block; // malloc()ed; the archive lies at block + before
+    uint32_t before;      // room for the largest head and gSizeDatfile
+    uint32_t after;       // room for the most padding
+    const unsigned char* archive;
+    uint32_t archiveLength; // walked whole before any job runs
+};
+
+struct ProgramJob
+{
+    ProgramRequest* program;
+    const unsigned char* stub;
+    StubLayout layout;
+    const ArchiveRoom* room;
+    bool inRoom; // lays its bytes in the room; else in a block of its own
+    char temporary[1024];
+    int fd;
+    ProgramFailure failure;
+};
+
+// Writes and checks job's program (its argument is a ProgramJob*; it
+// touches that job alone, and the room's bytes before and after the
+// archive when inRoom). Sets failure; on any but kProgramHeld the temporary
+// is already removed.
+void RunProgramJob(void* job);
+
+// Whether the file at path holds exactly length bytes, those of bytes;
+// read through chunk, of chunkSize bytes.
+bool FileHolds(const char* path, const unsigned char* bytes, uint32_t length, unsigned char* chunk,
+               uint32_t chunkSize);
+
+// The one line on standard error for a job that failed.
+void ReportProgramFailure(const ProgramJob& job);
+
+#endif

@@ -1,0 +1,154 @@
+// A program's bytes made once in memory serve the write, the program
+// reader and the comparison with the disk: each is a pass over memory, and
+// the archive, walked whole once for the run, is not decoded again.
+#include "inspect/written_program.h"
+
+#include "inspect/data_file_source.h"
+#include "platform/platform.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static const uint32_t kReadBackChunk = 1u << 20;
+
+// Creates a new "PROGRAM.tremlok~N" beside program, executable where the
+// umask allows, as a linker leaves a program; -1 when none can be.
+static int CreateTemporary(const char* program, char* temporary, size_t size)
+{
+    for (unsigned n = 0; n < 100; ++n)
+    {
+        int length = snprintf(temporary, size, "%s.tremlok~%u", program, n);
+        if (length < 0 || (size_t)length >= size)
+            return -1;
+        int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
+        if (fd >= 0)
+            return fd;
+    }
+    return -1;
+}
+
+// Lays the program out at bytes: head, gSizeDatfile, archive, zero padding.
+// In the room the archive is already in place; elsewhere it is copied.
+static void LayOut(const ProgramJob& job, unsigned char* bytes, uint32_t length)
+{
+    const ArchiveRoom& room = *job.room;
+    const uint32_t head = job.layout.imageOffset;
+    memcpy(bytes, job.stub, head);
+    if (!job.inRoom)
+        memcpy(bytes + head + 4, room.archive, room.archiveLength);
+    PrepareProgramHead(bytes, job.layout, room.archive, room.archiveLength, bytes + head);
+    const uint32_t end = head + 4 + room.archiveLength;
+    memset(bytes + end, 0, length - end);
+}
+
+bool FileHolds(const char* path, const unsigned char* bytes, uint32_t length, unsigned char* chunk,
+               uint32_t chunkSize)
+{
+    int fd = FileOpenRead(path);
+    if (fd < 0)
+        return false;
+    uint32_t done = 0;
+    int64_t got = 1;
+    while (got > 0 && done <= length)
+    {
+        got = FileRead(fd, chunk, chunkSize);
+        if (got > 0 && (got > length - done || memcmp(chunk, bytes + done, (size_t)got) != 0))
+            break;
+        done += got > 0 ? (uint32_t)got : 0;
+    }
+    FileClose(fd);
+    return got == 0 && done == length;
+}
+
+// Whether the program reader finds the archive in bytes where it was laid.
+static bool ReaderFindsArchive(const ProgramJob& job, const unsigned char* bytes, uint32_t length)
+{
+    const ArchiveRoom& room = *job.room;
+    ProgramLookup lookup;
+    LookUpProgram(bytes, length, &lookup, room.archive, room.archiveLength);
+    return lookup.ours && lookup.located.result == kLocateFound &&
+           lookup.located.image.offset == job.layout.imageOffset + 4 &&
+           lookup.located.image.length == room.archiveLength;
+}
+
+// Writes bytes under a new temporary and checks them; the failure, if any.
+static ProgramFailure WriteAndCheck(ProgramJob* job, const unsigned char* bytes, uint32_t length)
+{
+    unsigned char* chunk = (unsigned char*)malloc(kReadBackChunk);
+    if (!chunk)
+        return kProgramNoMemory;
+    ProgramFailure failure = kProgramHeld;
+    job->fd = CreateTemporary(job->program->path, job->temporary, sizeof job->temporary);
+    if (job->fd < 0)
+        failure = kProgramNoTemporary;
+    else if (FileWriteAll(job->fd, bytes, length) != 0)
+        failure = kProgramCannotWrite;
+    else
+    {
+        // The disk takes the bytes while they are checked.
+        FileStartFlush(job->fd);
+        if (!ReaderFindsArchive(*job, bytes, length) ||
+            !FileHolds(job->temporary, bytes, length, chunk, kReadBackChunk))
+            failure = kProgramNotFoundBack;
+    }
+    free(chunk);
+    if (failure != kProgramHeld && job->fd >= 0)
+    {
+        FileClose(job->fd);
+        FileRemove(job->temporary);
+        job->fd = -1;
+    }
+    return failure;
+}
+
+void RunProgramJob(void* argument)
+{
+    ProgramJob* job = (ProgramJob*)argument;
+    const ArchiveRoom& room = *job->room;
+    job->fd = -1;
+    const uint32_t length = WrittenProgramLength(job->stub, job->layout, room.archiveLength);
+    job->program->written = length;
+    if (!length)
+    {
+        job->failure = kProgramTooLong;
+        return;
+    }
+    unsigned char* bytes = job->inRoom ? (unsigned char*)room.archive - 4 - job->layout.imageOffset
+                                       : (unsigned char*)malloc(length);
+    if (!bytes)
+    {
+        job->failure = kProgramNoMemory;
+        return;
+    }
+    LayOut(*job, bytes, length);
+    job->failure = WriteAndCheck(job, bytes, length);
+    if (!job->inRoom)
+        free(bytes);
+}
+
+void ReportProgramFailure(const ProgramJob& job)
+{
+    const char* path = job.program->path;
+    switch (job.failure)
+    {
+    case kProgramHeld:
+        break;
+    case kProgramTooLong:
+        ReportError("%s: would reach 4 GiB", path);
+        break;
+    case kProgramNoMemory:
+        ReportError("%s: not enough memory", path);
+        break;
+    case kProgramNoTemporary:
+        ReportError("%s: cannot create a temporary file beside it", path);
+        break;
+    case kProgramCannotWrite:
+        ReportError("%s: cannot write %s", path, job.temporary);
+        break;
+    case kProgramNotFoundBack:
+        ReportError("%s: read back, it does not carry the archive it was written with", path);
+        break;
+    }
+}
