@@ -14,7 +14,7 @@ PACKAGES=(
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth x11-utils imagemagick icoutils
     python3 time strace ncompress gzip
-    osslsigncode openssl dpkg-dev
+    osslsigncode openssl dpkg-dev lintian
     nsis debootstrap
     qemu-user-static locales
 )

@@ -13,10 +13,11 @@ for preset in mingw-i686 mingw-x64; do
     [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
     cmake --build "build/$preset" -j2 --target SetupStub >/dev/null
 done
-cmake --preset native >/dev/null
-cmake --build build/native -j2 --target setup >/dev/null
+# Before configuring: the package's changelog is dated then.
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
 export SOURCE_DATE_EPOCH
+cmake --preset native >/dev/null
+cmake --build build/native -j2 --target setup >/dev/null
 out=$(pwd)/build/native/packages
 rm -rf "$out"
 (cd build/native && cpack -B "$out" >/dev/null)

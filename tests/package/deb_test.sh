@@ -5,7 +5,9 @@
 # sample game into both programs and signs them, with osslsigncode, the
 # package's one recommendation, added; the signed x64 program then
 # installs the game under Wine here. Removing the package takes the
-# program away. The .tar.gz holds the same program.
+# program away. The .tar.gz holds the same program and copyright. The
+# packages pass lintian, and a second make-deb.sh makes them again, byte
+# for byte.
 #   tests/package/deb_test.sh        prints "N passed, M failed" last
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
@@ -17,6 +19,10 @@ root=$(pwd)/build/debian12
 rm -rf "$work" && mkdir -p "$work/tgz"
 packages=$(scripts/make-deb.sh) || { fail "make-deb.sh builds the packages" && summary; exit; }
 deb=$(grep '\.deb$' <<<"$packages")
+xargs cp -t "$work" <<<"$packages"
+check "make-deb.sh again makes the same packages, byte for byte" \
+    bash -c 'for p in $(scripts/make-deb.sh); do cmp "$p" "$0/${p##*/}" || exit; done' "$work"
+check "lintian finds no error, and no warning the package does not override" lintian --fail-on error,warning "$deb"
 if [ ! -x "$root/usr/bin/dpkg" ]; then
     rm -rf "$root"
     debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian \
@@ -47,7 +53,9 @@ check "the signed x64 Setup.exe installs the game under Wine (see $work/install.
     grep -qx "[1-9][0-9]* passed, 0 failed" "$work/install.log"
 
 tar -xzf "$(grep '\.tar\.gz$' <<<"$packages")" -C "$work/tgz"
-check "the .tar.gz holds the same program" cmp "$root/usr/bin/tremlok-setup" "$work"/tgz/*/bin/tremlok-setup
+for file in bin/tremlok-setup share/doc/tremlok-setup/copyright; do
+    check "the .tar.gz holds the same $file" cmp "$root/usr/$file" "$work"/tgz/*/"$file"
+done
 check "dpkg removes it, program and all" \
     in_debian bash -c 'dpkg -r tremlok-setup && test ! -e /usr/bin/tremlok-setup'
 summary
