@@ -16,7 +16,7 @@ if [ "${1:-}" = --timestamp ]; then
     shift 2
 fi
 if [ $# -lt 2 ] || [ "${1:0:1}" = - ]; then
-    echo "usage: scripts/sign-setup.sh [--timestamp URL] CERT.pfx PROGRAM.exe..." >&2
+    echo "usage: $0 [--timestamp URL] CERT.pfx PROGRAM.exe..." >&2
     exit 2
 fi
 cert=$1
