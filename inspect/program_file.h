@@ -24,9 +24,9 @@ const int kMostPrograms = 2;
 
 // Writes each of count programs (up to kMostPrograms) from the data file at
 // dataPath (a data.bin, or a program built by this project), decoded whole
-// first, into its stub: under a temporary name beside it, read back as
-// --list reads a program, its archive compared byte for byte with the data
-// file's. Only once every program has read back and been flushed are they
+// first, into its stub: laid out in memory, where the program reader must
+// find the archive, then under a temporary name beside it, read back and
+// compared with those bytes. Only once every program has read back and been flushed are they
 // renamed into place; two paths to one file, where the second would
 // replace the first, are refused. Returns 0 and each length, or 1 (2 for a
 // bad TREMLOK_ARCHIVE_LIMIT_MB) after one line on standard error; no program
