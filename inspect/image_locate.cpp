@@ -79,12 +79,11 @@ static void TryAfterSizeWord(Search* search, const FileRange& s, uint64_t q, uin
 
 // gSizeDatfile at q, after the image: its end marker and padding are the
 // zeros before q, so the image ends somewhere in that run, at an end that
-// puts its start on a word boundary.
+// puts its start on a word boundary. zerosBefore is at most kMaxFramingGap.
 static void TryBeforeSizeWord(Search* search, const FileRange& s, uint64_t q, uint32_t length,
                               uint32_t zerosBefore)
 {
-    uint32_t run = zerosBefore < kMaxFramingGap ? zerosBefore : kMaxFramingGap;
-    for (uint32_t gap = 0; gap < run; ++gap)
+    for (uint32_t gap = 0; gap < zerosBefore; ++gap)
     {
         uint64_t end = q - gap; // one past the end marker at end - 1
         if (end - s.offset >= length && (end - s.offset - length) % 4 == 0)
@@ -92,30 +91,29 @@ static void TryBeforeSizeWord(Search* search, const FileRange& s, uint64_t q, ui
     }
 }
 
-// Zero bytes at the end of a word as it lies in memory: its high bytes.
-static uint32_t TrailingZeroBytes(uint32_t word)
+// Zero bytes just before q in section s, up to kMaxFramingGap: counted
+// only where a word could be gSizeDatfile, so that the pass over the
+// other words is a load and a compare.
+static uint32_t ZerosBefore(const unsigned char* file, const FileRange& s, uint64_t q)
 {
     uint32_t n = 0;
-    for (; n < 4 && (word >> (24 - 8 * n) & 0xFF) == 0; ++n)
-    {
-    }
+    while (n < kMaxFramingGap && q - n > s.offset && file[q - n - 1] == 0)
+        ++n;
     return n;
 }
 
 static void SearchSection(Search* search, const FileRange& s)
 {
-    uint32_t zeros = 0; // zero bytes just before the word at q
     for (uint64_t q = s.offset; q + 4 <= (uint64_t)s.offset + s.length; q += 4)
     {
         uint32_t word = ReadLe32(search->file + q);
         if (word >= kEmptyDataFileLength && word <= s.length)
         {
             TryAfterSizeWord(search, s, q, word);
+            uint32_t zeros = ZerosBefore(search->file, s, q);
             if (zeros > 0)
                 TryBeforeSizeWord(search, s, q, word, zeros);
         }
-        uint32_t trailing = TrailingZeroBytes(word);
-        zeros = trailing == 4 ? (zeros > 0xFFFFFFFFu - 4 ? zeros : zeros + 4) : trailing;
     }
 }
 
