@@ -148,48 +148,74 @@ static uint32_t RoomBefore(const ProgramJob* jobs, int count)
     return before;
 }
 
-// Gives room the archive of file, which it releases: a data.bin's block,
-// read with the room around it, is taken as it is; an archive inside a
-// program is copied. 0 when there was memory.
-static int MakeRoom(DataFileSource* file, ArchiveRoom* room)
+// Gives room the archive of file: a data.bin's block, read with the room
+// around it, is shared; an archive inside a program is copied. 0 when
+// there was memory.
+static int MakeRoom(const DataFileSource& file, ArchiveRoom* room)
 {
-    room->before = file->before;
-    room->after = file->after;
-    room->archiveLength = file->image.length;
-    if (!file->program)
-    {
-        room->block = file->bytes - file->before;
-        file->bytes = nullptr;
-    }
-    else
+    room->before = file.before;
+    room->after = file.after;
+    room->archiveLength = file.image.length;
+    room->owned = file.program;
+    room->block = file.bytes - file.before;
+    if (room->owned)
     {
         room->block =
             (unsigned char*)malloc((size_t)room->before + room->archiveLength + room->after);
         if (room->block)
-            memcpy(room->block + room->before, file->bytes + file->image.offset,
-                   room->archiveLength);
-        ReleaseDataFileSource(file);
+            memcpy(room->block + room->before, file.bytes + file.image.offset, room->archiveLength);
     }
     room->archive = room->block + room->before;
     return room->block ? 0 : 1;
 }
 
-// Runs every job, the first here and the others on threads of their own
-// where one starts; 0 when all hold their programs, else 1 after the first
-// failure's line.
-static int RunJobs(ProgramJob* jobs, int count)
+// The walk of the archive, which runs while the programs are written.
+struct ArchiveCheck
+{
+    const char* path;
+    const DataFileSource* file;
+    uint64_t limit;
+    int result;
+};
+
+static void CheckArchiveStep(void* argument)
+{
+    ArchiveCheck* check = (ArchiveCheck*)argument;
+    check->result = CheckArchive(check->path, *check->file, check->limit);
+}
+
+// Runs step on every job, the first on this thread after alongside (when
+// given) and the others on threads of their own where one starts.
+static void RunStep(void (*step)(void*), ProgramJob* jobs, int count,
+                    ArchiveCheck* alongside = nullptr)
 {
     Thread* threads[kMostPrograms] = {};
     for (int i = 1; i < count; ++i)
-        threads[i] = ThreadStart(RunProgramJob, &jobs[i]);
-    RunProgramJob(&jobs[0]);
+        threads[i] = ThreadStart(step, &jobs[i]);
+    if (alongside)
+        CheckArchiveStep(alongside);
+    step(&jobs[0]);
     for (int i = 1; i < count; ++i)
     {
         if (threads[i])
             ThreadJoin(threads[i]);
         else
-            RunProgramJob(&jobs[i]);
+            step(&jobs[i]);
     }
+}
+
+// Writes and checks every program while the archive is walked; 0 when all
+// hold their programs, else 1 after the first failure's line.
+static int RunJobs(ProgramJob* jobs, int count, ArchiveCheck* check)
+{
+    RunStep(WriteProgramJob, jobs, count, check);
+    if (check->result != 0)
+    {
+        for (int i = 0; i < count; ++i)
+            AbandonProgramJob(&jobs[i]);
+        return 1;
+    }
+    RunStep(CheckProgramJob, jobs, count);
     for (int i = 0; i < count; ++i)
         if (jobs[i].failure != kProgramHeld)
         {
@@ -201,9 +227,9 @@ static int RunJobs(ProgramJob* jobs, int count)
 
 // Writes, checks and puts in place every program; on failure removes every
 // file of the run, those already in place too.
-static int WriteAll(ProgramJob* jobs, int count)
+static int WriteAll(ProgramJob* jobs, int count, ArchiveCheck* check)
 {
-    int result = RunJobs(jobs, count);
+    int result = RunJobs(jobs, count, check);
     // Flushed before any is renamed: a name never stands for a program the
     // disk does not hold.
     for (int i = 0; i < count; ++i)
@@ -279,18 +305,20 @@ int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
     DataFileSource file;
     if (LoadDataFileSource(dataPath, &file, RoomBefore(jobs, count), kMostPadding) != 0)
         return 1;
-    int result = CheckArchive(dataPath, file, limit);
-    ArchiveRoom room = {nullptr, 0, 0, nullptr, 0};
-    if (result == 0 && MakeRoom(&file, &room) != 0)
+    ArchiveRoom room;
+    int result = 0;
+    if (MakeRoom(file, &room) != 0)
     {
         ReportError("%s: not enough memory", programs[0].path);
         result = 1;
     }
-    ReleaseDataFileSource(&file);
     for (int i = 0; i < count; ++i)
         jobs[i].room = &room;
+    ArchiveCheck check = {dataPath, &file, limit, 1};
     if (result == 0)
-        result = WriteAll(jobs, count);
-    free(room.block);
+        result = WriteAll(jobs, count, &check);
+    if (room.owned)
+        free(room.block);
+    ReleaseDataFileSource(&file);
     return result;
 }

@@ -24,11 +24,12 @@ enum ProgramFailure
 // head and padding can be laid without a copy of the archive.
 struct ArchiveRoom
 {
-    unsigned char* block; // malloc()ed; the archive lies at block + before
+    unsigned char* block; // the archive lies at block + before
+    bool owned;           // block is the room's own, not the data file's
     uint32_t before;      // room for the largest head and gSizeDatfile
     uint32_t after;       // room for the most padding
     const unsigned char* archive;
-    uint32_t archiveLength; // walked whole before any job runs
+    uint32_t archiveLength; // walked whole before any job's check
 };
 
 struct ProgramJob
@@ -37,17 +38,27 @@ struct ProgramJob
     const unsigned char* stub;
     StubLayout layout;
     const ArchiveRoom* room;
-    bool inRoom; // lays its bytes in the room; else in a block of its own
+    bool inRoom;          // lays its bytes in the room; else in a block of its own
+    unsigned char* bytes; // the program, between the two steps
+    uint32_t length;
     char temporary[1024];
     int fd;
     ProgramFailure failure;
 };
 
-// Writes and checks job's program (its argument is a ProgramJob*; it
-// touches that job alone, and the room's bytes before and after the
-// archive when inRoom). Sets failure; on any but kProgramHeld the temporary
-// is already removed.
-void RunProgramJob(void* job);
+// The two steps of a job (each argument is a ProgramJob*; a step touches
+// that job alone, and the room's bytes before and after the archive when
+// inRoom, so the jobs' steps may run side by side). The first lays the
+// program out and writes it under a temporary name; the second, once the
+// room's archive has been walked whole, checks it and releases its bytes.
+// Each sets failure; on any but kProgramHeld the temporary is already
+// removed.
+void WriteProgramJob(void* job);
+void CheckProgramJob(void* job);
+
+// Removes the temporary of a job that was written but will not be checked,
+// and releases its bytes.
+void AbandonProgramJob(ProgramJob* job);
 
 // Whether the file at path holds exactly length bytes, those of bytes;
 // read through chunk, of chunkSize bytes.

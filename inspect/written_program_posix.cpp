@@ -73,59 +73,71 @@ static bool ReaderFindsArchive(const ProgramJob& job, const unsigned char* bytes
            lookup.located.image.length == room.archiveLength;
 }
 
-// Writes bytes under a new temporary and checks them; the failure, if any.
-static ProgramFailure WriteAndCheck(ProgramJob* job, const unsigned char* bytes, uint32_t length)
+// Drops what job holds: the temporary, unless it is kept, and its bytes.
+static void Drop(ProgramJob* job, bool keepTemporary)
 {
-    unsigned char* chunk = (unsigned char*)malloc(kReadBackChunk);
-    if (!chunk)
-        return kProgramNoMemory;
-    ProgramFailure failure = kProgramHeld;
-    job->fd = CreateTemporary(job->program->path, job->temporary, sizeof job->temporary);
-    if (job->fd < 0)
-        failure = kProgramNoTemporary;
-    else if (FileWriteAll(job->fd, bytes, length) != 0)
-        failure = kProgramCannotWrite;
-    else
-    {
-        // The disk takes the bytes while they are checked.
-        FileStartFlush(job->fd);
-        if (!ReaderFindsArchive(*job, bytes, length) ||
-            !FileHolds(job->temporary, bytes, length, chunk, kReadBackChunk))
-            failure = kProgramNotFoundBack;
-    }
-    free(chunk);
-    if (failure != kProgramHeld && job->fd >= 0)
+    if (!keepTemporary && job->fd >= 0)
     {
         FileClose(job->fd);
         FileRemove(job->temporary);
         job->fd = -1;
     }
-    return failure;
+    if (!job->inRoom)
+        free(job->bytes);
+    job->bytes = nullptr;
 }
 
-void RunProgramJob(void* argument)
+void WriteProgramJob(void* argument)
 {
     ProgramJob* job = (ProgramJob*)argument;
     const ArchiveRoom& room = *job->room;
     job->fd = -1;
-    const uint32_t length = WrittenProgramLength(job->stub, job->layout, room.archiveLength);
-    job->program->written = length;
-    if (!length)
+    job->bytes = nullptr;
+    job->length = WrittenProgramLength(job->stub, job->layout, room.archiveLength);
+    job->program->written = job->length;
+    job->failure = kProgramHeld;
+    if (!job->length)
     {
         job->failure = kProgramTooLong;
         return;
     }
-    unsigned char* bytes = job->inRoom ? (unsigned char*)room.archive - 4 - job->layout.imageOffset
-                                       : (unsigned char*)malloc(length);
-    if (!bytes)
+    job->bytes = job->inRoom ? (unsigned char*)room.archive - 4 - job->layout.imageOffset
+                             : (unsigned char*)malloc(job->length);
+    if (!job->bytes)
     {
         job->failure = kProgramNoMemory;
         return;
     }
-    LayOut(*job, bytes, length);
-    job->failure = WriteAndCheck(job, bytes, length);
-    if (!job->inRoom)
-        free(bytes);
+    LayOut(*job, job->bytes, job->length);
+    job->fd = CreateTemporary(job->program->path, job->temporary, sizeof job->temporary);
+    if (job->fd < 0)
+        job->failure = kProgramNoTemporary;
+    else if (FileWriteAll(job->fd, job->bytes, job->length) != 0)
+        job->failure = kProgramCannotWrite;
+    else
+        FileStartFlush(job->fd); // the disk takes the bytes while they are checked
+    if (job->failure != kProgramHeld)
+        Drop(job, false);
+}
+
+void CheckProgramJob(void* argument)
+{
+    ProgramJob* job = (ProgramJob*)argument;
+    if (job->failure != kProgramHeld)
+        return;
+    unsigned char* chunk = (unsigned char*)malloc(kReadBackChunk);
+    if (!chunk)
+        job->failure = kProgramNoMemory;
+    else if (!ReaderFindsArchive(*job, job->bytes, job->length) ||
+             !FileHolds(job->temporary, job->bytes, job->length, chunk, kReadBackChunk))
+        job->failure = kProgramNotFoundBack;
+    free(chunk);
+    Drop(job, job->failure == kProgramHeld);
+}
+
+void AbandonProgramJob(ProgramJob* job)
+{
+    Drop(job, false);
 }
 
 void ReportProgramFailure(const ProgramJob& job)
