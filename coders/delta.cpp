@@ -14,6 +14,26 @@ const unsigned char kDeltaRun = 0x80;
 const unsigned char kCountMask = 0x7F;
 const uint32_t kLongestRun = 127;
 
+// The 64-bit builds find where runs end 64 bytes at a time and pack eight
+// differences at a time; the 32-bit program, whose 64 KB leave no room for
+// that code and whose words are half as wide, tests a byte at a time.
+const bool kWordsAtATime = sizeof(void*) >= 8;
+
+const uint64_t kHighBits = 0x8080808080808080ull;
+const uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0Full;
+
+// Input read and output written beyond a short run, by whole words.
+const uint32_t kOverrun = 32;
+
+// What a coding does not change as it goes.
+struct DeltaCoding
+{
+    const unsigned char* input;
+    uint32_t length;
+    unsigned char* output;
+    uint32_t capacity;
+};
+
 // The byte that input[i] is measured against: the one before it, 0 at first.
 unsigned char PreviousByte(const unsigned char* input, uint32_t i)
 {
@@ -31,6 +51,170 @@ uint32_t PayloadLength(bool deltaRun, uint32_t count)
     return deltaRun ? (count + 1) / 2 : count;
 }
 
+bool LittleEndian()
+{
+    const uint16_t one = 1;
+    unsigned char first;
+    memcpy(&first, &one, 1);
+    return first == 1;
+}
+
+// Byte k of a word is p[k] on any machine. Compilers fold the test and
+// make each copy one access.
+uint64_t InOrder(uint64_t word)
+{
+    if (LittleEndian())
+        return word;
+    uint64_t swapped = 0;
+    for (int k = 0; k < 8; ++k, word >>= 8)
+        swapped = swapped << 8 | (word & 0xFF);
+    return swapped;
+}
+
+uint64_t Load(const unsigned char* p)
+{
+    uint64_t word;
+    memcpy(&word, p, 8);
+    return InOrder(word);
+}
+
+// The low bytes of word, as many as bytes says.
+void Store(unsigned char* p, uint64_t word, size_t bytes)
+{
+    word = InOrder(word);
+    if (!LittleEndian())
+        word >>= 64 - 8 * bytes;
+    memcpy(p, &word, bytes);
+}
+
+// Bit 7 of each byte set where the byte of current does not fit against
+// that of previous. Bytewise arithmetic: no carry crosses a byte.
+uint64_t Misfits(uint64_t current, uint64_t previous)
+{
+    const uint64_t difference =
+        ((current | kHighBits) - (previous & ~kHighBits)) ^ ((current ^ ~previous) & kHighBits);
+    const uint64_t biased =
+        ((difference & ~kHighBits) + 0x0808080808080808ull) ^ (difference & kHighBits);
+    const uint64_t high = biased & ~kLowNibbles;
+    return (((high & ~kHighBits) + ~kHighBits) | high) & kHighBits;
+}
+
+// Bit k set where input[at + k] fits, for k from 0 to 63.
+uint64_t FitBits(const unsigned char* input, uint32_t at)
+{
+    uint64_t fits = 0;
+    uint64_t before = PreviousByte(input, at);
+#pragma GCC unroll 8
+    for (int k = 0; k < 64; k += 8)
+    {
+        const uint64_t current = Load(input + at + k);
+        const uint64_t byteFits = ~Misfits(current, current << 8 | before) & kHighBits;
+        before = current >> 56;
+        // Gathers bit 7 of byte j into bit 56 + j.
+        fits |= (byteFits >> 7) * 0x0102040810204080ull >> 56 << k;
+    }
+    return fits;
+}
+
+// The payload of eight differences: their low nibbles two a byte, the
+// first in the low half.
+uint64_t PackedDifferences(uint64_t current, unsigned char before)
+{
+    const uint64_t previous = current << 8 | before;
+    uint64_t nibbles = ((current | ~kLowNibbles) - (previous & kLowNibbles)) & kLowNibbles;
+    nibbles = (nibbles | nibbles >> 4) & 0x00FF00FF00FF00FFull;
+    nibbles = (nibbles | nibbles >> 8) & 0x0000FFFF0000FFFFull;
+    return (nibbles | nibbles >> 16) & 0xFFFFFFFFull;
+}
+
+void PutDifferences(const unsigned char* input, uint32_t in, uint32_t count,
+                    unsigned char* output)
+{
+    uint32_t k = 0;
+    for (; kWordsAtATime && k + 8 <= count; k += 8, output += 4)
+        Store(output, PackedDifferences(Load(input + in + k), PreviousByte(input, in + k)), 4);
+    for (; k < count; k += 2)
+    {
+        unsigned char pair = (input[in + k] - PreviousByte(input, in + k)) & 0x0F;
+        if (k + 1 < count)
+            pair |= (unsigned char)(((input[in + k + 1] - input[in + k]) & 0x0F) << 4);
+        *output++ = pair;
+    }
+}
+
+// One run of 1 to 127 bytes written at out; returns where the output goes
+// on, or 0 when the run does not fit.
+uint32_t PutRun(DeltaCoding coding, uint32_t out, uint32_t in, uint32_t count, bool deltaRun)
+{
+    if (coding.capacity - out < 1 + PayloadLength(deltaRun, count))
+        return 0;
+    coding.output[out] = (unsigned char)((deltaRun ? kDeltaRun : 0) | count);
+    if (deltaRun)
+        PutDifferences(coding.input, in, count, coding.output + out + 1);
+    else
+        memcpy(coding.output + out + 1, coding.input + in, count);
+    return out + 1 + PayloadLength(deltaRun, count);
+}
+
+// One run of 1 to 127 bytes a word at a time, given input and room for
+// kOverrun bytes beyond it: the next run overwrites what is written there.
+// Returns the bytes written.
+uint32_t PutRunByWords(const unsigned char* input, uint32_t in, uint32_t count, bool deltaRun,
+                       unsigned char* output)
+{
+    // The kinds come in turn, which a branch predicts; most runs are short
+    // and take no branch on their length.
+    if (!deltaRun)
+    {
+        output[0] = (unsigned char)count;
+        for (uint32_t k = 0; k < kOverrun; k += 8)
+            Store(output + 1 + k, Load(input + in + k), 8);
+        for (uint32_t k = kOverrun; k < count; k += 8)
+            Store(output + 1 + k, Load(input + in + k), 8);
+        return 1 + count;
+    }
+    output[0] = (unsigned char)(kDeltaRun | count);
+    uint32_t k = 0;
+    do
+        Store(output + 1 + k / 2,
+              PackedDifferences(Load(input + in + k), PreviousByte(input, in + k)), 4);
+    while ((k += 8) < count);
+    output[1 + count / 2] &= 0x0F; // an odd run's last high half stays 0
+    return 1 + (count + 1) / 2;
+}
+
+// A stretch of count bytes from in, all of one kind, as runs of 127 or
+// fewer written at out; returns where the output goes on, or 0 when they do
+// not fit.
+uint32_t PutRuns(DeltaCoding coding, uint32_t out, uint32_t in, uint32_t count, bool deltaRun)
+{
+    for (; count > kLongestRun; in += kLongestRun, count -= kLongestRun)
+        if ((out = PutRun(coding, out, in, kLongestRun, deltaRun)) == 0)
+            return 0;
+    return PutRun(coding, out, in, count, deltaRun);
+}
+
+// Codes input[from..) on from a stretch of one kind begun at in, and ends
+// the stream.
+uint32_t EncodeByBytes(DeltaCoding coding, uint32_t in, uint32_t out, bool deltaRun,
+                       uint32_t from)
+{
+    for (uint32_t at = from; at < coding.length; ++at)
+        if (FitsAt(coding.input, at) != deltaRun)
+        {
+            if ((out = PutRuns(coding, out, in, at - in, deltaRun)) == 0)
+                return kCoderFailed;
+            in = at;
+            deltaRun = !deltaRun;
+        }
+    if (in < coding.length && (out = PutRuns(coding, out, in, coding.length - in, deltaRun)) == 0)
+        return kCoderFailed;
+    if (out == coding.capacity)
+        return kCoderFailed;
+    coding.output[out++] = 0;
+    return out;
+}
+
 } // namespace
 
 bool DeltaFits(unsigned char current, unsigned char previous)
@@ -42,41 +226,38 @@ uint32_t DeltaEncode(const unsigned char* input, int32_t n, unsigned char* outpu
                      uint32_t outputCapacity)
 {
     const uint32_t length = n > 0 ? (uint32_t)n : 0;
+    const DeltaCoding coding = {input, length, output, outputCapacity};
+    // A run takes its kind from its first byte and ends where the fit
+    // changes, after 127 bytes, or at the end of the input. A stretch of one
+    // kind is written when the next begins.
+    bool deltaRun = length > 0 && FitsAt(input, 0);
     uint32_t in = 0;
     uint32_t out = 0;
-    while (in < length)
+    uint32_t at = 0;
+    uint64_t lastFits = deltaRun;
+    // A stretch ends before at + 64, and its last run reads up to kOverrun
+    // bytes beyond its start.
+    for (; kWordsAtATime && length - at >= 64 + kOverrun; at += 64)
     {
-        // A run takes its kind from its first byte and ends where the fit
-        // changes, after 127 bytes, or at the end of the input.
-        const bool deltaRun = FitsAt(input, in);
-        uint32_t count = 1;
-        while (count < kLongestRun && in + count < length && FitsAt(input, in + count) == deltaRun)
-            ++count;
-        if (outputCapacity - out < 1 + PayloadLength(deltaRun, count))
-            return kCoderFailed;
-        if (deltaRun)
+        const uint64_t fits = FitBits(input, at);
+        uint64_t changes = fits ^ (fits << 1 | lastFits);
+        lastFits = fits >> 63;
+        for (; changes != 0; changes &= changes - 1)
         {
-            output[out++] = (unsigned char)(kDeltaRun | count);
-            for (uint32_t k = 0; k < count; k += 2)
-            {
-                unsigned char pair = (input[in + k] - PreviousByte(input, in + k)) & 0x0F;
-                if (k + 1 < count)
-                    pair |= (unsigned char)(((input[in + k + 1] - input[in + k]) & 0x0F) << 4);
-                output[out++] = pair;
-            }
+            const uint32_t end = at + (uint32_t)__builtin_ctzll(changes);
+            uint32_t count = end - in;
+            // A control byte a byte at most, and the last run's overrun;
+            // near the end of the room, runs are written as they fit.
+            if (outputCapacity - out <= 2 * count + kOverrun)
+                return EncodeByBytes(coding, in, out, deltaRun, in);
+            for (; count > kLongestRun; in += kLongestRun, count -= kLongestRun)
+                out += PutRunByWords(input, in, kLongestRun, deltaRun, output + out);
+            out += PutRunByWords(input, in, count, deltaRun, output + out);
+            in = end;
+            deltaRun = !deltaRun;
         }
-        else
-        {
-            output[out++] = (unsigned char)count;
-            memcpy(output + out, input + in, count);
-            out += count;
-        }
-        in += count;
     }
-    if (out == outputCapacity)
-        return kCoderFailed;
-    output[out++] = 0;
-    return out;
+    return EncodeByBytes(coding, in, out, deltaRun, at);
 }
 
 uint32_t DeltaDecode(const unsigned char* input, uint32_t inputLength, unsigned char* output,
