@@ -23,7 +23,7 @@ const uint64_t kHighBits = 0x8080808080808080ull;
 const uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0Full;
 
 // Input read and output written beyond a short run, by whole words.
-const uint32_t kOverrun = 32;
+const uint32_t kOverrun = 24;
 
 // What a coding does not change as it goes.
 struct DeltaCoding
@@ -87,33 +87,38 @@ void Store(unsigned char* p, uint64_t word, size_t bytes)
     memcpy(p, &word, bytes);
 }
 
-// Bit 7 of each byte set where the byte of current does not fit against
-// that of previous. Bytewise arithmetic: no carry crosses a byte.
-uint64_t Misfits(uint64_t current, uint64_t previous)
+// Bit 7 of each byte set where current's byte does not fit against the
+// one before it, before standing for the byte before the word. The bytes
+// are measured in 16-bit lanes, alternate bytes at a time, where 0x100 and
+// the bias of 8 keep every lane's difference from borrowing.
+uint64_t Misfits(uint64_t current, uint64_t before)
 {
-    const uint64_t difference =
-        ((current | kHighBits) - (previous & ~kHighBits)) ^ ((current ^ ~previous) & kHighBits);
-    const uint64_t biased =
-        ((difference & ~kHighBits) + 0x0808080808080808ull) ^ (difference & kHighBits);
-    const uint64_t high = biased & ~kLowNibbles;
-    return (((high & ~kHighBits) + ~kHighBits) | high) & kHighBits;
+    const uint64_t kLaneBytes = 0x00FF00FF00FF00FFull;
+    const uint64_t kLaneBias = 0x0108010801080108ull;
+    const uint64_t kLaneHighNibble = 0x00F000F000F000F0ull;
+    const uint64_t even = current & kLaneBytes;
+    const uint64_t odd = current >> 8 & kLaneBytes;
+    const uint64_t evenBiased = even + kLaneBias - (odd << 16 | before);
+    const uint64_t oddBiased = odd + kLaneBias - even;
+    // Each byte's high nibble of its difference plus 8, 0 where it fits.
+    const uint64_t high = (evenBiased & kLaneHighNibble) | (oddBiased & kLaneHighNibble) << 8;
+    return ((high >> 1) + 0x7878787878787878ull) & kHighBits;
 }
 
 // Bit k set where input[at + k] fits, for k from 0 to 63.
 uint64_t FitBits(const unsigned char* input, uint32_t at)
 {
-    uint64_t fits = 0;
+    uint64_t misfits = 0;
     uint64_t before = PreviousByte(input, at);
 #pragma GCC unroll 8
     for (int k = 0; k < 64; k += 8)
     {
         const uint64_t current = Load(input + at + k);
-        const uint64_t byteFits = ~Misfits(current, current << 8 | before) & kHighBits;
-        before = current >> 56;
         // Gathers bit 7 of byte j into bit 56 + j.
-        fits |= (byteFits >> 7) * 0x0102040810204080ull >> 56 << k;
+        misfits |= Misfits(current, before) * 0x0002040810204081ull >> 56 << k;
+        before = current >> 56;
     }
-    return fits;
+    return ~misfits;
 }
 
 // The payload of eight differences: their low nibbles two a byte, the
@@ -175,11 +180,12 @@ uint32_t PutRunByWords(const unsigned char* input, uint32_t in, uint32_t count, 
     }
     output[0] = (unsigned char)(kDeltaRun | count);
     uint32_t k = 0;
-    do
+    for (; count - k > 8; k += 8)
         Store(output + 1 + k / 2,
               PackedDifferences(Load(input + in + k), PreviousByte(input, in + k)), 4);
-    while ((k += 8) < count);
-    output[1 + count / 2] &= 0x0F; // an odd run's last high half stays 0
+    // An odd run's last high half stays 0.
+    const uint64_t last = PackedDifferences(Load(input + in + k), PreviousByte(input, in + k));
+    Store(output + 1 + k / 2, last & 0xFFFFFFFFu >> (32 - 4 * (count - k)), 4);
     return 1 + (count + 1) / 2;
 }
 
@@ -239,20 +245,23 @@ uint32_t DeltaEncode(const unsigned char* input, int32_t n, unsigned char* outpu
     // bytes beyond its start.
     for (; kWordsAtATime && length - at >= 64 + kOverrun; at += 64)
     {
+        // The runs that end in this window write a byte more than they hold
+        // at most, a control byte for each 127 more, and the last run's
+        // overrun; near the end of the room, runs are written as they fit.
+        const uint32_t stretch = at + 64 - in;
+        if (outputCapacity - out <= stretch + stretch / kLongestRun + 64 + kOverrun)
+            break;
         const uint64_t fits = FitBits(input, at);
         uint64_t changes = fits ^ (fits << 1 | lastFits);
         lastFits = fits >> 63;
         for (; changes != 0; changes &= changes - 1)
         {
             const uint32_t end = at + (uint32_t)__builtin_ctzll(changes);
-            uint32_t count = end - in;
-            // A control byte a byte at most, and the last run's overrun;
-            // near the end of the room, runs are written as they fit.
-            if (outputCapacity - out <= 2 * count + kOverrun)
-                return EncodeByBytes(coding, in, out, deltaRun, in);
-            for (; count > kLongestRun; in += kLongestRun, count -= kLongestRun)
-                out += PutRunByWords(input, in, kLongestRun, deltaRun, output + out);
-            out += PutRunByWords(input, in, count, deltaRun, output + out);
+            const uint32_t count = end - in;
+            for (uint32_t run = 0; run < count; run += kLongestRun)
+                out += PutRunByWords(input, in + run,
+                                     count - run < kLongestRun ? count - run : kLongestRun,
+                                     deltaRun, output + out);
             in = end;
             deltaRun = !deltaRun;
         }
