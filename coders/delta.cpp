@@ -14,9 +14,9 @@ const unsigned char kDeltaRun = 0x80;
 const unsigned char kCountMask = 0x7F;
 const uint32_t kLongestRun = 127;
 
-// The 64-bit builds find where runs end 64 bytes at a time and pack eight
-// differences at a time; the 32-bit program, whose 64 KB leave no room for
-// that code and whose words are half as wide, tests a byte at a time.
+// The 64-bit builds find where runs end 64 bytes at a time and write them
+// a word at a time; the 32-bit program, whose 64 KB leave no room for that
+// code, codes a byte at a time, as the 64-bit builds do near the end.
 const bool kWordsAtATime = sizeof(void*) >= 8;
 
 const uint64_t kHighBits = 0x8080808080808080ull;
@@ -24,15 +24,6 @@ const uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0Full;
 
 // Input read and output written beyond a short run, by whole words.
 const uint32_t kOverrun = 24;
-
-// What a coding does not change as it goes.
-struct DeltaCoding
-{
-    const unsigned char* input;
-    uint32_t length;
-    unsigned char* output;
-    uint32_t capacity;
-};
 
 // The byte that input[i] is measured against: the one before it, 0 at first.
 unsigned char PreviousByte(const unsigned char* input, uint32_t i)
@@ -82,8 +73,6 @@ uint64_t Load(const unsigned char* p)
 void Store(unsigned char* p, uint64_t word, size_t bytes)
 {
     word = InOrder(word);
-    if (!LittleEndian())
-        word >>= 64 - 8 * bytes;
     memcpy(p, &word, bytes);
 }
 
@@ -132,35 +121,6 @@ uint64_t PackedDifferences(uint64_t current, unsigned char before)
     return (nibbles | nibbles >> 16) & 0xFFFFFFFFull;
 }
 
-void PutDifferences(const unsigned char* input, uint32_t in, uint32_t count,
-                    unsigned char* output)
-{
-    uint32_t k = 0;
-    for (; kWordsAtATime && k + 8 <= count; k += 8, output += 4)
-        Store(output, PackedDifferences(Load(input + in + k), PreviousByte(input, in + k)), 4);
-    for (; k < count; k += 2)
-    {
-        unsigned char pair = (input[in + k] - PreviousByte(input, in + k)) & 0x0F;
-        if (k + 1 < count)
-            pair |= (unsigned char)(((input[in + k + 1] - input[in + k]) & 0x0F) << 4);
-        *output++ = pair;
-    }
-}
-
-// One run of 1 to 127 bytes written at out; returns where the output goes
-// on, or 0 when the run does not fit.
-uint32_t PutRun(DeltaCoding coding, uint32_t out, uint32_t in, uint32_t count, bool deltaRun)
-{
-    if (coding.capacity - out < 1 + PayloadLength(deltaRun, count))
-        return 0;
-    coding.output[out] = (unsigned char)((deltaRun ? kDeltaRun : 0) | count);
-    if (deltaRun)
-        PutDifferences(coding.input, in, count, coding.output + out + 1);
-    else
-        memcpy(coding.output + out + 1, coding.input + in, count);
-    return out + 1 + PayloadLength(deltaRun, count);
-}
-
 // One run of 1 to 127 bytes a word at a time, given input and room for
 // kOverrun bytes beyond it: the next run overwrites what is written there.
 // Returns the bytes written.
@@ -189,35 +149,43 @@ uint32_t PutRunByWords(const unsigned char* input, uint32_t in, uint32_t count, 
     return 1 + (count + 1) / 2;
 }
 
-// A stretch of count bytes from in, all of one kind, as runs of 127 or
-// fewer written at out; returns where the output goes on, or 0 when they do
-// not fit.
-uint32_t PutRuns(DeltaCoding coding, uint32_t out, uint32_t in, uint32_t count, bool deltaRun)
+// Codes input[in..length) a byte at a time into output from out, and ends
+// the stream; in is where a run begins.
+uint32_t EncodeFrom(const unsigned char* input, uint32_t length, unsigned char* output,
+                    uint32_t outputCapacity, uint32_t in, uint32_t out)
 {
-    for (; count > kLongestRun; in += kLongestRun, count -= kLongestRun)
-        if ((out = PutRun(coding, out, in, kLongestRun, deltaRun)) == 0)
-            return 0;
-    return PutRun(coding, out, in, count, deltaRun);
-}
-
-// Codes input[from..) on from a stretch of one kind begun at in, and ends
-// the stream.
-uint32_t EncodeByBytes(DeltaCoding coding, uint32_t in, uint32_t out, bool deltaRun,
-                       uint32_t from)
-{
-    for (uint32_t at = from; at < coding.length; ++at)
-        if (FitsAt(coding.input, at) != deltaRun)
+    while (in < length)
+    {
+        // A run takes its kind from its first byte and ends where the fit
+        // changes, after 127 bytes, or at the end of the input.
+        const bool deltaRun = FitsAt(input, in);
+        uint32_t count = 1;
+        while (count < kLongestRun && in + count < length && FitsAt(input, in + count) == deltaRun)
+            ++count;
+        if (outputCapacity - out < 1 + PayloadLength(deltaRun, count))
+            return kCoderFailed;
+        if (deltaRun)
         {
-            if ((out = PutRuns(coding, out, in, at - in, deltaRun)) == 0)
-                return kCoderFailed;
-            in = at;
-            deltaRun = !deltaRun;
+            output[out++] = (unsigned char)(kDeltaRun | count);
+            for (uint32_t k = 0; k < count; k += 2)
+            {
+                unsigned char pair = (input[in + k] - PreviousByte(input, in + k)) & 0x0F;
+                if (k + 1 < count)
+                    pair |= (unsigned char)(((input[in + k + 1] - input[in + k]) & 0x0F) << 4);
+                output[out++] = pair;
+            }
         }
-    if (in < coding.length && (out = PutRuns(coding, out, in, coding.length - in, deltaRun)) == 0)
+        else
+        {
+            output[out++] = (unsigned char)count;
+            memcpy(output + out, input + in, count);
+            out += count;
+        }
+        in += count;
+    }
+    if (out == outputCapacity)
         return kCoderFailed;
-    if (out == coding.capacity)
-        return kCoderFailed;
-    coding.output[out++] = 0;
+    output[out++] = 0;
     return out;
 }
 
@@ -232,18 +200,15 @@ uint32_t DeltaEncode(const unsigned char* input, int32_t n, unsigned char* outpu
                      uint32_t outputCapacity)
 {
     const uint32_t length = n > 0 ? (uint32_t)n : 0;
-    const DeltaCoding coding = {input, length, output, outputCapacity};
-    // A run takes its kind from its first byte and ends where the fit
-    // changes, after 127 bytes, or at the end of the input. A stretch of one
-    // kind is written when the next begins.
+    // Stretches of one kind end where the fit changes; each is written as
+    // runs of 127 bytes and fewer when the next begins.
     bool deltaRun = length > 0 && FitsAt(input, 0);
+    uint64_t lastFits = deltaRun;
     uint32_t in = 0;
     uint32_t out = 0;
-    uint32_t at = 0;
-    uint64_t lastFits = deltaRun;
     // A stretch ends before at + 64, and its last run reads up to kOverrun
     // bytes beyond its start.
-    for (; kWordsAtATime && length - at >= 64 + kOverrun; at += 64)
+    for (uint32_t at = 0; kWordsAtATime && length - at >= 64 + kOverrun; at += 64)
     {
         // The runs that end in this window write a byte more than they hold
         // at most, a control byte for each 127 more, and the last run's
@@ -266,7 +231,7 @@ uint32_t DeltaEncode(const unsigned char* input, int32_t n, unsigned char* outpu
             deltaRun = !deltaRun;
         }
     }
-    return EncodeByBytes(coding, in, out, deltaRun, at);
+    return EncodeFrom(input, length, output, outputCapacity, in, out);
 }
 
 uint32_t DeltaDecode(const unsigned char* input, uint32_t inputLength, unsigned char* output,
