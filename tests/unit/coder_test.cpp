@@ -122,6 +122,20 @@ TEST(CoderTest, RoundTrips)
             for (const Coder* coder : {&kLzw, &kDelta})
                 ExpectRoundTrip(*coder, MakeInput(kind, n, (uint32_t)n),
                                 std::to_string(n) + " bytes");
+    // Delta at its worst, a stretch of literals 20 runs long, then each byte
+    // a run of its own: no room short of the stream holds it, and none is
+    // written past (the sanitizer sees it).
+    Bytes worst;
+    for (int i = 0; i < 2760; ++i)
+        worst.push_back((unsigned char)(i < 2560 ? 50 * i : i / 2 * 0x35 + i % 2));
+    const size_t worstLength = ExpectRoundTrip(kDelta, worst, "worst").size();
+    for (size_t room = 0; room < worstLength; ++room)
+    {
+        Bytes tight(room);
+        EXPECT_EQ(DeltaEncode(worst.data(), (int32_t)worst.size(), tight.data(), (uint32_t)room),
+                  kCoderFailed)
+            << room;
+    }
     // Noise assigns all 16,127 LZW codes and codes on well after; so does
     // every kind of data in turn, which keeps finding strings it knows.
     EXPECT_GT(ExpectRoundTrip(kLzw, RandomBytes(200000, 42), "noise").size() * 8 / 14, 3 * 16127u);
