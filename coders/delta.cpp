@@ -23,7 +23,7 @@ const uint64_t kHighBits = 0x8080808080808080ull;
 const uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0Full;
 
 // Input read and output written beyond a short run, by whole words.
-const uint32_t kOverrun = 24;
+const uint32_t kOverrun = 64;
 
 // The byte that input[i] is measured against: the one before it, 0 at first.
 unsigned char PreviousByte(const unsigned char* input, uint32_t i)
@@ -76,38 +76,27 @@ void Store(unsigned char* p, uint64_t word, size_t bytes)
     memcpy(p, &word, bytes);
 }
 
-// Bit 7 of each byte set where current's byte does not fit against the
-// one before it, before standing for the byte before the word. The bytes
-// are measured in 16-bit lanes, alternate bytes at a time, where 0x100 and
-// the bias of 8 keep every lane's difference from borrowing.
-uint64_t Misfits(uint64_t current, uint64_t before)
-{
-    const uint64_t kLaneBytes = 0x00FF00FF00FF00FFull;
-    const uint64_t kLaneBias = 0x0108010801080108ull;
-    const uint64_t kLaneHighNibble = 0x00F000F000F000F0ull;
-    const uint64_t even = current & kLaneBytes;
-    const uint64_t odd = current >> 8 & kLaneBytes;
-    const uint64_t evenBiased = even + kLaneBias - (odd << 16 | before);
-    const uint64_t oddBiased = odd + kLaneBias - even;
-    // Each byte's high nibble of its difference plus 8, 0 where it fits.
-    const uint64_t high = (evenBiased & kLaneHighNibble) | (oddBiased & kLaneHighNibble) << 8;
-    return ((high >> 1) + 0x7878787878787878ull) & kHighBits;
-}
-
-// Bit k set where input[at + k] fits, for k from 0 to 63.
+// Bit k set where input[at + k] fits, for k from 0 to 63. Written as a
+// loop over bytes that compilers test 16 or 32 at a time.
 uint64_t FitBits(const unsigned char* input, uint32_t at)
 {
-    uint64_t misfits = 0;
-    uint64_t before = PreviousByte(input, at);
-#pragma GCC unroll 8
-    for (int k = 0; k < 64; k += 8)
+    const unsigned char* current = input + at;
+    const unsigned char* previous = current - 1;
+    unsigned char first[65]; // the first window's bytes after the 0 they start from
+    if (at == 0)
     {
-        const uint64_t current = Load(input + at + k);
-        // Gathers bit 7 of byte j into bit 56 + j.
-        misfits |= Misfits(current, before) * 0x0002040810204081ull >> 56 << k;
-        before = current >> 56;
+        first[0] = 0;
+        memcpy(first + 1, input, 64);
+        previous = first;
+        current = first + 1;
     }
-    return ~misfits;
+    unsigned char fits[64];
+    for (int k = 0; k < 64; ++k)
+        fits[k] = (unsigned char)(current[k] - previous[k] + 8) < 16 ? 0x80 : 0;
+    uint64_t bits = 0;
+    for (int k = 0; k < 64; k += 8)
+        bits |= Load(fits + k) * 0x0002040810204081ull >> 56 << k; // bit 7 of byte j to bit 56 + j
+    return bits;
 }
 
 // The payload of eight differences: their low nibbles two a byte, the
@@ -132,10 +121,9 @@ uint32_t PutRunByWords(const unsigned char* input, uint32_t in, uint32_t count, 
     if (!deltaRun)
     {
         output[0] = (unsigned char)count;
-        for (uint32_t k = 0; k < kOverrun; k += 8)
-            Store(output + 1 + k, Load(input + in + k), 8);
-        for (uint32_t k = kOverrun; k < count; k += 8)
-            Store(output + 1 + k, Load(input + in + k), 8);
+        memcpy(output + 1, input + in, kOverrun);
+        if (count > kOverrun)
+            memcpy(output + 1 + kOverrun, input + in + kOverrun, kOverrun);
         return 1 + count;
     }
     output[0] = (unsigned char)(kDeltaRun | count);
