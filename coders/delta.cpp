@@ -189,9 +189,9 @@ uint32_t DeltaEncode(const unsigned char* input, int32_t n, unsigned char* outpu
 {
     const uint32_t length = n > 0 ? (uint32_t)n : 0;
     // Stretches of one kind end where the fit changes; each is written as
-    // runs of 127 bytes and fewer when the next begins.
-    bool deltaRun = length > 0 && FitsAt(input, 0);
-    uint64_t lastFits = deltaRun;
+    // runs of 127 bytes and fewer when the next begins. The first byte fits
+    // or not as the one before the stream would.
+    uint64_t lastFits = length > 0 && FitsAt(input, 0);
     uint32_t in = 0;
     uint32_t out = 0;
     // A stretch ends before at + 64, and its last run reads up to kOverrun
@@ -209,14 +209,14 @@ uint32_t DeltaEncode(const unsigned char* input, int32_t n, unsigned char* outpu
         lastFits = fits >> 63;
         for (; changes != 0; changes &= changes - 1)
         {
-            const uint32_t end = at + (uint32_t)__builtin_ctzll(changes);
-            const uint32_t count = end - in;
+            const uint32_t ends = (uint32_t)__builtin_ctzll(changes);
+            const uint32_t count = at + ends - in;
+            const bool deltaRun = (fits >> ends & 1) == 0; // the byte after it does not
             for (uint32_t run = 0; run < count; run += kLongestRun)
                 out += PutRunByWords(input, in + run,
                                      count - run < kLongestRun ? count - run : kLongestRun,
                                      deltaRun, output + out);
-            in = end;
-            deltaRun = !deltaRun;
+            in = at + ends;
         }
     }
     return EncodeFrom(input, length, output, outputCapacity, in, out);
