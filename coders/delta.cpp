@@ -99,11 +99,12 @@ uint64_t FitBits(const unsigned char* input, uint32_t at)
     return bits;
 }
 
-// The payload of eight differences: their low nibbles two a byte, the
-// first in the low half.
-uint64_t PackedDifferences(uint64_t current, unsigned char before)
+// The payload of the eight differences from input[i]: their low nibbles
+// two a byte, the first in the low half.
+uint64_t PackedDifferences(const unsigned char* input, uint32_t i)
 {
-    const uint64_t previous = current << 8 | before;
+    const uint64_t current = Load(input + i);
+    const uint64_t previous = i == 0 ? current << 8 : Load(input + i - 1);
     uint64_t nibbles = ((current | ~kLowNibbles) - (previous & kLowNibbles)) & kLowNibbles;
     nibbles = (nibbles | nibbles >> 4) & 0x00FF00FF00FF00FFull;
     nibbles = (nibbles | nibbles >> 8) & 0x0000FFFF0000FFFFull;
@@ -129,10 +130,9 @@ uint32_t PutRunByWords(const unsigned char* input, uint32_t in, uint32_t count, 
     output[0] = (unsigned char)(kDeltaRun | count);
     uint32_t k = 0;
     for (; count - k > 8; k += 8)
-        Store(output + 1 + k / 2,
-              PackedDifferences(Load(input + in + k), PreviousByte(input, in + k)), 4);
+        Store(output + 1 + k / 2, PackedDifferences(input, in + k), 4);
     // An odd run's last high half stays 0.
-    const uint64_t last = PackedDifferences(Load(input + in + k), PreviousByte(input, in + k));
+    const uint64_t last = PackedDifferences(input, in + k);
     Store(output + 1 + k / 2, last & 0xFFFFFFFFu >> (32 - 4 * (count - k)), 4);
     return 1 + (count + 1) / 2;
 }
@@ -189,9 +189,9 @@ uint32_t DeltaEncode(const unsigned char* input, int32_t n, unsigned char* outpu
 {
     const uint32_t length = n > 0 ? (uint32_t)n : 0;
     // Stretches of one kind end where the fit changes; each is written as
-    // runs of 127 bytes and fewer when the next begins. The first byte fits
-    // or not as the one before the stream would.
-    uint64_t lastFits = length > 0 && FitsAt(input, 0);
+    // runs of 127 bytes and fewer when the next begins.
+    bool deltaRun = length > 0 && FitsAt(input, 0);
+    uint64_t lastFits = deltaRun;
     uint32_t in = 0;
     uint32_t out = 0;
     // A stretch ends before at + 64, and its last run reads up to kOverrun
@@ -209,14 +209,14 @@ uint32_t DeltaEncode(const unsigned char* input, int32_t n, unsigned char* outpu
         lastFits = fits >> 63;
         for (; changes != 0; changes &= changes - 1)
         {
-            const uint32_t ends = (uint32_t)__builtin_ctzll(changes);
-            const uint32_t count = at + ends - in;
-            const bool deltaRun = (fits >> ends & 1) == 0; // the byte after it does not
+            const uint32_t end = at + (uint32_t)__builtin_ctzll(changes);
+            const uint32_t count = end - in;
             for (uint32_t run = 0; run < count; run += kLongestRun)
                 out += PutRunByWords(input, in + run,
                                      count - run < kLongestRun ? count - run : kLongestRun,
                                      deltaRun, output + out);
-            in = at + ends;
+            in = end;
+            deltaRun = !deltaRun;
         }
     }
     return EncodeFrom(input, length, output, outputCapacity, in, out);
