@@ -19,7 +19,6 @@ const uint32_t kLongestRun = 127;
 // code, codes a byte at a time, as the 64-bit builds do near the end.
 const bool kWordsAtATime = sizeof(void*) >= 8;
 
-const uint64_t kHighBits = 0x8080808080808080ull;
 const uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0Full;
 
 // Input read and output written beyond a short run, by whole words.

@@ -104,8 +104,9 @@ TEST(CoderTest, KnownStreams)
         {"07 0F: +8 does not", kDelta, Hex("07 0F"), Hex("81 07 01 0F 00")},
         {"FE 03: across the wrap", kDelta, Hex("FE 03"), Hex("82 5E 00")},
         {"130 zeros", kDelta, Bytes(130, 0), Hex("FF") + Bytes(64, 0) + Hex("83 00 00 00")},
-        {"07 and 99 of 10: long enough to be read by words; an odd run's last high half is 0",
-         kDelta, Hex("07") + Bytes(99, 0x10), Hex("81 07 01 10 E2") + Bytes(49, 0) + Hex("00")},
+        {"07 and 199 of 10: 07 fits against 0; an odd run's last high half is 0", kDelta,
+         Hex("07") + Bytes(199, 0x10),
+         Hex("81 07 01 10 FF") + Bytes(64, 0) + Hex("C7") + Bytes(36, 0) + Hex("00")},
         {"300 bytes 50 apart: literals of at most 127", kDelta, fifty,
          Hex("7F") + part(0, 127) + Hex("7F") + part(127, 254) + Hex("2E") + part(254, 300) +
              Hex("00")},
