@@ -21,7 +21,8 @@ const bool kWordsAtATime = sizeof(void*) >= 8;
 
 const uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0Full;
 
-// Input read and output written beyond a short run, by whole words.
+// A literal run is copied 64 bytes at a time: less than this many bytes
+// beyond the end of a run are read, and written.
 const uint32_t kOverrun = 64;
 
 // The byte that input[i] is measured against: the one before it, 0 at first.
@@ -112,12 +113,12 @@ uint64_t PackedDifferences(const unsigned char* input, uint32_t i)
 
 // One run of 1 to 127 bytes a word at a time, given input and room for
 // kOverrun bytes beyond it: the next run overwrites what is written there.
-// Returns the bytes written.
+// Returns the bytes it holds.
 uint32_t PutRunByWords(const unsigned char* input, uint32_t in, uint32_t count, bool deltaRun,
                        unsigned char* output)
 {
-    // The kinds come in turn, which a branch predicts; most runs are short
-    // and take no branch on their length.
+    // The kinds come in turn, which a branch predicts; a literal run of up
+    // to 64 bytes is one copy of 64.
     if (!deltaRun)
     {
         output[0] = (unsigned char)count;
@@ -193,8 +194,7 @@ uint32_t DeltaEncode(const unsigned char* input, int32_t n, unsigned char* outpu
     uint64_t lastFits = deltaRun;
     uint32_t in = 0;
     uint32_t out = 0;
-    // A stretch ends before at + 64, and its last run reads up to kOverrun
-    // bytes beyond its start.
+    // A stretch ends before at + 64.
     for (uint32_t at = 0; kWordsAtATime && length - at >= 64 + kOverrun; at += 64)
     {
         // The runs that end in this window write a byte more than they hold
