@@ -104,6 +104,9 @@ TEST(CoderTest, KnownStreams)
         {"07 0F: +8 does not", kDelta, Hex("07 0F"), Hex("81 07 01 0F 00")},
         {"FE 03: across the wrap", kDelta, Hex("FE 03"), Hex("82 5E 00")},
         {"130 zeros", kDelta, Bytes(130, 0), Hex("FF") + Bytes(64, 0) + Hex("83 00 00 00")},
+        {"07 and 199 of 10: 07 fits against 0; an odd run's last high half is 0", kDelta,
+         Hex("07") + Bytes(199, 0x10),
+         Hex("81 07 01 10 FF") + Bytes(64, 0) + Hex("C7") + Bytes(36, 0) + Hex("00")},
         {"300 bytes 50 apart: literals of at most 127", kDelta, fifty,
          Hex("7F") + part(0, 127) + Hex("7F") + part(127, 254) + Hex("2E") + part(254, 300) +
              Hex("00")},
@@ -120,6 +123,20 @@ TEST(CoderTest, RoundTrips)
             for (const Coder* coder : {&kLzw, &kDelta})
                 ExpectRoundTrip(*coder, MakeInput(kind, n, (uint32_t)n),
                                 std::to_string(n) + " bytes");
+    // Delta at its worst, a stretch of literals 20 runs long, then each byte
+    // a run of its own: no room short of the stream holds it, and none is
+    // written past (the sanitizer sees it).
+    Bytes worst;
+    for (int i = 0; i < 2760; ++i)
+        worst.push_back((unsigned char)(i < 2560 ? 50 * i : i / 2 * 0x35 + i % 2));
+    const size_t worstLength = ExpectRoundTrip(kDelta, worst, "worst").size();
+    for (size_t room = 0; room < worstLength; ++room)
+    {
+        Bytes tight(room);
+        EXPECT_EQ(DeltaEncode(worst.data(), (int32_t)worst.size(), tight.data(), (uint32_t)room),
+                  kCoderFailed)
+            << room;
+    }
     // Noise assigns all 16,127 LZW codes and codes on well after; so does
     // every kind of data in turn, which keeps finding strings it knows.
     EXPECT_GT(ExpectRoundTrip(kLzw, RandomBytes(200000, 42), "noise").size() * 8 / 14, 3 * 16127u);
