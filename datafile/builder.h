@@ -6,6 +6,7 @@
 #include "datafile/format.h"
 #include "platform/platform.h"
 
+#include <atomic>
 #include <stdint.h>
 
 // Walks folder and writes data.bin in the current directory, then data.cpp.
@@ -53,20 +54,26 @@ struct BuildJob
     uint32_t payloadLength;
     bool outOfMemory; // the coders' output buffers or tables could not be had
     // Set in the first file of a batch, a run of files next to each other
-    // in the ring coded by one thread: how many, and the thread (null when
-    // coded on the walking thread).
+    // in the ring coded by one thread: how many and their sizes; once
+    // started, the thread until it is joined (null when coded on the
+    // walking thread), whether it has returned, and when it is due on the
+    // run's clock, which counts bytes coded.
     int batch;
+    uint32_t batchBytes;
     Thread* thread;
+    std::atomic<bool> coded;
+    uint64_t due;
 };
 
-// How many files and bytes of files may be in flight (read, being coded or
-// waiting to be written) at once: the bytes at most the larger of
-// kBuildWindowBytes, kBuildCoderBytes for each coder and twice the file
-// being added. Up to kMostCoders coders; up to four batches for each in
-// flight. A batch is closed at kBatchBytes or kBatchFiles.
+// The bytes the files in flight may take: three times the size of each file
+// being coded (its contents and both coders' output) and what each coded
+// file keeps, held until its record is written. One batch may always
+// start when nothing else is in flight, so a file larger than this is coded
+// alone. Up to kBuildWindow files are in flight and kMostCoders batches
+// coded at once. A batch is closed at kBatchBytes or kBatchFiles, and a
+// file of kBatchBytes or more is a batch of its own.
 const int kBuildWindow = 512; // a power of 2
-const uint32_t kBuildWindowBytes = 32u << 20;
-const uint32_t kBuildCoderBytes = 8u << 20;
+const uint64_t kBuildMemoryBytes = (kLeanProgram ? 64u : 128u) << 20;
 const int kMostCoders = 16;
 const uint32_t kBatchBytes = 1u << 20;
 const int kBatchFiles = 32;
@@ -81,8 +88,8 @@ const uint32_t kBuildBufferBytes = 1u << 20;
 
 // The data file being written by one run, and data.cpp beside it. Records
 // go out in walk order; the files in flight wait in jobs, oldest at
-// first, in a ring, and the last few of them, not yet given to a thread,
-// make up the open batch.
+// first, in a ring: first the batches started, in order, then those closed
+// and waiting for a thread or for room, then the open batch.
 struct BuildOutput
 {
     int fd;
@@ -90,19 +97,20 @@ struct BuildOutput
     uint32_t total;   // sum of the sizes written, modulo 2^32
     uint32_t files;
     uint64_t bytesIn;
-    uint64_t bytesOut;      // the data file's length so far
-    const char* root;       // the folder archived
-    bool listed;            // listedBytes, data.cpp's forecast, is known
-    uint64_t listedBytes;   // the sizes of the files under root
-    int coders;             // batches coded at once
-    uint32_t budget;        // bytes in flight, but for a bigger file
-    BuildJob* jobs;         // kBuildWindow of them
-    int first;              // the oldest file in flight
-    int inFlight;           // files in flight
-    int open;               // of them, the newest not yet in a batch
-    int batches;            // batches in flight
-    uint32_t bytesInFlight; // below twice the largest file, or the budget
-    uint32_t openBytes;
+    uint64_t bytesOut;     // the data file's length so far
+    const char* root;      // the folder archived
+    bool listed;           // listedBytes, data.cpp's forecast, is known
+    uint64_t listedBytes;  // the sizes of the files under root
+    int coders;            // batches coded at once
+    int running;           // batches whose thread is not yet joined
+    BuildJob* jobs;        // kBuildWindow of them
+    int first;             // the oldest file in flight
+    int inFlight;          // files in flight
+    int started;           // of them, the oldest, in batches started
+    int closed;            // the oldest, in batches started or closed
+    uint32_t openBytes;    // of the newest, in no batch yet
+    uint64_t charged;      // the bytes in flight, counted as kBuildMemoryBytes says
+    uint64_t clock;        // the bytes coded, as a thread counts them
     unsigned char* buffer; // kBuildBufferBytes
     uint32_t buffered;
     DataCppWriter cpp;

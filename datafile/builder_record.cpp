@@ -110,6 +110,7 @@ static void CodeBatch(void* argument)
     BuildJob* head = (BuildJob*)argument;
     for (int i = 0; i < head->batch; ++i)
         CodeJob(head + i);
+    head->coded.store(true, std::memory_order_release);
 }
 
 int WriteBuffered(BuildOutput* output)
@@ -206,13 +207,22 @@ static void ShowBuildProgress(const BuildOutput* output)
         ShowProgress(line);
 }
 
+static BuildJob* JobAt(const BuildOutput* output, int age)
+{
+    return &output->jobs[(output->first + age) & (kBuildWindow - 1)];
+}
+
+// What a coded file keeps until its record is written.
+static uint32_t Kept(const BuildJob* job)
+{
+    return job->payload ? job->payloadLength : 0;
+}
+
 // Writes one file's record when write is set, and releases it. Returns 0,
 // or 1 after reporting the failure.
 static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
 {
-    output->first = (output->first + 1) & (kBuildWindow - 1);
-    output->inFlight -= 1;
-    output->bytesInFlight -= job->n;
+    output->charged -= Kept(job);
     // The record is written only once the whole file is in hand, so a file
     // that cannot be read never leaves a record without its payload.
     int result = write ? 1 : 0;
@@ -234,78 +244,140 @@ static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
     return result;
 }
 
-// Gives the open batch to a thread of its own when threaded is set and one
-// starts, else codes it here.
-static void CloseBatch(BuildOutput* output, bool threaded)
+// Writes the records of the oldest batch when write is set (up to the first
+// that fails), and releases its files. Returns 0, or 1 after reporting the
+// failure.
+static int FinishOldest(BuildOutput* output, bool write)
 {
-    BuildJob* head =
-        &output->jobs[(output->first + output->inFlight - output->open) & (kBuildWindow - 1)];
-    head->batch = output->open;
-    head->thread = threaded ? ThreadStart(CodeBatch, head) : nullptr;
-    if (!head->thread)
-        CodeBatch(head);
-    output->batches += 1;
-    output->open = 0;
+    BuildJob* head = JobAt(output, 0);
+    const int count = head->batch;
+    int result = 0;
+    for (int i = 0; i < count; ++i)
+        result |= FinishJob(head + i, output, write && result == 0);
+    output->first = (output->first + count) & (kBuildWindow - 1);
+    output->inFlight -= count;
+    output->closed -= count;
+    output->started -= output->started > 0 ? count : 0;
+    return result;
+}
+
+static void CloseBatch(BuildOutput* output)
+{
+    BuildJob* head = JobAt(output, output->closed);
+    head->batch = output->inFlight - output->closed;
+    head->batchBytes = output->openBytes;
+    output->closed = output->inFlight;
     output->openBytes = 0;
 }
 
-// Waits for the oldest batch, closing the open one first when it is the
-// only one, and writes its records when write is set (up to the first that
-// fails). Returns 0, or 1 after reporting the failure.
-static int FinishOldest(BuildOutput* output, bool write)
+// The files of a batch coded charge what they keep instead.
+static void ChargeCoded(BuildOutput* output, const BuildJob* head)
 {
-    if (output->batches == 0)
-        CloseBatch(output, false);
-    BuildJob* head = &output->jobs[output->first];
-    output->batches -= 1;
+    for (int i = 0; i < head->batch; ++i)
+        output->charged += Kept(head + i);
+}
+
+static void JoinBatch(BuildOutput* output, BuildJob* head)
+{
+    ThreadJoin(head->thread);
+    head->thread = nullptr;
+    output->running -= 1;
+    output->charged -= 3ull * head->batchBytes;
+    ChargeCoded(output, head);
+    output->clock = head->due > output->clock ? head->due : output->clock;
+}
+
+// Joins every thread that has returned.
+static void JoinCoded(BuildOutput* output)
+{
+    for (int age = 0; output->running > 0 && age < output->started;
+         age += JobAt(output, age)->batch)
+    {
+        BuildJob* head = JobAt(output, age);
+        if (head->thread && head->coded.load(std::memory_order_acquire))
+            JoinBatch(output, head);
+    }
+}
+
+// Waits for the thread that should return first: its batch started earliest
+// on the clock, for its size. Any other left idle meanwhile is idle for
+// less than a batch, and files of kBatchBytes or more are rarely met
+// together.
+static void JoinDueFirst(BuildOutput* output)
+{
+    BuildJob* due = nullptr;
+    for (int age = 0; age < output->started; age += JobAt(output, age)->batch)
+    {
+        BuildJob* head = JobAt(output, age);
+        if (head->thread && (!due || head->due < due->due))
+            due = head;
+    }
+    if (due)
+        JoinBatch(output, due);
+}
+
+// The next closed batch starts while fewer than the coders run and the
+// memory it takes is there, or nothing else is in flight.
+static bool MayStart(const BuildOutput* output)
+{
+    if (output->closed == output->started || output->running >= output->coders)
+        return false;
+    const uint64_t needed = 3ull * JobAt(output, output->started)->batchBytes;
+    return output->charged == 0 || output->charged + needed <= kBuildMemoryBytes;
+}
+
+// On a thread of its own when there are coders, else here.
+static void StartBatch(BuildOutput* output)
+{
+    BuildJob* head = JobAt(output, output->started);
+    output->started += head->batch;
+    head->coded.store(false, std::memory_order_relaxed);
+    head->due = output->clock + head->batchBytes;
+    head->thread = output->coders > 1 ? ThreadStart(CodeBatch, head) : nullptr;
     if (head->thread)
-        ThreadJoin(head->thread);
+    {
+        output->running += 1;
+        output->charged += 3ull * head->batchBytes;
+        return;
+    }
+    CodeBatch(head);
+    ChargeCoded(output, head);
+    output->clock = head->due;
+}
+
+// Writes the records of the oldest batches that are coded (all batches
+// already written when write is not set, not coding those not started), and
+// starts as many more as may start. Returns 0, or 1 after reporting the
+// failure.
+static int MoveOn(BuildOutput* output, bool write)
+{
     int result = 0;
-    for (int i = 0, count = head->batch; i < count; ++i)
-        result |= FinishJob(head + i, output, write && result == 0);
-    return result;
+    for (;;)
+    {
+        JoinCoded(output);
+        while (output->closed > 0 && ((output->started > 0 && !JobAt(output, 0)->thread) ||
+                                      (output->started == 0 && !write)))
+            result |= FinishOldest(output, write && result == 0);
+        if (!write || result != 0 || !MayStart(output))
+            return result;
+        StartBatch(output);
+    }
 }
 
 int FinishPending(BuildOutput* output, bool write)
 {
-    // The last files go to a thread of their own only when others are
-    // still being coded: there is nothing else to overlap with.
-    if (output->open > 0 && output->batches > 0 && write)
-        CloseBatch(output, true);
+    if (output->closed < output->inFlight)
+        CloseBatch(output);
     int result = 0;
     while (output->inFlight > 0)
-        result |= FinishOldest(output, write && result == 0);
+    {
+        result |= MoveOn(output, write && result == 0);
+        if (output->inFlight > 0 && output->running == 0 && (!write || result != 0))
+            write = false; // only the batches never started are left
+        else if (output->inFlight > 0)
+            JoinDueFirst(output);
+    }
     return result;
-}
-
-// A new file may join those in flight while they hold at most the larger of
-// the budget and twice the new file's size: memory stays a small multiple
-// of the largest file however big the tree. The first file in flight
-// always may.
-static bool WindowHasRoom(const BuildOutput* output, uint32_t size)
-{
-    const uint32_t budget = output->budget > 2 * size ? output->budget : 2 * size;
-    return output->inFlight == 0 ||
-           (output->inFlight < kBuildWindow && output->bytesInFlight <= budget - size);
-}
-
-// A batch is closed when it holds enough to pay for a thread, or at the
-// ring's end, so that its files lie side by side; on one coder, at once.
-// Up to four batches for each coder are in flight: while the oldest is a big
-// file still being coded, the others keep the remaining processors busy.
-// Returns 0, or 1 after reporting the failure.
-static int MoveOn(BuildOutput* output)
-{
-    const int last = (output->first + output->inFlight - 1) & (kBuildWindow - 1);
-    const bool threaded = output->coders > 1;
-    if (threaded && output->openBytes < kBatchBytes && output->open < kBatchFiles &&
-        last != kBuildWindow - 1)
-        return 0;
-    while (output->batches >= 4 * output->coders)
-        if (FinishOldest(output, true) != 0)
-            return 1;
-    CloseBatch(output, threaded);
-    return 0;
 }
 
 int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize,
@@ -323,19 +395,30 @@ int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize
         ReportError("%s: 2 GiB or larger, too large for the archive", path);
         return 1;
     }
-    while (!WindowHasRoom(output, (uint32_t)listedSize))
+    const uint32_t size = (uint32_t)listedSize;
+    if (output->closed < output->inFlight && output->openBytes + size > kBatchBytes)
+        CloseBatch(output);
+    while (output->inFlight == kBuildWindow)
     {
-        if (FinishOldest(output, true) != 0)
+        if (MoveOn(output, true) != 0)
             return 1;
+        if (output->inFlight == kBuildWindow)
+            JoinDueFirst(output);
     }
-    BuildJob* job = &output->jobs[(output->first + output->inFlight) & (kBuildWindow - 1)];
-    job->n = (uint32_t)listedSize;
+    const int at = (output->first + output->inFlight) & (kBuildWindow - 1);
+    BuildJob* job = &output->jobs[at];
+    job->n = size;
+    job->data = job->payload = nullptr;
+    job->thread = nullptr;
     // Both fit: the walk checked them against kSourcePathSize.
     memcpy(job->path, path, strlen(path) + 1);
     memcpy(job->name, archiveName, strlen(archiveName) + 1);
     output->inFlight += 1;
-    output->bytesInFlight += job->n;
-    output->open += 1;
-    output->openBytes += job->n;
-    return MoveOn(output);
+    output->openBytes += size;
+    // A batch lies side by side in the ring; on one coder, each file is
+    // coded at once.
+    if (output->openBytes >= kBatchBytes || output->inFlight - output->closed >= kBatchFiles ||
+        at == kBuildWindow - 1 || output->coders <= 1)
+        CloseBatch(output);
+    return MoveOn(output, true);
 }
