@@ -54,18 +54,18 @@ struct BuildJob
     uint32_t payloadLength;
     bool outOfMemory; // the coders' output buffers or tables could not be had
     // Set in the first file of a batch, a run of files next to each other
-    // in the ring coded by one thread: how many and their sizes; once
-    // started, the thread until it is joined (null when coded on the
-    // walking thread), whether it has returned, and when it is due on the
-    // run's clock, which counts bytes coded.
+    // in the ring coded by one thread: how many, their size and, once
+    // coded, what they keep, in KiB rounded up; once started, the thread
+    // until it is joined (null when coded on the walking thread), and
+    // whether it has returned.
     int batch;
-    uint32_t batchBytes;
+    uint32_t batchKib;
+    uint32_t keptKib;
     Thread* thread;
     std::atomic<bool> coded;
-    uint64_t due;
 };
 
-// The bytes the files in flight may take: three times the size of each file
+// The KiB the files in flight may take: three times the size of each file
 // being coded (its contents and both coders' output) and what each coded
 // file keeps, held until its record is written. One batch may always
 // start when nothing else is in flight, so a file larger than this is coded
@@ -73,10 +73,12 @@ struct BuildJob
 // coded at once. A batch is closed at kBatchBytes or kBatchFiles, and a
 // file of kBatchBytes or more is a batch of its own.
 const int kBuildWindow = 512; // a power of 2
-const uint64_t kBuildMemoryBytes = (kLeanProgram ? 64u : 128u) << 20;
+const uint32_t kBuildMemoryKib = (kLeanProgram ? 64u : 120u) << 10;
 const int kMostCoders = 16;
 const uint32_t kBatchBytes = 1u << 20;
 const int kBatchFiles = 32;
+// The Windows program's window: see FinishLeanOldest.
+const uint32_t kLeanWindowBytes = 32u << 20;
 
 // data.cpp is written beside the data file, from the same bytes; in the
 // Windows program, whose size limit leaves no room for the forecast that
@@ -97,20 +99,19 @@ struct BuildOutput
     uint32_t total;   // sum of the sizes written, modulo 2^32
     uint32_t files;
     uint64_t bytesIn;
-    uint64_t bytesOut;     // the data file's length so far
-    const char* root;      // the folder archived
-    bool listed;           // listedBytes, data.cpp's forecast, is known
-    uint64_t listedBytes;  // the sizes of the files under root
-    int coders;            // batches coded at once
-    int running;           // batches whose thread is not yet joined
-    BuildJob* jobs;        // kBuildWindow of them
-    int first;             // the oldest file in flight
-    int inFlight;          // files in flight
-    int started;           // of them, the oldest, in batches started
-    int closed;            // the oldest, in batches started or closed
-    uint32_t openBytes;    // of the newest, in no batch yet
-    uint64_t charged;      // the bytes in flight, counted as kBuildMemoryBytes says
-    uint64_t clock;        // the bytes coded, as a thread counts them
+    uint64_t bytesOut;    // the data file's length so far
+    const char* root;     // the folder archived
+    bool listed;          // listedBytes, data.cpp's forecast, is known
+    uint64_t listedBytes; // the sizes of the files under root
+    int coders;           // batches coded at once
+    int running;          // batches whose thread is not yet joined
+    BuildJob* jobs;       // kBuildWindow of them
+    int first;            // the oldest file in flight
+    int inFlight;         // files in flight
+    int started;          // of them, the oldest, in batches started
+    int open;             // the newest, in no batch yet
+    uint32_t openBytes;
+    uint32_t charged;      // the KiB in flight, counted as kBuildMemoryKib says
     unsigned char* buffer; // kBuildBufferBytes
     uint32_t buffered;
     DataCppWriter cpp;

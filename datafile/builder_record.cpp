@@ -105,12 +105,22 @@ static void CodeJob(void* argument)
     free(delta);
 }
 
+// What a coded file keeps until its record is written, in KiB as charged.
+static uint32_t Kept(const BuildJob* job)
+{
+    return job->payload ? (job->payloadLength >> 10) + 1 : 0;
+}
+
 static void CodeBatch(void* argument)
 {
     BuildJob* head = (BuildJob*)argument;
     for (int i = 0; i < head->batch; ++i)
+    {
         CodeJob(head + i);
-    head->coded.store(true, std::memory_order_release);
+        head->keptKib += kLeanProgram ? 0 : Kept(head + i);
+    }
+    if (!kLeanProgram)
+        head->coded.store(true, std::memory_order_release);
 }
 
 int WriteBuffered(BuildOutput* output)
@@ -212,28 +222,25 @@ static BuildJob* JobAt(const BuildOutput* output, int age)
     return &output->jobs[(output->first + age) & (kBuildWindow - 1)];
 }
 
-// What a coded file keeps until its record is written.
-static uint32_t Kept(const BuildJob* job)
-{
-    return job->payload ? job->payloadLength : 0;
-}
-
 // Writes one file's record when write is set, and releases it. Returns 0,
 // or 1 after reporting the failure.
 static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
 {
-    output->charged -= Kept(job);
     // The record is written only once the whole file is in hand, so a file
     // that cannot be read never leaves a record without its payload.
-    int result = write ? 1 : 0;
-    if (write && job->read == -3)
-        ReportError("%s: not enough memory to read its %u bytes", job->path, (unsigned)job->n);
-    else if (write && job->read == -4)
-        ReportError("%s: changed size while being archived", job->path);
-    else if (write && job->read != 0)
-        ReportError(kCannotBeRead, job->path);
-    else if (write && job->outOfMemory)
-        ReportError("%s: not enough memory to code its %u bytes", job->path, (unsigned)job->n);
+    output->charged -= kLeanProgram ? job->n : 0;
+    // One call for every failure: a format without %u ignores the size.
+    const char* failure = job->read == -3    ? "%s: not enough memory to read its %u bytes"
+                          : job->read == -4  ? "%s: changed size while being archived"
+                          : job->read != 0   ? kCannotBeRead
+                          : job->outOfMemory ? "%s: not enough memory to code its %u bytes"
+                                             : nullptr;
+    int result = 0;
+    if (write && failure)
+    {
+        ReportError(failure, job->path, (unsigned)job->n);
+        result = 1;
+    }
     else if (write)
         result = WriteRecord(job, output);
     if (job->payload != job->data)
@@ -256,25 +263,21 @@ static int FinishOldest(BuildOutput* output, bool write)
         result |= FinishJob(head + i, output, write && result == 0);
     output->first = (output->first + count) & (kBuildWindow - 1);
     output->inFlight -= count;
-    output->closed -= count;
-    output->started -= output->started > 0 ? count : 0;
+    output->started -= kLeanProgram ? 0 : count;
     return result;
 }
 
 static void CloseBatch(BuildOutput* output)
 {
-    BuildJob* head = JobAt(output, output->closed);
-    head->batch = output->inFlight - output->closed;
-    head->batchBytes = output->openBytes;
-    output->closed = output->inFlight;
+    BuildJob* head = JobAt(output, output->inFlight - output->open);
+    head->batch = output->open;
+    if (!kLeanProgram)
+    {
+        head->batchKib = (output->openBytes >> 10) + 1;
+        head->keptKib = 0;
+    }
+    output->open = 0;
     output->openBytes = 0;
-}
-
-// The files of a batch coded charge what they keep instead.
-static void ChargeCoded(BuildOutput* output, const BuildJob* head)
-{
-    for (int i = 0; i < head->batch; ++i)
-        output->charged += Kept(head + i);
 }
 
 static void JoinBatch(BuildOutput* output, BuildJob* head)
@@ -282,48 +285,42 @@ static void JoinBatch(BuildOutput* output, BuildJob* head)
     ThreadJoin(head->thread);
     head->thread = nullptr;
     output->running -= 1;
-    output->charged -= 3ull * head->batchBytes;
-    ChargeCoded(output, head);
-    output->clock = head->due > output->clock ? head->due : output->clock;
+    // Its files charge what they keep instead.
+    output->charged += head->keptKib - 3 * head->batchKib;
 }
 
-// Joins every thread that has returned.
-static void JoinCoded(BuildOutput* output)
+// Joins every thread that has returned. When none has and wait is set,
+// waits for the one likely to return first: the smallest batch, the oldest
+// of equals (most are about kBatchBytes). A coder that returns first
+// meanwhile is idle for less than a batch, and a big file never holds up
+// the small ones coded beside it.
+static void JoinBatches(BuildOutput* output, bool wait)
 {
-    for (int age = 0; output->running > 0 && age < output->started;
-         age += JobAt(output, age)->batch)
+    for (;; wait = false)
     {
-        BuildJob* head = JobAt(output, age);
-        if (head->thread && head->coded.load(std::memory_order_acquire))
-            JoinBatch(output, head);
+        BuildJob* next = nullptr;
+        bool coded = false;
+        for (int age = 0; !coded && age < output->started; age += JobAt(output, age)->batch)
+        {
+            BuildJob* head = JobAt(output, age);
+            coded = head->thread && head->coded.load(std::memory_order_acquire);
+            if (coded || (head->thread && (!next || head->batchKib < next->batchKib)))
+                next = head;
+        }
+        if (!next || (!coded && !wait))
+            return;
+        JoinBatch(output, next);
     }
-}
-
-// Waits for the thread that should return first: its batch started earliest
-// on the clock, for its size. Any other left idle meanwhile is idle for
-// less than a batch, and files of kBatchBytes or more are rarely met
-// together.
-static void JoinDueFirst(BuildOutput* output)
-{
-    BuildJob* due = nullptr;
-    for (int age = 0; age < output->started; age += JobAt(output, age)->batch)
-    {
-        BuildJob* head = JobAt(output, age);
-        if (head->thread && (!due || head->due < due->due))
-            due = head;
-    }
-    if (due)
-        JoinBatch(output, due);
 }
 
 // The next closed batch starts while fewer than the coders run and the
 // memory it takes is there, or nothing else is in flight.
 static bool MayStart(const BuildOutput* output)
 {
-    if (output->closed == output->started || output->running >= output->coders)
+    if (output->inFlight - output->open == output->started || output->running >= output->coders)
         return false;
-    const uint64_t needed = 3ull * JobAt(output, output->started)->batchBytes;
-    return output->charged == 0 || output->charged + needed <= kBuildMemoryBytes;
+    const uint32_t needed = 3 * JobAt(output, output->started)->batchKib;
+    return output->charged == 0 || output->charged + needed <= kBuildMemoryKib;
 }
 
 // On a thread of its own when there are coders, else here.
@@ -332,52 +329,124 @@ static void StartBatch(BuildOutput* output)
     BuildJob* head = JobAt(output, output->started);
     output->started += head->batch;
     head->coded.store(false, std::memory_order_relaxed);
-    head->due = output->clock + head->batchBytes;
     head->thread = output->coders > 1 ? ThreadStart(CodeBatch, head) : nullptr;
     if (head->thread)
     {
         output->running += 1;
-        output->charged += 3ull * head->batchBytes;
+        output->charged += 3 * head->batchKib;
         return;
     }
     CodeBatch(head);
-    ChargeCoded(output, head);
-    output->clock = head->due;
+    output->charged += head->keptKib;
 }
 
-// Writes the records of the oldest batches that are coded (all batches
-// already written when write is not set, not coding those not started), and
-// starts as many more as may start. Returns 0, or 1 after reporting the
-// failure.
+// Writes the records of the oldest batches coded, or only releases them when
+// write is not set, and starts as many more as may start. Returns 0, or 1
+// after reporting the failure.
 static int MoveOn(BuildOutput* output, bool write)
 {
     int result = 0;
     for (;;)
     {
-        JoinCoded(output);
-        while (output->closed > 0 && ((output->started > 0 && !JobAt(output, 0)->thread) ||
-                                      (output->started == 0 && !write)))
+        JoinBatches(output, false);
+        while (output->started > 0 && !JobAt(output, 0)->thread)
+        {
+            output->charged -= JobAt(output, 0)->keptKib;
             result |= FinishOldest(output, write && result == 0);
+        }
         if (!write || result != 0 || !MayStart(output))
             return result;
         StartBatch(output);
     }
 }
 
-int FinishPending(BuildOutput* output, bool write)
+// Moves on until at most files are in flight, waiting for threads as
+// needed. Returns 0, or 1 after reporting the failure.
+static int MoveOnTo(BuildOutput* output, int files, bool write)
 {
-    if (output->closed < output->inFlight)
-        CloseBatch(output);
     int result = 0;
-    while (output->inFlight > 0)
+    while (output->inFlight > files)
     {
         result |= MoveOn(output, write && result == 0);
-        if (output->inFlight > 0 && output->running == 0 && (!write || result != 0))
-            write = false; // only the batches never started are left
-        else if (output->inFlight > 0)
-            JoinDueFirst(output);
+        // After a failure, those never started, holding nothing, are dropped.
+        if (output->running == 0 && (!write || result != 0))
+            output->inFlight = output->open = 0;
+        else if (output->inFlight > files)
+            JoinBatches(output, true);
     }
     return result;
+}
+
+// The Windows program's size limit has no room for the scheduling above.
+// There a batch starts as soon as it is closed, up to four for each coder,
+// and the oldest is waited for once the files in flight, counted by their
+// sizes, hold the larger of kLeanWindowBytes and twice the file being added:
+// while the oldest is a big file still being coded, the other processors
+// code only what fits beside it.
+static void StartClosed(BuildOutput* output, bool threaded)
+{
+    BuildJob* head = JobAt(output, output->inFlight - output->open);
+    CloseBatch(output);
+    output->running += 1;
+    head->thread = threaded ? ThreadStart(CodeBatch, head) : nullptr;
+    if (!head->thread)
+        CodeBatch(head);
+}
+
+static int FinishLeanOldest(BuildOutput* output, bool write)
+{
+    if (output->running == 0)
+        StartClosed(output, false);
+    BuildJob* head = JobAt(output, 0);
+    if (head->thread)
+        ThreadJoin(head->thread);
+    output->running -= 1;
+    return FinishOldest(output, write);
+}
+
+static int AddLean(BuildOutput* output, uint32_t size)
+{
+    const uint32_t most = kLeanWindowBytes > 2 * size ? kLeanWindowBytes : 2 * size;
+    while (output->inFlight > 0 &&
+           (output->inFlight == kBuildWindow || output->charged > most - size))
+        if (FinishLeanOldest(output, true) != 0)
+            return 1;
+    output->charged += size;
+    return 0;
+}
+
+static int MoveOnLean(BuildOutput* output, int at)
+{
+    const bool threaded = output->coders > 1;
+    if (threaded && output->openBytes < kBatchBytes && output->open < kBatchFiles &&
+        at != kBuildWindow - 1)
+        return 0;
+    while (output->running >= 4 * output->coders)
+        if (FinishLeanOldest(output, true) != 0)
+            return 1;
+    StartClosed(output, threaded);
+    return 0;
+}
+
+static int FinishLeanPending(BuildOutput* output, bool write)
+{
+    // The last files go to a thread of their own only when others are
+    // still being coded: there is nothing else to overlap with.
+    if (output->open > 0 && output->running > 0 && write)
+        StartClosed(output, true);
+    int result = 0;
+    while (output->inFlight > 0)
+        result |= FinishLeanOldest(output, write && result == 0);
+    return result;
+}
+
+int FinishPending(BuildOutput* output, bool write)
+{
+    if (kLeanProgram)
+        return FinishLeanPending(output, write);
+    if (output->open > 0)
+        CloseBatch(output);
+    return MoveOnTo(output, 0, write);
 }
 
 int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize,
@@ -396,29 +465,25 @@ int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize
         return 1;
     }
     const uint32_t size = (uint32_t)listedSize;
-    if (output->closed < output->inFlight && output->openBytes + size > kBatchBytes)
+    if (kLeanProgram && AddLean(output, size) != 0)
+        return 1;
+    if (!kLeanProgram && output->open > 0 && output->openBytes + size > kBatchBytes)
         CloseBatch(output);
-    while (output->inFlight == kBuildWindow)
-    {
-        if (MoveOn(output, true) != 0)
-            return 1;
-        if (output->inFlight == kBuildWindow)
-            JoinDueFirst(output);
-    }
+    if (!kLeanProgram && MoveOnTo(output, kBuildWindow - 1, true) != 0)
+        return 1;
     const int at = (output->first + output->inFlight) & (kBuildWindow - 1);
     BuildJob* job = &output->jobs[at];
     job->n = size;
-    job->data = job->payload = nullptr;
-    job->thread = nullptr;
     // Both fit: the walk checked them against kSourcePathSize.
     memcpy(job->path, path, strlen(path) + 1);
     memcpy(job->name, archiveName, strlen(archiveName) + 1);
     output->inFlight += 1;
+    output->open += 1;
     output->openBytes += size;
-    // A batch lies side by side in the ring; on one coder, each file is
-    // coded at once.
-    if (output->openBytes >= kBatchBytes || output->inFlight - output->closed >= kBatchFiles ||
-        at == kBuildWindow - 1 || output->coders <= 1)
+    if (kLeanProgram)
+        return MoveOnLean(output, at);
+    // A batch lies side by side in the ring.
+    if (output->openBytes >= kBatchBytes || output->open >= kBatchFiles || at == kBuildWindow - 1)
         CloseBatch(output);
     return MoveOn(output, true);
 }
