@@ -70,14 +70,14 @@ struct BuildJob
 // file keeps, held until its record is written. One batch may always
 // start when nothing else is in flight, so a file larger than this is coded
 // alone. Up to kBuildWindow files are in flight and kMostCoders batches
-// coded at once. A batch is closed at kBatchBytes or kBatchFiles, and a
-// file of kBatchBytes or more is a batch of its own.
+// coded at once. A batch is closed at kBatchBytes or kBatchFiles; on Linux
+// a file of kBatchBytes or more is a batch of its own. The Windows program
+// has a window of kLeanWindowBytes instead (see StartClosed).
 const int kBuildWindow = 512; // a power of 2
-const uint32_t kBuildMemoryKib = (kLeanProgram ? 64u : 120u) << 10;
+const uint32_t kBuildMemoryKib = 120u << 10;
 const int kMostCoders = 16;
 const uint32_t kBatchBytes = 1u << 20;
 const int kBatchFiles = 32;
-// The Windows program's window: see FinishLeanOldest.
 const uint32_t kLeanWindowBytes = 32u << 20;
 
 // data.cpp is written beside the data file, from the same bytes; in the
@@ -104,7 +104,8 @@ struct BuildOutput
     bool listed;          // listedBytes, data.cpp's forecast, is known
     uint64_t listedBytes; // the sizes of the files under root
     int coders;           // batches coded at once
-    int running;          // batches whose thread is not yet joined
+    int running;          // batches whose thread is not yet joined (Windows:
+                          // batches in flight)
     BuildJob* jobs;       // kBuildWindow of them
     int first;            // the oldest file in flight
     int inFlight;         // files in flight
@@ -112,6 +113,7 @@ struct BuildOutput
     int open;             // the newest, in no batch yet
     uint32_t openBytes;
     uint32_t charged;      // the KiB in flight, counted as kBuildMemoryKib says
+                           // (Windows: the sizes of the files in flight)
     unsigned char* buffer; // kBuildBufferBytes
     uint32_t buffered;
     DataCppWriter cpp;
