@@ -63,6 +63,7 @@ struct BuildJob
     uint32_t keptKib;
     Thread* thread;
     std::atomic<bool> coded;
+    uint32_t due; // on the run's clock, when its thread should return
 };
 
 // The KiB the files in flight may take: three times the size of each file
@@ -117,6 +118,9 @@ struct BuildOutput
     unsigned char* buffer; // kBuildBufferBytes
     uint32_t buffered;
     DataCppWriter cpp;
+    // The KiB a coder has coded, as the batches joined tell: a batch started
+    // now is due when its own KiB are added.
+    uint32_t clock;
 };
 
 // Writes the records of every file under folderPath, depth-first in listing

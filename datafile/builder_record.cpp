@@ -287,13 +287,13 @@ static void JoinBatch(BuildOutput* output, BuildJob* head)
     output->running -= 1;
     // Its files charge what they keep instead.
     output->charged += head->keptKib - 3 * head->batchKib;
+    output->clock = head->due > output->clock ? head->due : output->clock;
 }
 
 // Joins every thread that has returned. When none has and wait is set,
-// waits for the one likely to return first: the smallest batch, the oldest
-// of equals (most are about kBatchBytes). A coder that returns first
-// meanwhile is idle for less than a batch, and a big file never holds up
-// the small ones coded beside it.
+// waits for the one due first. A coder that returns first meanwhile is idle
+// for less than a batch, and a big file never holds up the small ones coded
+// beside it.
 static void JoinBatches(BuildOutput* output, bool wait)
 {
     for (;; wait = false)
@@ -304,7 +304,7 @@ static void JoinBatches(BuildOutput* output, bool wait)
         {
             BuildJob* head = JobAt(output, age);
             coded = head->thread && head->coded.load(std::memory_order_acquire);
-            if (coded || (head->thread && (!next || head->batchKib < next->batchKib)))
+            if (coded || (head->thread && (!next || head->due < next->due)))
                 next = head;
         }
         if (!next || (!coded && !wait))
@@ -329,6 +329,7 @@ static void StartBatch(BuildOutput* output)
     BuildJob* head = JobAt(output, output->started);
     output->started += head->batch;
     head->coded.store(false, std::memory_order_relaxed);
+    head->due = output->clock + head->batchKib;
     head->thread = output->coders > 1 ? ThreadStart(CodeBatch, head) : nullptr;
     if (head->thread)
     {
