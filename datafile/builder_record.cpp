@@ -313,24 +313,25 @@ static void JoinBatches(BuildOutput* output, bool wait)
     }
 }
 
-// The next closed batch starts while fewer than the coders run and the
-// memory it takes is there, or nothing else is in flight.
-static bool MayStart(const BuildOutput* output)
+// The next closed batch starts while fewer than coders run and the memory
+// it takes is there, or nothing else is in flight.
+static bool MayStart(const BuildOutput* output, int coders)
 {
-    if (output->inFlight - output->open == output->started || output->running >= output->coders)
+    if (output->inFlight - output->open == output->started || output->running >= coders)
         return false;
     const uint32_t needed = 3 * JobAt(output, output->started)->batchKib;
     return output->charged == 0 || output->charged + needed <= kBuildMemoryKib;
 }
 
-// On a thread of its own when there are coders, else here.
-static void StartBatch(BuildOutput* output)
+// On a thread of its own when there are coders and here is not set, else
+// here.
+static void StartBatch(BuildOutput* output, bool here)
 {
     BuildJob* head = JobAt(output, output->started);
     output->started += head->batch;
     head->coded.store(false, std::memory_order_relaxed);
     head->due = output->clock + head->batchKib;
-    head->thread = output->coders > 1 ? ThreadStart(CodeBatch, head) : nullptr;
+    head->thread = output->coders > 1 && !here ? ThreadStart(CodeBatch, head) : nullptr;
     if (head->thread)
     {
         output->running += 1;
@@ -355,9 +356,9 @@ static int MoveOn(BuildOutput* output, bool write)
             output->charged -= JobAt(output, 0)->keptKib;
             result |= FinishOldest(output, write && result == 0);
         }
-        if (!write || result != 0 || !MayStart(output))
+        if (!write || result != 0 || !MayStart(output, output->coders))
             return result;
-        StartBatch(output);
+        StartBatch(output, false);
     }
 }
 
@@ -372,7 +373,14 @@ static int MoveOnTo(BuildOutput* output, int files, bool write)
         // After a failure, those never started, holding nothing, are dropped.
         if (output->running == 0 && (!write || result != 0))
             output->inFlight = output->open = 0;
-        else if (output->inFlight > files)
+        else if (output->inFlight <= files)
+            continue;
+        // Rather than wait, this thread codes a small batch itself: each
+        // processor stays busy while any coder runs.
+        else if (write && result == 0 && MayStart(output, output->coders + 1) &&
+                 JobAt(output, output->started)->batchKib <= (kBatchBytes >> 10) + 1)
+            StartBatch(output, true);
+        else
             JoinBatches(output, true);
     }
     return result;
