@@ -290,27 +290,48 @@ static void JoinBatch(BuildOutput* output, BuildJob* head)
     output->clock = head->due > output->clock ? head->due : output->clock;
 }
 
+// The running batch due first, or null.
+static BuildJob* DueFirst(const BuildOutput* output)
+{
+    BuildJob* first = nullptr;
+    for (int age = 0; age < output->started; age += JobAt(output, age)->batch)
+    {
+        BuildJob* head = JobAt(output, age);
+        if (head->thread && (!first || head->due < first->due))
+            first = head;
+    }
+    return first;
+}
+
 // Joins every thread that has returned. When none has and wait is set,
 // waits for the one due first. A coder that returns first meanwhile is idle
 // for less than a batch, and a big file never holds up the small ones coded
 // beside it.
 static void JoinBatches(BuildOutput* output, bool wait)
 {
-    for (;; wait = false)
+    for (int age = 0; output->running > 0 && age < output->started;
+         age += JobAt(output, age)->batch)
     {
-        BuildJob* next = nullptr;
-        bool coded = false;
-        for (int age = 0; !coded && age < output->started; age += JobAt(output, age)->batch)
+        BuildJob* head = JobAt(output, age);
+        if (head->thread && head->coded.load(std::memory_order_acquire))
         {
-            BuildJob* head = JobAt(output, age);
-            coded = head->thread && head->coded.load(std::memory_order_acquire);
-            if (coded || (head->thread && (!next || head->due < next->due)))
-                next = head;
+            JoinBatch(output, head);
+            wait = false;
         }
-        if (!next || (!coded && !wait))
-            return;
-        JoinBatch(output, next);
     }
+    if (wait && output->running > 0)
+        JoinBatch(output, DueFirst(output));
+}
+
+// Rather than wait, this thread codes the next batch itself when it is small
+// and every coder should still be busy when it is done: each processor
+// stays busy while a big file is coded.
+static bool CodeHere(const BuildOutput* output)
+{
+    const BuildJob* next = JobAt(output, output->started);
+    const BuildJob* due = DueFirst(output);
+    return next->batchKib <= (kBatchBytes >> 10) + 1 && due &&
+           due->due > output->clock + next->batchKib;
 }
 
 // The next closed batch starts while fewer than coders run and the memory
@@ -375,10 +396,7 @@ static int MoveOnTo(BuildOutput* output, int files, bool write)
             output->inFlight = output->open = 0;
         else if (output->inFlight <= files)
             continue;
-        // Rather than wait, this thread codes a small batch itself: each
-        // processor stays busy while any coder runs.
-        else if (write && result == 0 && MayStart(output, output->coders + 1) &&
-                 JobAt(output, output->started)->batchKib <= (kBatchBytes >> 10) + 1)
+        else if (write && result == 0 && MayStart(output, output->coders + 1) && CodeHere(output))
             StartBatch(output, true);
         else
             JoinBatches(output, true);
