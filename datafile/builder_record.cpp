@@ -363,23 +363,23 @@ static void StartBatch(BuildOutput* output, bool here)
     output->charged += head->keptKib;
 }
 
-// Writes the records of the oldest batches coded, or only releases them when
-// write is not set, and starts as many more as may start. Returns 0, or 1
-// after reporting the failure.
+// Starts as many batches as may start, and writes the records of the
+// oldest batches coded, or only releases them when write is not set.
+// Returns 0, or 1 after reporting the failure.
 static int MoveOn(BuildOutput* output, bool write)
 {
     int result = 0;
     for (;;)
     {
         JoinBatches(output, false);
-        while (output->started > 0 && !JobAt(output, 0)->thread)
-        {
-            output->charged -= JobAt(output, 0)->keptKib;
-            result |= FinishOldest(output, write && result == 0);
-        }
-        if (!write || result != 0 || !MayStart(output, output->coders))
+        // A batch at a time, the coders given work first: the records held
+        // behind a big file take a while to write.
+        while (write && result == 0 && MayStart(output, output->coders))
+            StartBatch(output, false);
+        if (output->started == 0 || JobAt(output, 0)->thread)
             return result;
-        StartBatch(output, false);
+        output->charged -= JobAt(output, 0)->keptKib;
+        result |= FinishOldest(output, write && result == 0);
     }
 }
 
