@@ -58,9 +58,6 @@ static int BuildTemporaries(const char* folder)
     output.path = kTempBin;
     output.coders = gBuildThreads > 0 ? gBuildThreads : ProcessorCount();
     output.coders = output.coders < kMostCoders ? output.coders : kMostCoders;
-    output.budget = kBuildCoderBytes * output.coders > kBuildWindowBytes
-                        ? kBuildCoderBytes * output.coders
-                        : kBuildWindowBytes;
     output.root = folder;
     output.jobs = gJobs;
     output.buffer = kBuildCppBeside ? gBuffer : nullptr;

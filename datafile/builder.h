@@ -6,6 +6,7 @@
 #include "datafile/format.h"
 #include "platform/platform.h"
 
+#include <atomic>
 #include <stdint.h>
 
 // Walks folder and writes data.bin in the current directory, then data.cpp.
@@ -53,23 +54,32 @@ struct BuildJob
     uint32_t payloadLength;
     bool outOfMemory; // the coders' output buffers or tables could not be had
     // Set in the first file of a batch, a run of files next to each other
-    // in the ring coded by one thread: how many, and the thread (null when
-    // coded on the walking thread).
+    // in the ring coded by one thread: how many, their size and, once
+    // coded, what they keep, in KiB rounded up; once started, the thread
+    // until it is joined (null when coded on the walking thread), and
+    // whether it has returned.
     int batch;
+    uint32_t batchKib;
+    uint32_t keptKib;
     Thread* thread;
+    std::atomic<bool> coded;
+    uint32_t due; // on the run's clock, when its thread should return
 };
 
-// How many files and bytes of files may be in flight (read, being coded or
-// waiting to be written) at once: the bytes at most the larger of
-// kBuildWindowBytes, kBuildCoderBytes for each coder and twice the file
-// being added. Up to kMostCoders coders; up to four batches for each in
-// flight. A batch is closed at kBatchBytes or kBatchFiles.
+// The KiB the files in flight may take: three times the size of each file
+// being coded (its contents and both coders' output) and what each coded
+// file keeps, held until its record is written. One batch may always
+// start when nothing else is in flight, so a file larger than this is coded
+// alone. Up to kBuildWindow files are in flight and kMostCoders batches
+// coded at once. A batch is closed at kBatchBytes or kBatchFiles; on Linux
+// a file of kBatchBytes or more is a batch of its own. The Windows program
+// has a window of kLeanWindowBytes instead (see StartClosed).
 const int kBuildWindow = 512; // a power of 2
-const uint32_t kBuildWindowBytes = 32u << 20;
-const uint32_t kBuildCoderBytes = 8u << 20;
+const uint32_t kBuildMemoryKib = 120u << 10;
 const int kMostCoders = 16;
 const uint32_t kBatchBytes = 1u << 20;
 const int kBatchFiles = 32;
+const uint32_t kLeanWindowBytes = 32u << 20;
 
 // data.cpp is written beside the data file, from the same bytes; in the
 // Windows program, whose size limit leaves no room for the forecast that
@@ -81,8 +91,8 @@ const uint32_t kBuildBufferBytes = 1u << 20;
 
 // The data file being written by one run, and data.cpp beside it. Records
 // go out in walk order; the files in flight wait in jobs, oldest at
-// first, in a ring, and the last few of them, not yet given to a thread,
-// make up the open batch.
+// first, in a ring: first the batches started, in order, then those closed
+// and waiting for a thread or for room, then the open batch.
 struct BuildOutput
 {
     int fd;
@@ -90,22 +100,27 @@ struct BuildOutput
     uint32_t total;   // sum of the sizes written, modulo 2^32
     uint32_t files;
     uint64_t bytesIn;
-    uint64_t bytesOut;      // the data file's length so far
-    const char* root;       // the folder archived
-    bool listed;            // listedBytes, data.cpp's forecast, is known
-    uint64_t listedBytes;   // the sizes of the files under root
-    int coders;             // batches coded at once
-    uint32_t budget;        // bytes in flight, but for a bigger file
-    BuildJob* jobs;         // kBuildWindow of them
-    int first;              // the oldest file in flight
-    int inFlight;           // files in flight
-    int open;               // of them, the newest not yet in a batch
-    int batches;            // batches in flight
-    uint32_t bytesInFlight; // below twice the largest file, or the budget
+    uint64_t bytesOut;    // the data file's length so far
+    const char* root;     // the folder archived
+    bool listed;          // listedBytes, data.cpp's forecast, is known
+    uint64_t listedBytes; // the sizes of the files under root
+    int coders;           // batches coded at once
+    int running;          // batches whose thread is not yet joined (Windows:
+                          // batches in flight)
+    BuildJob* jobs;       // kBuildWindow of them
+    int first;            // the oldest file in flight
+    int inFlight;         // files in flight
+    int started;          // of them, the oldest, in batches started
+    int open;             // the newest, in no batch yet
     uint32_t openBytes;
+    uint32_t charged;      // the KiB in flight, counted as kBuildMemoryKib says
+                           // (Windows: the sizes of the files in flight)
     unsigned char* buffer; // kBuildBufferBytes
     uint32_t buffered;
     DataCppWriter cpp;
+    // The KiB a coder has coded, as the batches joined tell: a batch started
+    // now is due when its own KiB are added.
+    uint32_t clock;
 };
 
 // Writes the records of every file under folderPath, depth-first in listing

@@ -105,11 +105,22 @@ static void CodeJob(void* argument)
     free(delta);
 }
 
+// What a coded file keeps until its record is written, in KiB as charged.
+static uint32_t Kept(const BuildJob* job)
+{
+    return job->payload ? (job->payloadLength >> 10) + 1 : 0;
+}
+
 static void CodeBatch(void* argument)
 {
     BuildJob* head = (BuildJob*)argument;
     for (int i = 0; i < head->batch; ++i)
+    {
         CodeJob(head + i);
+        head->keptKib += kLeanProgram ? 0 : Kept(head + i);
+    }
+    if (!kLeanProgram)
+        head->coded.store(true, std::memory_order_release);
 }
 
 int WriteBuffered(BuildOutput* output)
@@ -206,24 +217,30 @@ static void ShowBuildProgress(const BuildOutput* output)
         ShowProgress(line);
 }
 
+static BuildJob* JobAt(const BuildOutput* output, int age)
+{
+    return &output->jobs[(output->first + age) & (kBuildWindow - 1)];
+}
+
 // Writes one file's record when write is set, and releases it. Returns 0,
 // or 1 after reporting the failure.
 static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
 {
-    output->first = (output->first + 1) & (kBuildWindow - 1);
-    output->inFlight -= 1;
-    output->bytesInFlight -= job->n;
     // The record is written only once the whole file is in hand, so a file
     // that cannot be read never leaves a record without its payload.
-    int result = write ? 1 : 0;
-    if (write && job->read == -3)
-        ReportError("%s: not enough memory to read its %u bytes", job->path, (unsigned)job->n);
-    else if (write && job->read == -4)
-        ReportError("%s: changed size while being archived", job->path);
-    else if (write && job->read != 0)
-        ReportError(kCannotBeRead, job->path);
-    else if (write && job->outOfMemory)
-        ReportError("%s: not enough memory to code its %u bytes", job->path, (unsigned)job->n);
+    output->charged -= kLeanProgram ? job->n : 0;
+    // One call for every failure: a format without %u ignores the size.
+    const char* failure = job->read == -3    ? "%s: not enough memory to read its %u bytes"
+                          : job->read == -4  ? "%s: changed size while being archived"
+                          : job->read != 0   ? kCannotBeRead
+                          : job->outOfMemory ? "%s: not enough memory to code its %u bytes"
+                                             : nullptr;
+    int result = 0;
+    if (write && failure)
+    {
+        ReportError(failure, job->path, (unsigned)job->n);
+        result = 1;
+    }
     else if (write)
         result = WriteRecord(job, output);
     if (job->payload != job->data)
@@ -234,78 +251,229 @@ static int FinishJob(BuildJob* job, BuildOutput* output, bool write)
     return result;
 }
 
-// Gives the open batch to a thread of its own when threaded is set and one
-// starts, else codes it here.
-static void CloseBatch(BuildOutput* output, bool threaded)
+// Writes the records of the oldest batch when write is set (up to the first
+// that fails), and releases its files. Returns 0, or 1 after reporting the
+// failure.
+static int FinishOldest(BuildOutput* output, bool write)
 {
-    BuildJob* head =
-        &output->jobs[(output->first + output->inFlight - output->open) & (kBuildWindow - 1)];
+    BuildJob* head = JobAt(output, 0);
+    const int count = head->batch;
+    int result = 0;
+    for (int i = 0; i < count; ++i)
+        result |= FinishJob(head + i, output, write && result == 0);
+    output->first = (output->first + count) & (kBuildWindow - 1);
+    output->inFlight -= count;
+    output->started -= kLeanProgram ? 0 : count;
+    return result;
+}
+
+static void CloseBatch(BuildOutput* output)
+{
+    BuildJob* head = JobAt(output, output->inFlight - output->open);
     head->batch = output->open;
-    head->thread = threaded ? ThreadStart(CodeBatch, head) : nullptr;
-    if (!head->thread)
-        CodeBatch(head);
-    output->batches += 1;
+    if (!kLeanProgram)
+    {
+        head->batchKib = (output->openBytes >> 10) + 1;
+        head->keptKib = 0;
+    }
     output->open = 0;
     output->openBytes = 0;
 }
 
-// Waits for the oldest batch, closing the open one first when it is the
-// only one, and writes its records when write is set (up to the first that
-// fails). Returns 0, or 1 after reporting the failure.
-static int FinishOldest(BuildOutput* output, bool write)
+static void JoinBatch(BuildOutput* output, BuildJob* head)
 {
-    if (output->batches == 0)
-        CloseBatch(output, false);
-    BuildJob* head = &output->jobs[output->first];
-    output->batches -= 1;
+    ThreadJoin(head->thread);
+    head->thread = nullptr;
+    output->running -= 1;
+    // Its files charge what they keep instead.
+    output->charged += head->keptKib - 3 * head->batchKib;
+    output->clock = head->due > output->clock ? head->due : output->clock;
+}
+
+// The running batch due first, or null.
+static BuildJob* DueFirst(const BuildOutput* output)
+{
+    BuildJob* first = nullptr;
+    for (int age = 0; age < output->started; age += JobAt(output, age)->batch)
+    {
+        BuildJob* head = JobAt(output, age);
+        if (head->thread && (!first || head->due < first->due))
+            first = head;
+    }
+    return first;
+}
+
+// Joins every thread that has returned. When none has and wait is set,
+// waits for the one due first. A coder that returns first meanwhile is idle
+// for less than a batch, and a big file never holds up the small ones coded
+// beside it.
+static void JoinBatches(BuildOutput* output, bool wait)
+{
+    for (int age = 0; output->running > 0 && age < output->started;
+         age += JobAt(output, age)->batch)
+    {
+        BuildJob* head = JobAt(output, age);
+        if (head->thread && head->coded.load(std::memory_order_acquire))
+        {
+            JoinBatch(output, head);
+            wait = false;
+        }
+    }
+    if (wait && output->running > 0)
+        JoinBatch(output, DueFirst(output));
+}
+
+// Rather than wait, this thread codes the next batch itself when it is small
+// and every coder should still be busy when it is done: each processor
+// stays busy while a big file is coded.
+static bool CodeHere(const BuildOutput* output)
+{
+    const BuildJob* next = JobAt(output, output->started);
+    const BuildJob* due = DueFirst(output);
+    return next->batchKib <= (kBatchBytes >> 10) + 1 && due &&
+           due->due > output->clock + next->batchKib;
+}
+
+// The next closed batch starts while fewer than coders run and the memory
+// it takes is there, or nothing else is in flight.
+static bool MayStart(const BuildOutput* output, int coders)
+{
+    if (output->inFlight - output->open == output->started || output->running >= coders)
+        return false;
+    const uint32_t needed = 3 * JobAt(output, output->started)->batchKib;
+    return output->charged == 0 || output->charged + needed <= kBuildMemoryKib;
+}
+
+// On a thread of its own when there are coders and here is not set, else
+// here.
+static void StartBatch(BuildOutput* output, bool here)
+{
+    BuildJob* head = JobAt(output, output->started);
+    output->started += head->batch;
+    head->coded.store(false, std::memory_order_relaxed);
+    head->due = output->clock + head->batchKib;
+    head->thread = output->coders > 1 && !here ? ThreadStart(CodeBatch, head) : nullptr;
+    if (head->thread)
+    {
+        output->running += 1;
+        output->charged += 3 * head->batchKib;
+        return;
+    }
+    CodeBatch(head);
+    output->charged += head->keptKib;
+}
+
+// Starts as many batches as may start, and writes the records of the
+// oldest batches coded, or only releases them when write is not set.
+// Returns 0, or 1 after reporting the failure.
+static int MoveOn(BuildOutput* output, bool write)
+{
+    int result = 0;
+    for (;;)
+    {
+        JoinBatches(output, false);
+        // A batch at a time, the coders given work first: the records held
+        // behind a big file take a while to write.
+        while (write && result == 0 && MayStart(output, output->coders))
+            StartBatch(output, false);
+        if (output->started == 0 || JobAt(output, 0)->thread)
+            return result;
+        output->charged -= JobAt(output, 0)->keptKib;
+        result |= FinishOldest(output, write && result == 0);
+    }
+}
+
+// Moves on until at most files are in flight, waiting for threads as
+// needed. Returns 0, or 1 after reporting the failure.
+static int MoveOnTo(BuildOutput* output, int files, bool write)
+{
+    int result = 0;
+    while (output->inFlight > files)
+    {
+        result |= MoveOn(output, write && result == 0);
+        // After a failure, those never started, holding nothing, are dropped.
+        if (output->running == 0 && (!write || result != 0))
+            output->inFlight = output->open = 0;
+        else if (output->inFlight <= files)
+            continue;
+        else if (write && result == 0 && MayStart(output, output->coders + 1) && CodeHere(output))
+            StartBatch(output, true);
+        else
+            JoinBatches(output, true);
+    }
+    return result;
+}
+
+// The Windows program's size limit has no room for the scheduling above.
+// There a batch starts as soon as it is closed, up to four for each coder,
+// and the oldest is waited for once the files in flight, counted by their
+// sizes, hold the larger of kLeanWindowBytes and twice the file being added:
+// while the oldest is a big file still being coded, the other processors
+// code only what fits beside it.
+static void StartClosed(BuildOutput* output, bool threaded)
+{
+    BuildJob* head = JobAt(output, output->inFlight - output->open);
+    CloseBatch(output);
+    output->running += 1;
+    head->thread = threaded ? ThreadStart(CodeBatch, head) : nullptr;
+    if (!head->thread)
+        CodeBatch(head);
+}
+
+static int FinishLeanOldest(BuildOutput* output, bool write)
+{
+    if (output->running == 0)
+        StartClosed(output, false);
+    BuildJob* head = JobAt(output, 0);
     if (head->thread)
         ThreadJoin(head->thread);
+    output->running -= 1;
+    return FinishOldest(output, write);
+}
+
+static int AddLean(BuildOutput* output, uint32_t size)
+{
+    const uint32_t most = kLeanWindowBytes > 2 * size ? kLeanWindowBytes : 2 * size;
+    while (output->inFlight > 0 &&
+           (output->inFlight == kBuildWindow || output->charged > most - size))
+        if (FinishLeanOldest(output, true) != 0)
+            return 1;
+    output->charged += size;
+    return 0;
+}
+
+static int MoveOnLean(BuildOutput* output, int at)
+{
+    const bool threaded = output->coders > 1;
+    if (threaded && output->openBytes < kBatchBytes && output->open < kBatchFiles &&
+        at != kBuildWindow - 1)
+        return 0;
+    while (output->running >= 4 * output->coders)
+        if (FinishLeanOldest(output, true) != 0)
+            return 1;
+    StartClosed(output, threaded);
+    return 0;
+}
+
+static int FinishLeanPending(BuildOutput* output, bool write)
+{
+    // The last files go to a thread of their own only when others are
+    // still being coded: there is nothing else to overlap with.
+    if (output->open > 0 && output->running > 0 && write)
+        StartClosed(output, true);
     int result = 0;
-    for (int i = 0, count = head->batch; i < count; ++i)
-        result |= FinishJob(head + i, output, write && result == 0);
+    while (output->inFlight > 0)
+        result |= FinishLeanOldest(output, write && result == 0);
     return result;
 }
 
 int FinishPending(BuildOutput* output, bool write)
 {
-    // The last files go to a thread of their own only when others are
-    // still being coded: there is nothing else to overlap with.
-    if (output->open > 0 && output->batches > 0 && write)
-        CloseBatch(output, true);
-    int result = 0;
-    while (output->inFlight > 0)
-        result |= FinishOldest(output, write && result == 0);
-    return result;
-}
-
-// A new file may join those in flight while they hold at most the larger of
-// the budget and twice the new file's size: memory stays a small multiple
-// of the largest file however big the tree. The first file in flight
-// always may.
-static bool WindowHasRoom(const BuildOutput* output, uint32_t size)
-{
-    const uint32_t budget = output->budget > 2 * size ? output->budget : 2 * size;
-    return output->inFlight == 0 ||
-           (output->inFlight < kBuildWindow && output->bytesInFlight <= budget - size);
-}
-
-// A batch is closed when it holds enough to pay for a thread, or at the
-// ring's end, so that its files lie side by side; on one coder, at once.
-// Up to four batches for each coder are in flight: while the oldest is a big
-// file still being coded, the others keep the remaining processors busy.
-// Returns 0, or 1 after reporting the failure.
-static int MoveOn(BuildOutput* output)
-{
-    const int last = (output->first + output->inFlight - 1) & (kBuildWindow - 1);
-    const bool threaded = output->coders > 1;
-    if (threaded && output->openBytes < kBatchBytes && output->open < kBatchFiles &&
-        last != kBuildWindow - 1)
-        return 0;
-    while (output->batches >= 4 * output->coders)
-        if (FinishOldest(output, true) != 0)
-            return 1;
-    CloseBatch(output, threaded);
-    return 0;
+    if (kLeanProgram)
+        return FinishLeanPending(output, write);
+    if (output->open > 0)
+        CloseBatch(output);
+    return MoveOnTo(output, 0, write);
 }
 
 int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize,
@@ -323,19 +491,26 @@ int AddFileRecord(const char* path, const char* archiveName, uint64_t listedSize
         ReportError("%s: 2 GiB or larger, too large for the archive", path);
         return 1;
     }
-    while (!WindowHasRoom(output, (uint32_t)listedSize))
-    {
-        if (FinishOldest(output, true) != 0)
-            return 1;
-    }
-    BuildJob* job = &output->jobs[(output->first + output->inFlight) & (kBuildWindow - 1)];
-    job->n = (uint32_t)listedSize;
+    const uint32_t size = (uint32_t)listedSize;
+    if (kLeanProgram && AddLean(output, size) != 0)
+        return 1;
+    if (!kLeanProgram && output->open > 0 && output->openBytes + size > kBatchBytes)
+        CloseBatch(output);
+    if (!kLeanProgram && MoveOnTo(output, kBuildWindow - 1, true) != 0)
+        return 1;
+    const int at = (output->first + output->inFlight) & (kBuildWindow - 1);
+    BuildJob* job = &output->jobs[at];
+    job->n = size;
     // Both fit: the walk checked them against kSourcePathSize.
     memcpy(job->path, path, strlen(path) + 1);
     memcpy(job->name, archiveName, strlen(archiveName) + 1);
     output->inFlight += 1;
-    output->bytesInFlight += job->n;
     output->open += 1;
-    output->openBytes += job->n;
-    return MoveOn(output);
+    output->openBytes += size;
+    if (kLeanProgram)
+        return MoveOnLean(output, at);
+    // A batch lies side by side in the ring.
+    if (output->openBytes >= kBatchBytes || output->open >= kBatchFiles || at == kBuildWindow - 1)
+        CloseBatch(output);
+    return MoveOn(output, true);
 }

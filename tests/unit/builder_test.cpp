@@ -175,7 +175,9 @@ TEST_F(BuilderTest, OwnOutputsStayOut)
 #endif
 }
 
-// A failing run returns 1 and leaves the folder as it was.
+// A failing run returns 1, reports one failure and leaves the folder as it
+// was; of two files that cannot be read, with batches still being coded
+// and not yet started behind the first, the first is named.
 TEST_F(BuilderTest, FailuresLeaveNoData)
 {
     const std::tuple<const char*, const char*, bool (*)()> cases[] = {
@@ -184,6 +186,22 @@ TEST_F(BuilderTest, FailuresLeaveNoData)
         {"missing root", "missing", [] { return true; }},
 #ifndef _WIN32
         {"FIFO", "tree", [] { return mkfifo("tree/pipe", 0666) == 0; }},
+        // Listed empty, read with bytes in it.
+        {"two files that grow, files slow to code between", "tree",
+         []
+         {
+             bool made = symlink("/proc/self/status", "tree/b") == 0 &&
+                         symlink("/proc/self/status", "tree/z") == 0;
+             std::string noise(60000, 0);
+             uint32_t state = 1;
+             for (int i = 0; made && i < 300; ++i)
+             {
+                 for (char& c : noise)
+                     c = (char)((state = state * 1103515245u + 12345u) >> 16);
+                 made = WriteFile("tree/m" + std::to_string(i), noise);
+             }
+             return made;
+         }},
         {"link loop", "tree", [] { return symlink("loop", "tree/loop") == 0; }},
         {"backslash in a name", "tree", [] { return WriteFile("tree/a\\b.txt", "x"); }},
         {"name not in the code page", "tree", [] { return WriteFile("tree/\xe4\xb8\xad", "x"); }},
@@ -198,7 +216,11 @@ TEST_F(BuilderTest, FailuresLeaveNoData)
         File("\\good.txt", "a file the builder can read");
         ASSERT_TRUE(prepare() && WriteFile("data.bin", "OLD")) << label;
         const auto before = TreeOf(".");
+        testing::internal::CaptureStderr();
         EXPECT_EQ(MakeDataBin(root), 1) << label;
+        const std::string reported = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(reported.begin(), reported.end(), '\n'), 1) << label << reported;
+        EXPECT_EQ(reported.find("tree/z"), reported.npos) << label;
 #ifndef _WIN32
         LimitFileSize(RLIM_INFINITY);
 #endif
