@@ -296,6 +296,7 @@ int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
         jobs[i].program = &programs[i];
         jobs[i].inRoom = i == 0;
         jobs[i].fd = -1;
+        jobs[i].flusher = nullptr;
         if (FindStub(programs[i], &jobs[i].stub, &jobs[i].layout) != 0)
             return 1;
     }

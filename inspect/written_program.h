@@ -7,6 +7,7 @@
 
 #include "inspect/program_file.h"
 #include "inspect/program_writer.h"
+#include "platform/platform.h"
 
 #include <stdint.h>
 
@@ -43,6 +44,7 @@ struct ProgramJob
     uint32_t length;
     char temporary[1024];
     int fd;
+    Thread* flusher; // starting the disk on fd, until the job is dropped
     ProgramFailure failure;
 };
 

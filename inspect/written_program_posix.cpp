@@ -73,9 +73,17 @@ static bool ReaderFindsArchive(const ProgramJob& job, const unsigned char* bytes
            lookup.located.image.length == room.archiveLength;
 }
 
+static void StartFlush(void* job)
+{
+    FileStartFlush(((ProgramJob*)job)->fd);
+}
+
 // Drops what job holds: the temporary, unless it is kept, and its bytes.
 static void Drop(ProgramJob* job, bool keepTemporary)
 {
+    if (job->flusher)
+        ThreadJoin(job->flusher);
+    job->flusher = nullptr;
     if (!keepTemporary && job->fd >= 0)
     {
         FileClose(job->fd);
@@ -93,6 +101,7 @@ void WriteProgramJob(void* argument)
     const ArchiveRoom& room = *job->room;
     job->fd = -1;
     job->bytes = nullptr;
+    job->flusher = nullptr;
     job->length = WrittenProgramLength(job->stub, job->layout, room.archiveLength);
     job->program->written = job->length;
     job->failure = kProgramHeld;
@@ -114,8 +123,10 @@ void WriteProgramJob(void* argument)
         job->failure = kProgramNoTemporary;
     else if (FileWriteAll(job->fd, job->bytes, job->length) != 0)
         job->failure = kProgramCannotWrite;
-    else
-        FileStartFlush(job->fd); // the disk takes the bytes while they are checked
+    // The disk takes the bytes while they are checked. Starting it may wait
+    // for the device's queue, so a thread of its own does.
+    else if (!(job->flusher = ThreadStart(StartFlush, job)))
+        FileStartFlush(job->fd);
     if (job->failure != kProgramHeld)
         Drop(job, false);
 }
