@@ -62,15 +62,18 @@ bool FileHolds(const char* path, const unsigned char* bytes, uint32_t length, un
     return got == 0 && done == length;
 }
 
-// Whether the program reader finds the archive in bytes where it was laid.
+// Whether the program reader finds the archive in bytes, the very archive
+// where it was laid.
 static bool ReaderFindsArchive(const ProgramJob& job, const unsigned char* bytes, uint32_t length)
 {
     const ArchiveRoom& room = *job.room;
+    const unsigned char* laid = bytes + job.layout.imageOffset + 4;
     ProgramLookup lookup;
     LookUpProgram(bytes, length, &lookup, room.archive, room.archiveLength);
     return lookup.ours && lookup.located.result == kLocateFound &&
            lookup.located.image.offset == job.layout.imageOffset + 4 &&
-           lookup.located.image.length == room.archiveLength;
+           lookup.located.image.length == room.archiveLength &&
+           (laid == room.archive || memcmp(laid, room.archive, room.archiveLength) == 0);
 }
 
 static void StartFlush(void* job)
