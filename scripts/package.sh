@@ -116,15 +116,31 @@ if [ -n "$out" ]; then
     mkdir -p "$out/x64" || fail "$out: cannot make the folder"
     programs=("$out/Setup.exe" "$out/x64/Setup.exe")
 fi
+# set_aside FILE...: each file is gone at once, moved aside and deleted
+# while the new one is made, since deleting what the page cache holds of an
+# 80 MB file takes tens of milliseconds; the script waits for that before
+# it ends (an interrupted run may leave FILE.old-PID behind).
+trap wait EXIT
+set_aside() {
+    local aside=() file
+    for file in "$@"; do
+        if [ -e "$file" ] || [ -L "$file" ]; then
+            mv -f -- "$file" "$file.old-$$" && aside+=("$file.old-$$")
+            rm -f -- "$file"
+        fi
+    done
+    [ ${#aside[@]} -eq 0 ] || rm -f -- "${aside[@]}" &
+}
 # A run that fails leaves no Setup.exe: an earlier run's program, of
 # another game or signed, is never taken for this one's.
-rm -f "${programs[@]}"
+set_aside "${programs[@]}"
 
 scripts/install-deps.sh
 tool=$root/build/native/setup
 stubs=(build/mingw-i686/SetupStub.exe build/mingw-x64/SetupStub.exe)
 pack=$root/build/pack
 mkdir -p "$pack"
+set_aside "$pack/data.bin"
 # The builds' configurations, as they were when the builds last passed;
 # the stamp's time is when they started.
 stamp=$pack/built.stamp
