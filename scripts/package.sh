@@ -117,9 +117,9 @@ if [ -n "$out" ]; then
     programs=("$out/Setup.exe" "$out/x64/Setup.exe")
 fi
 # set_aside FILE...: each file is gone at once, moved aside and deleted
-# while the new one is made, since deleting what the page cache holds of an
-# 80 MB file takes tens of milliseconds; the script waits for that before
-# it ends (an interrupted run may leave FILE.old-PID behind).
+# while the new one is made, since deleting an 80 MB file takes tens of
+# milliseconds; the script waits for that before it ends (an interrupted
+# run may leave FILE.old-PID behind).
 trap wait EXIT
 set_aside() {
     local aside=() file
