@@ -17,8 +17,7 @@ struct DataFileSource
     uint32_t length;
     bool program;    // the data file is the image found inside a program
     FileRange image; // where the data file lies in bytes
-    uint32_t before; // free bytes before bytes in the block, and after its end
-    uint32_t after;
+    uint32_t before; // free bytes before bytes in the block
 };
 
 // Reads path whole and finds its data file: all of it for a data.bin; for

@@ -88,7 +88,7 @@ void ReleaseDataFileSource(DataFileSource* file)
 
 int LoadDataFileSource(const char* path, DataFileSource* file, uint32_t before, uint32_t after)
 {
-    *file = {nullptr, 0, false, {0, 0}, before, after};
+    *file = {nullptr, 0, false, {0, 0}, before};
     ReadWholeResult read = FileReadWholeWithRoom(path, before, after, &file->bytes, &file->length);
     file->bytes = file->bytes ? file->bytes + before : nullptr;
     if (read != kReadWhole)

@@ -14,8 +14,6 @@
 #include <string>
 #include <sys/stat.h>
 
-static const char kCannotWriteTemporary[] = "%s: cannot write %s";
-
 static const char* StubProblemText(StubProblem problem)
 {
     switch (problem)
@@ -148,25 +146,22 @@ static uint32_t RoomBefore(const ProgramJob* jobs, int count)
     return before;
 }
 
-// Gives room the archive of file: a data.bin's block, read with the room
-// around it, is shared; an archive inside a program is copied. 0 when
-// there was memory.
-static int MakeRoom(const DataFileSource& file, ArchiveRoom* room)
+// Gives room the archive of file: a data.bin, read with before free bytes
+// before it and kMostPadding after it, is shared; an archive inside a
+// program is copied into a block with that room. 0 when there was memory.
+static int MakeRoom(const DataFileSource& file, uint32_t before, ArchiveRoom* room)
 {
-    room->before = file.before;
-    room->after = file.after;
     room->archiveLength = file.image.length;
-    room->owned = file.program;
-    room->block = file.bytes - file.before;
-    if (room->owned)
-    {
-        room->block =
-            (unsigned char*)malloc((size_t)room->before + room->archiveLength + room->after);
-        if (room->block)
-            memcpy(room->block + room->before, file.bytes + file.image.offset, room->archiveLength);
-    }
-    room->archive = room->block + room->before;
-    return room->block ? 0 : 1;
+    room->archive = file.bytes + file.image.offset;
+    room->copy = nullptr;
+    if (!file.program)
+        return 0;
+    room->copy = (unsigned char*)malloc((size_t)before + room->archiveLength + kMostPadding);
+    if (!room->copy)
+        return 1;
+    memcpy(room->copy + before, room->archive, room->archiveLength);
+    room->archive = room->copy + before;
+    return 0;
 }
 
 // The walk of the archive, which runs while the programs are written.
@@ -239,7 +234,8 @@ static int WriteAll(ProgramJob* jobs, int count, ArchiveCheck* check)
         bool flushed = result != 0 || FileCommit(jobs[i].fd) == 0;
         if ((FileClose(jobs[i].fd) != 0 || !flushed) && result == 0)
         {
-            ReportError(kCannotWriteTemporary, jobs[i].program->path, jobs[i].temporary);
+            jobs[i].failure = kProgramCannotWrite;
+            ReportProgramFailure(jobs[i]);
             result = 1;
         }
     }
@@ -295,20 +291,19 @@ int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
         programs[i].written = 0;
         jobs[i].program = &programs[i];
         jobs[i].inRoom = i == 0;
-        jobs[i].fd = -1;
-        jobs[i].flusher = nullptr;
         if (FindStub(programs[i], &jobs[i].stub, &jobs[i].layout) != 0)
             return 1;
     }
     uint64_t limit;
     if (!ReadArchiveLimit(&limit))
         return 2;
+    const uint32_t before = RoomBefore(jobs, count);
     DataFileSource file;
-    if (LoadDataFileSource(dataPath, &file, RoomBefore(jobs, count), kMostPadding) != 0)
+    if (LoadDataFileSource(dataPath, &file, before, kMostPadding) != 0)
         return 1;
     ArchiveRoom room;
     int result = 0;
-    if (MakeRoom(file, &room) != 0)
+    if (MakeRoom(file, before, &room) != 0)
     {
         ReportError("%s: not enough memory", programs[0].path);
         result = 1;
@@ -318,8 +313,7 @@ int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
     ArchiveCheck check = {dataPath, &file, limit, 1};
     if (result == 0)
         result = WriteAll(jobs, count, &check);
-    if (room.owned)
-        free(room.block);
+    free(room.copy);
     ReleaseDataFileSource(&file);
     return result;
 }

@@ -25,12 +25,9 @@ enum ProgramFailure
 // head and padding can be laid without a copy of the archive.
 struct ArchiveRoom
 {
-    unsigned char* block; // the archive lies at block + before
-    bool owned;           // block is the room's own, not the data file's
-    uint32_t before;      // room for the largest head and gSizeDatfile
-    uint32_t after;       // room for the most padding
     const unsigned char* archive;
     uint32_t archiveLength; // walked whole before any job's check
+    unsigned char* copy;    // the block archive lies in when not the data file's; free() it
 };
 
 struct ProgramJob

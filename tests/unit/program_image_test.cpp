@@ -484,7 +484,7 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
     // A program written is kept only when it reads back with its archive.
     Bytes other = image;
     other[at[1]] ^= 1;
-    DataFileSource data = {other.data(), (uint32_t)other.size(), false, {0, 0}, 0, 0};
+    DataFileSource data = {other.data(), (uint32_t)other.size(), false, {0, 0}, 0};
     data.image.length = data.length;
     testing::internal::CaptureStderr();
     EXPECT_EQ(CheckWrittenProgram("Setup.exe", "S.exe", data), 1);
