@@ -93,8 +93,8 @@ int main(int argc, char** argv)
     if (result != 0 || count == 0 || (action != kActionMake && action != kActionProgram))
         return result;
 #ifdef __GLIBC__
-    // What the build freed is not needed again: the archive and the second
-    // program's copy of it take its place.
+    // What the build freed is not needed again: the programs are laid around
+    // the pages of data.bin that the page cache holds.
     malloc_trim(0);
 #endif
     result = WriteProgramFiles(programs, count, gDataFileArg);

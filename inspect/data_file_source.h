@@ -17,16 +17,13 @@ struct DataFileSource
     uint32_t length;
     bool program;    // the data file is the image found inside a program
     FileRange image; // where the data file lies in bytes
-    uint32_t before; // free bytes before bytes in the block
 };
 
 // Reads path whole and finds its data file: all of it for a data.bin; for
 // a program, the embedded image, which has then been decoded whole once. Returns 0, or 1 after one
 // line on standard error (bytes is then null): unreadable, too short, not an i686 or x64 program,
-// truncated, no image, or an image damaged at a named record and offset. The block read into keeps
-// before free bytes before the file's and after after them, for a program to be laid around it.
-int LoadDataFileSource(const char* path, DataFileSource* file, uint32_t before = 0,
-                       uint32_t after = 0);
+// truncated, no image, or an image damaged at a named record and offset.
+int LoadDataFileSource(const char* path, DataFileSource* file);
 
 void ReleaseDataFileSource(DataFileSource* file);
 
@@ -46,6 +43,10 @@ void LookUpProgram(const unsigned char* bytes, uint32_t length, ProgramLookup* l
 // Reports where a walk of the data file in file stopped short: the record's
 // name when it was read, and its offset in the file.
 void ReportWalkStop(const char* path, const DataFileSource& file, const WalkStop& stop);
+
+// True when path begins as a program does; false too when it cannot be
+// read, which whoever reads it then reports.
+bool IsProgramFile(const char* path);
 
 // -e DIR FILE: extracts the data file in path into folder. A data.bin is
 // read piece by piece as ExtractDataBin reads it; a program is read whole.

@@ -82,15 +82,14 @@ static int LocateInProgram(const char* path, DataFileSource* file)
 
 void ReleaseDataFileSource(DataFileSource* file)
 {
-    free(file->bytes ? file->bytes - file->before : nullptr);
+    free(file->bytes);
     file->bytes = nullptr;
 }
 
-int LoadDataFileSource(const char* path, DataFileSource* file, uint32_t before, uint32_t after)
+int LoadDataFileSource(const char* path, DataFileSource* file)
 {
-    *file = {nullptr, 0, false, {0, 0}, before};
-    ReadWholeResult read = FileReadWholeWithRoom(path, before, after, &file->bytes, &file->length);
-    file->bytes = file->bytes ? file->bytes + before : nullptr;
+    *file = {nullptr, 0, false, {0, 0}};
+    ReadWholeResult read = FileReadWhole(path, &file->bytes, &file->length);
     if (read != kReadWhole)
     {
         ReportError("%s: %s", path,
@@ -111,9 +110,7 @@ int LoadDataFileSource(const char* path, DataFileSource* file, uint32_t before, 
     return result;
 }
 
-// True when path begins as a program does; false too when it cannot be
-// read, which the extraction then reports.
-static bool IsProgramFile(const char* path)
+bool IsProgramFile(const char* path)
 {
     unsigned char head[5];
     int fd = FileOpenRead(path);

@@ -2,7 +2,9 @@
 // checked, then head, image and padding written under a temporary name.
 #include "inspect/program_file.h"
 
+#include "datafile/extract_whole.h"
 #include "inspect/data_file_source.h"
+#include "inspect/mapped_data_file.h"
 #include "inspect/program_writer.h"
 #include "inspect/stub_programs.h"
 #include "inspect/written_program.h"
@@ -146,24 +148,6 @@ static uint32_t RoomBefore(const ProgramJob* jobs, int count)
     return before;
 }
 
-// Gives room the archive of file: a data.bin, read with before free bytes
-// before it and kMostPadding after it, is shared; an archive inside a
-// program is copied into a block with that room. 0 when there was memory.
-static int MakeRoom(const DataFileSource& file, uint32_t before, ArchiveRoom* room)
-{
-    room->archiveLength = file.image.length;
-    room->archive = file.bytes + file.image.offset;
-    room->copy = nullptr;
-    if (!file.program)
-        return 0;
-    room->copy = (unsigned char*)malloc((size_t)before + room->archiveLength + kMostPadding);
-    if (!room->copy)
-        return 1;
-    memcpy(room->copy + before, room->archive, room->archiveLength);
-    room->archive = room->copy + before;
-    return 0;
-}
-
 // The walk of the archive, which runs while the programs are written.
 struct ArchiveCheck
 {
@@ -179,15 +163,16 @@ static void CheckArchiveStep(void* argument)
     check->result = CheckArchive(check->path, *check->file, check->limit);
 }
 
-// Runs step on every job, the first on this thread after alongside (when
-// given) and the others on threads of their own where one starts.
+// Runs step on every job, the first on this thread and the others on
+// threads of their own where one starts; alongside, when given, on one more.
 static void RunStep(void (*step)(void*), ProgramJob* jobs, int count,
                     ArchiveCheck* alongside = nullptr)
 {
     Thread* threads[kMostPrograms] = {};
     for (int i = 1; i < count; ++i)
         threads[i] = ThreadStart(step, &jobs[i]);
-    if (alongside)
+    Thread* walk = alongside ? ThreadStart(CheckArchiveStep, alongside) : nullptr;
+    if (alongside && !walk)
         CheckArchiveStep(alongside);
     step(&jobs[0]);
     for (int i = 1; i < count; ++i)
@@ -197,6 +182,8 @@ static void RunStep(void (*step)(void*), ProgramJob* jobs, int count,
         else
             step(&jobs[i]);
     }
+    if (walk)
+        ThreadJoin(walk);
 }
 
 // Writes and checks every program while the archive is walked; 0 when all
@@ -220,11 +207,10 @@ static int RunJobs(ProgramJob* jobs, int count, ArchiveCheck* check)
     return 0;
 }
 
-// Writes, checks and puts in place every program; on failure removes every
-// file of the run, those already in place too.
-static int WriteAll(ProgramJob* jobs, int count, ArchiveCheck* check)
+// Flushes and puts in place every program that result, RunJobs's, says
+// holds; on failure removes every file of the run, those already in place too.
+static int PlaceAll(ProgramJob* jobs, int count, int result)
 {
-    int result = RunJobs(jobs, count, check);
     // Flushed before any is renamed: a name never stands for a program the
     // disk does not hold.
     for (int i = 0; i < count; ++i)
@@ -273,6 +259,69 @@ static bool SameFile(const char* a, const char* b)
            infoA.st_ino == infoB.st_ino;
 }
 
+// The programs' archive in a program built by this project: read whole,
+// found, and copied into a block with room for the first program's head
+// (before bytes) and padding; the second is laid in a block of its own.
+// 0 when all went well; copy is then the block to free.
+static int CopyFromProgram(const char* path, ProgramJob* jobs, int count, uint32_t before,
+                           DataFileSource* walked, unsigned char** copy)
+{
+    DataFileSource file;
+    if (LoadDataFileSource(path, &file) != 0)
+        return 1;
+    const uint32_t length = file.image.length;
+    *copy = (unsigned char*)malloc((size_t)before + length + kMostPadding);
+    if (*copy)
+    {
+        memcpy(*copy + before, file.bytes + file.image.offset, length);
+        memset(*copy + before + length, 0, kMostPadding);
+    }
+    ReleaseDataFileSource(&file);
+    if (!*copy)
+    {
+        ReportError("%s: not enough memory", jobs[0].program->path);
+        return 1;
+    }
+    // Found, it has been walked whole already: the walk that comes can only
+    // measure it.
+    *walked = {*copy + before, length, true, {0, length}};
+    for (int i = 0; i < count; ++i)
+        jobs[i].room = {*copy + before, length};
+    jobs[0].inRoom = true;
+    return 0;
+}
+
+// The programs' archive in a data.bin: mapped once for each program, with
+// room for its head and padding. 0 when all went well.
+static int MapForJobs(const char* path, ProgramJob* jobs, int count, MappedDataFile* views,
+                      DataFileSource* walked)
+{
+    int fd = FileOpenRead(path);
+    uint64_t length = 0;
+    if (fd < 0 || FileLength(fd, &length) != 0)
+    {
+        ReportError("%s: cannot be opened or read", path);
+        if (fd >= 0)
+            FileClose(fd);
+        return 1;
+    }
+    int result = DataFileLengthFits(path, length) ? 0 : 1;
+    for (int i = 0; i < count && result == 0; ++i)
+    {
+        if (MapDataFile(fd, (uint32_t)length, jobs[i].layout.imageOffset + 4, kMostPadding,
+                        &views[i]) != 0)
+        {
+            ReportError("%s: not enough memory to read it", path);
+            result = 1;
+        }
+        jobs[i].room = {views[i].bytes, (uint32_t)length};
+        jobs[i].inRoom = true;
+    }
+    FileClose(fd);
+    *walked = {views[0].bytes, (uint32_t)length, false, {0, (uint32_t)length}};
+    return result;
+}
+
 int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
 {
     // Made first, so that two paths into a folder that was not there are
@@ -286,34 +335,41 @@ int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
         return 1;
     }
     ProgramJob jobs[kMostPrograms];
+    const char* temporaries[kMostPrograms];
     for (int i = 0; i < count; ++i)
     {
         programs[i].written = 0;
         jobs[i].program = &programs[i];
-        jobs[i].inRoom = i == 0;
+        jobs[i].inRoom = false;
+        jobs[i].fd = -1;
+        jobs[i].temporary[0] = 0;
+        temporaries[i] = jobs[i].temporary;
         if (FindStub(programs[i], &jobs[i].stub, &jobs[i].layout) != 0)
             return 1;
     }
     uint64_t limit;
     if (!ReadArchiveLimit(&limit))
         return 2;
-    const uint32_t before = RoomBefore(jobs, count);
-    DataFileSource file;
-    if (LoadDataFileSource(dataPath, &file, before, kMostPadding) != 0)
-        return 1;
-    ArchiveRoom room;
-    int result = 0;
-    if (MakeRoom(file, before, &room) != 0)
-    {
-        ReportError("%s: not enough memory", programs[0].path);
-        result = 1;
-    }
+    MappedDataFile views[kMostPrograms] = {};
+    unsigned char* copy = nullptr;
+    DataFileSource walked = {};
+    const bool mapped = !IsProgramFile(dataPath);
+    int result =
+        mapped ? MapForJobs(dataPath, jobs, count, views, &walked)
+               : CopyFromProgram(dataPath, jobs, count, RoomBefore(jobs, count), &walked, &copy);
     for (int i = 0; i < count; ++i)
-        jobs[i].room = &room;
-    ArchiveCheck check = {dataPath, &file, limit, 1};
+        jobs[i].walked = walked.bytes + walked.image.offset;
+    if (mapped && result == 0)
+        GuardMappedDataFile(dataPath, temporaries, count);
+    ArchiveCheck check = {dataPath, &walked, limit, 1};
     if (result == 0)
-        result = WriteAll(jobs, count, &check);
-    free(room.copy);
-    ReleaseDataFileSource(&file);
-    return result;
+        result = RunJobs(jobs, count, &check);
+    if (mapped)
+    {
+        EndMappedDataFileGuard();
+        for (int i = 0; i < count; ++i)
+            UnmapDataFile(&views[i]);
+    }
+    free(copy);
+    return PlaceAll(jobs, count, result);
 }

@@ -21,13 +21,13 @@ enum ProgramFailure
     kProgramNotFoundBack // read back, it does not carry its archive whole
 };
 
-// The archive with free bytes before and after it, where one program's
-// head and padding can be laid without a copy of the archive.
+// Where one job's archive lies: with free bytes before it and zero bytes
+// after it, where the job's head and padding can be laid without a copy of
+// the archive, when the job is inRoom.
 struct ArchiveRoom
 {
     const unsigned char* archive;
-    uint32_t archiveLength; // walked whole before any job's check
-    unsigned char* copy;    // the block archive lies in when not the data file's; free() it
+    uint32_t archiveLength;
 };
 
 struct ProgramJob
@@ -35,11 +35,12 @@ struct ProgramJob
     ProgramRequest* program;
     const unsigned char* stub;
     StubLayout layout;
-    const ArchiveRoom* room;
-    bool inRoom;          // lays its bytes in the room; else in a block of its own
-    unsigned char* bytes; // the program, between the two steps
+    ArchiveRoom room;
+    const unsigned char* walked; // the archive walked whole; room's must hold its bytes
+    bool inRoom;                 // lays its bytes in the room; else in a block of its own
+    unsigned char* bytes;        // the program, between the two steps
     uint32_t length;
-    char temporary[1024];
+    char temporary[1024]; // "" while there is none to remove
     int fd;
     Thread* flusher; // starting the disk on fd, until the job is dropped
     ProgramFailure failure;
@@ -49,7 +50,7 @@ struct ProgramJob
 // that job alone, and the room's bytes before and after the archive when
 // inRoom, so the jobs' steps may run side by side). The first lays the
 // program out and writes it under a temporary name; the second, once the
-// room's archive has been walked whole, checks it and releases its bytes.
+// walked archive has been walked whole, checks it and releases its bytes.
 // Each sets failure; on any but kProgramHeld the temporary is already
 // removed.
 void WriteProgramJob(void* job);

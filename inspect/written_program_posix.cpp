@@ -14,33 +14,41 @@
 static const uint32_t kReadBackChunk = 1u << 20;
 
 // Creates a new "PROGRAM.tremlok~N" beside program, executable where the
-// umask allows, as a linker leaves a program; -1 when none can be.
+// umask allows, as a linker leaves a program; -1 when none can be. Only the
+// name of the file created reaches temporary: the others are not ours.
 static int CreateTemporary(const char* program, char* temporary, size_t size)
 {
+    char name[sizeof ProgramJob::temporary];
     for (unsigned n = 0; n < 100; ++n)
     {
-        int length = snprintf(temporary, size, "%s.tremlok~%u", program, n);
-        if (length < 0 || (size_t)length >= size)
+        int length = snprintf(name, sizeof name, "%s.tremlok~%u", program, n);
+        if (length < 0 || (size_t)length >= sizeof name || (size_t)length >= size)
             return -1;
-        int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
+        int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
         if (fd >= 0)
+        {
+            memcpy(temporary, name, (size_t)length + 1);
             return fd;
+        }
     }
     return -1;
 }
 
 // Lays the program out at bytes: head, gSizeDatfile, archive, zero padding.
-// In the room the archive is already in place; elsewhere it is copied.
+// In the room the archive and the zeros are already in place; elsewhere
+// they are copied and written.
 static void LayOut(const ProgramJob& job, unsigned char* bytes, uint32_t length)
 {
-    const ArchiveRoom& room = *job.room;
+    const ArchiveRoom& room = job.room;
     const uint32_t head = job.layout.imageOffset;
     memcpy(bytes, job.stub, head);
-    if (!job.inRoom)
-        memcpy(bytes + head + 4, room.archive, room.archiveLength);
-    PrepareProgramHead(bytes, job.layout, room.archive, room.archiveLength, bytes + head);
     const uint32_t end = head + 4 + room.archiveLength;
-    memset(bytes + end, 0, length - end);
+    if (!job.inRoom)
+    {
+        memcpy(bytes + head + 4, room.archive, room.archiveLength);
+        memset(bytes + end, 0, length - end);
+    }
+    PrepareProgramHead(bytes, job.layout, room.archive, room.archiveLength, bytes + head);
 }
 
 bool FileHolds(const char* path, const unsigned char* bytes, uint32_t length, unsigned char* chunk,
@@ -62,18 +70,19 @@ bool FileHolds(const char* path, const unsigned char* bytes, uint32_t length, un
     return got == 0 && done == length;
 }
 
-// Whether the program reader finds the archive in bytes, the very archive
-// where it was laid.
+// Whether bytes hold the archive walked where it was laid, and the program
+// reader finds it there.
 static bool ReaderFindsArchive(const ProgramJob& job, const unsigned char* bytes, uint32_t length)
 {
-    const ArchiveRoom& room = *job.room;
+    const uint32_t archiveLength = job.room.archiveLength;
     const unsigned char* laid = bytes + job.layout.imageOffset + 4;
+    if (laid != job.walked && memcmp(laid, job.walked, archiveLength) != 0)
+        return false;
     ProgramLookup lookup;
-    LookUpProgram(bytes, length, &lookup, room.archive, room.archiveLength);
+    LookUpProgram(bytes, length, &lookup, laid, archiveLength);
     return lookup.ours && lookup.located.result == kLocateFound &&
            lookup.located.image.offset == job.layout.imageOffset + 4 &&
-           lookup.located.image.length == room.archiveLength &&
-           (laid == room.archive || memcmp(laid, room.archive, room.archiveLength) == 0);
+           lookup.located.image.length == archiveLength;
 }
 
 static void StartFlush(void* job)
@@ -91,6 +100,7 @@ static void Drop(ProgramJob* job, bool keepTemporary)
     {
         FileClose(job->fd);
         FileRemove(job->temporary);
+        job->temporary[0] = 0;
         job->fd = -1;
     }
     if (!job->inRoom)
@@ -101,7 +111,7 @@ static void Drop(ProgramJob* job, bool keepTemporary)
 void WriteProgramJob(void* argument)
 {
     ProgramJob* job = (ProgramJob*)argument;
-    const ArchiveRoom& room = *job->room;
+    const ArchiveRoom& room = job->room;
     job->fd = -1;
     job->bytes = nullptr;
     job->flusher = nullptr;

@@ -3,8 +3,7 @@
 
 #include <stdlib.h>
 
-ReadWholeResult FileReadWholeWithRoom(const char* path, uint32_t before, uint32_t after,
-                                      unsigned char** data, uint32_t* length)
+ReadWholeResult FileReadWhole(const char* path, unsigned char** data, uint32_t* length)
 {
     *data = nullptr;
     *length = 0;
@@ -17,14 +16,13 @@ ReadWholeResult FileReadWholeWithRoom(const char* path, uint32_t before, uint32_
         FileClose(fd);
         return kReadFailed;
     }
-    const uint64_t total = size + before + after;
-    if (size >= 0x100000000ull || total > (size_t)-1)
+    if (size >= 0x100000000ull)
     {
         FileClose(fd);
         return kReadTooLarge;
     }
     // A 32-bit program may not find a few hundred MB in one piece.
-    unsigned char* buffer = (unsigned char*)malloc(total ? (size_t)total : 1);
+    unsigned char* buffer = (unsigned char*)malloc(size ? (size_t)size : 1);
     if (!buffer)
     {
         FileClose(fd);
@@ -32,7 +30,7 @@ ReadWholeResult FileReadWholeWithRoom(const char* path, uint32_t before, uint32_
     }
     uint32_t done = 0;
     int64_t got = 1;
-    while (done < size && (got = FileRead(fd, buffer + before + done, (uint32_t)size - done)) > 0)
+    while (done < size && (got = FileRead(fd, buffer + done, (uint32_t)size - done)) > 0)
         done += (uint32_t)got;
     // One byte more must meet the end: a file that grew while it was read is
     // not taken as whole.

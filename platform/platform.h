@@ -93,15 +93,8 @@ enum ReadWholeResult
     kReadNoMemory = -3
 };
 
-// Reads a whole file into a new heap buffer (free with free()), its bytes
-// after before free bytes and followed by after more.
-ReadWholeResult FileReadWholeWithRoom(const char* path, uint32_t before, uint32_t after,
-                                      unsigned char** data, uint32_t* length);
-
-inline ReadWholeResult FileReadWhole(const char* path, unsigned char** data, uint32_t* length)
-{
-    return FileReadWholeWithRoom(path, 0, 0, data, length);
-}
+// Reads a whole file into a new heap buffer (free with free()).
+ReadWholeResult FileReadWhole(const char* path, unsigned char** data, uint32_t* length);
 
 // Creates one folder. Returns 0 when it was created, -1 when not (it exists
 // already, or any other reason).

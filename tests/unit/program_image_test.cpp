@@ -5,12 +5,18 @@
 #include "inspect/data_file_source.h"
 #include "inspect/data_file_scan.h"
 #include "inspect/image_locate.h"
+#include "inspect/mapped_data_file.h"
 #include "inspect/program_file.h"
 #include "inspect/program_resources.h"
 #include "inspect/program_writer.h"
 #include "inspect/written_program.h"
 #include "res/resource_ids.h"
 #include "tests/unit/scratch_folder.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace
 {
@@ -484,7 +490,7 @@ TEST_F(ProgramFileTest, ListsTestsAndExtracts)
     // A program written is kept only when it reads back with its archive.
     Bytes other = image;
     other[at[1]] ^= 1;
-    DataFileSource data = {other.data(), (uint32_t)other.size(), false, {0, 0}, 0};
+    DataFileSource data = {other.data(), (uint32_t)other.size(), false, {0, 0}};
     data.image.length = data.length;
     testing::internal::CaptureStderr();
     EXPECT_EQ(CheckWrittenProgram("Setup.exe", "S.exe", data), 1);
@@ -524,6 +530,43 @@ TEST_F(ProgramFileTest, FileHoldsTheBytesWritten)
                 << name << size;
     }
     EXPECT_FALSE(FileHolds("missing", bytes.data(), 0, chunk.data(), 4));
+}
+
+// --exe lays each program around a data.bin mapped with room: the file's
+// bytes in place, writable room before them, zeros after them up to the
+// padding. A data.bin cut short by another process while mapped ends the
+// run with one line and removes the run's temporaries, not a crash.
+TEST_F(ProgramFileTest, MappedDataFileAndItsGuard)
+{
+    Bytes bytes(3 * 4096 + 7);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = (unsigned char)(i * 7 + 1);
+    ASSERT_TRUE(WriteFile("data.bin", bytes));
+    ASSERT_TRUE(WriteFile("S.exe.tremlok~0", Bytes(10, 1)));
+    int fd = FileOpenRead("data.bin");
+    ASSERT_GE(fd, 0);
+    MappedDataFile file;
+    ASSERT_EQ(MapDataFile(fd, (uint32_t)bytes.size(), 0x401, 0x10004, &file), 0);
+    EXPECT_EQ(Bytes(file.bytes, file.bytes + bytes.size()), bytes);
+    memset(file.bytes - 0x401, 0x5A, 0x401);
+    EXPECT_EQ(Bytes(file.bytes + bytes.size(), file.bytes + bytes.size() + 0x10004),
+              Bytes(0x10004, 0));
+    const char temporary[] = "S.exe.tremlok~0";
+    const char* const temporaries[] = {temporary, ""};
+    EXPECT_EXIT(
+        {
+            GuardMappedDataFile("data.bin", temporaries, 2);
+            ASSERT_EQ(ftruncate(open("data.bin", O_WRONLY), 0), 0);
+            volatile unsigned char lost = file.bytes[2 * 4096];
+            (void)lost;
+            exit(0);
+        },
+        testing::ExitedWithCode(1),
+        "^setup: data.bin: cut short by another program while it was read; no program was "
+        "written\n$");
+    EXPECT_FALSE(std::filesystem::exists(temporary));
+    UnmapDataFile(&file);
+    FileClose(fd);
 }
 
 // Programs this project did not build: a few of Wine's own, 32- and 64-bit.
