@@ -15,6 +15,7 @@ struct MappedDataFile
     size_t blockLength;
     unsigned char* bytes; // the file's, with at least before writable bytes before
     uint32_t length;      // and after writable zero bytes after them
+    int64_t changed[2];   // the file's status change time when mapped: s, ns
 };
 
 // Maps the length bytes of the file open in fd, privately: writes to the
@@ -22,6 +23,12 @@ struct MappedDataFile
 int MapDataFile(int fd, uint32_t length, uint32_t before, uint32_t after, MappedDataFile* file);
 
 void UnmapDataFile(MappedDataFile* file);
+
+// Whether the file open in fd is as it was when file was mapped from it:
+// what another process writes to it changes the mapped bytes under the
+// walk that vouched for them. A write within the resolution of the file
+// system's times (a few milliseconds) of the mapping may pass unseen.
+bool DataFileUnchanged(int fd, const MappedDataFile& file);
 
 // A file cut short by another process while it is mapped ends whoever
 // touches the lost pages with SIGBUS. While the guard stands, that becomes

@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 static size_t RoundUp(size_t n, size_t page)
@@ -15,7 +16,10 @@ static size_t RoundUp(size_t n, size_t page)
 
 int MapDataFile(int fd, uint32_t length, uint32_t before, uint32_t after, MappedDataFile* file)
 {
-    *file = {nullptr, 0, nullptr, length};
+    *file = {nullptr, 0, nullptr, length, {0, 0}};
+    struct stat status;
+    if (fstat(fd, &status) != 0)
+        return -1;
     const size_t page = (size_t)sysconf(_SC_PAGESIZE);
     const size_t room = RoundUp(before, page);
     const size_t total = room + RoundUp((size_t)length + after, page);
@@ -31,8 +35,19 @@ int MapDataFile(int fd, uint32_t length, uint32_t before, uint32_t after, Mapped
         munmap(block, total);
         return -1;
     }
-    *file = {(unsigned char*)block, total, bytes, length};
+    *file = {(unsigned char*)block,
+             total,
+             bytes,
+             length,
+             {(int64_t)status.st_ctim.tv_sec, (int64_t)status.st_ctim.tv_nsec}};
     return 0;
+}
+
+bool DataFileUnchanged(int fd, const MappedDataFile& file)
+{
+    struct stat status;
+    return fstat(fd, &status) == 0 && (uint64_t)status.st_size == file.length &&
+           status.st_ctim.tv_sec == file.changed[0] && status.st_ctim.tv_nsec == file.changed[1];
 }
 
 void UnmapDataFile(MappedDataFile* file)

@@ -291,18 +291,15 @@ static int CopyFromProgram(const char* path, ProgramJob* jobs, int count, uint32
     return 0;
 }
 
-// The programs' archive in a data.bin: mapped once for each program, with
-// room for its head and padding. 0 when all went well.
-static int MapForJobs(const char* path, ProgramJob* jobs, int count, MappedDataFile* views,
+// The programs' archive in a data.bin, open in fd: mapped once for each
+// program, with room for its head and padding. 0 when all went well.
+static int MapForJobs(const char* path, int fd, ProgramJob* jobs, int count, MappedDataFile* views,
                       DataFileSource* walked)
 {
-    int fd = FileOpenRead(path);
     uint64_t length = 0;
     if (fd < 0 || FileLength(fd, &length) != 0)
     {
         ReportError("%s: cannot be opened or read", path);
-        if (fd >= 0)
-            FileClose(fd);
         return 1;
     }
     int result = DataFileLengthFits(path, length) ? 0 : 1;
@@ -317,8 +314,40 @@ static int MapForJobs(const char* path, ProgramJob* jobs, int count, MappedDataF
         jobs[i].room = {views[i].bytes, (uint32_t)length};
         jobs[i].inRoom = true;
     }
-    FileClose(fd);
     *walked = {views[0].bytes, (uint32_t)length, false, {0, (uint32_t)length}};
+    return result;
+}
+
+// Writes and checks the programs from a data.bin mapped for them; 0 when
+// every one holds its program.
+static int RunMapped(const char* path, ProgramJob* jobs, int count, uint64_t limit)
+{
+    const char* temporaries[kMostPrograms];
+    for (int i = 0; i < count; ++i)
+        temporaries[i] = jobs[i].temporary;
+    MappedDataFile views[kMostPrograms] = {};
+    DataFileSource walked = {};
+    int fd = FileOpenRead(path);
+    int result = MapForJobs(path, fd, jobs, count, views, &walked);
+    for (int i = 0; i < count; ++i)
+        jobs[i].walked = walked.bytes;
+    ArchiveCheck check = {path, &walked, limit, 1};
+    if (result == 0)
+    {
+        GuardMappedDataFile(path, temporaries, count);
+        result = RunJobs(jobs, count, &check);
+        EndMappedDataFileGuard();
+    }
+    if (result == 0 && !DataFileUnchanged(fd, views[0]))
+    {
+        ReportError("%s: changed by another program while it was read; no program was written",
+                    path);
+        result = 1;
+    }
+    for (int i = 0; i < count; ++i)
+        UnmapDataFile(&views[i]);
+    if (fd >= 0)
+        FileClose(fd);
     return result;
 }
 
@@ -335,7 +364,6 @@ int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
         return 1;
     }
     ProgramJob jobs[kMostPrograms];
-    const char* temporaries[kMostPrograms];
     for (int i = 0; i < count; ++i)
     {
         programs[i].written = 0;
@@ -343,33 +371,22 @@ int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
         jobs[i].inRoom = false;
         jobs[i].fd = -1;
         jobs[i].temporary[0] = 0;
-        temporaries[i] = jobs[i].temporary;
         if (FindStub(programs[i], &jobs[i].stub, &jobs[i].layout) != 0)
             return 1;
     }
     uint64_t limit;
     if (!ReadArchiveLimit(&limit))
         return 2;
-    MappedDataFile views[kMostPrograms] = {};
+    if (!IsProgramFile(dataPath))
+        return PlaceAll(jobs, count, RunMapped(dataPath, jobs, count, limit));
     unsigned char* copy = nullptr;
     DataFileSource walked = {};
-    const bool mapped = !IsProgramFile(dataPath);
-    int result =
-        mapped ? MapForJobs(dataPath, jobs, count, views, &walked)
-               : CopyFromProgram(dataPath, jobs, count, RoomBefore(jobs, count), &walked, &copy);
+    int result = CopyFromProgram(dataPath, jobs, count, RoomBefore(jobs, count), &walked, &copy);
     for (int i = 0; i < count; ++i)
-        jobs[i].walked = walked.bytes + walked.image.offset;
-    if (mapped && result == 0)
-        GuardMappedDataFile(dataPath, temporaries, count);
+        jobs[i].walked = walked.bytes;
     ArchiveCheck check = {dataPath, &walked, limit, 1};
     if (result == 0)
         result = RunJobs(jobs, count, &check);
-    if (mapped)
-    {
-        EndMappedDataFileGuard();
-        for (int i = 0; i < count; ++i)
-            UnmapDataFile(&views[i]);
-    }
     free(copy);
     return PlaceAll(jobs, count, result);
 }

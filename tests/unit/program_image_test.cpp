@@ -565,6 +565,22 @@ TEST_F(ProgramFileTest, MappedDataFileAndItsGuard)
         "^setup: data.bin: cut short by another program while it was read; no program was "
         "written\n$");
     EXPECT_FALSE(std::filesystem::exists(temporary));
+    // Written to in place, or grown, it no longer vouches for the walk.
+    ASSERT_TRUE(WriteFile("other.bin", bytes));
+    int other = FileOpenRead("other.bin");
+    MappedDataFile mapped;
+    ASSERT_EQ(MapDataFile(other, (uint32_t)bytes.size(), 0, 0, &mapped), 0);
+    EXPECT_TRUE(DataFileUnchanged(other, mapped));
+    usleep(20000); // past the resolution of the file system's times
+    ASSERT_TRUE(WriteFile("other.bin", bytes));
+    EXPECT_FALSE(DataFileUnchanged(other, mapped));
+    UnmapDataFile(&mapped);
+    ASSERT_EQ(MapDataFile(other, (uint32_t)bytes.size(), 0, 0, &mapped), 0);
+    FILE* grown = fopen("other.bin", "ab");
+    ASSERT_TRUE(grown && fputc(1, grown) == 1 && fclose(grown) == 0);
+    EXPECT_FALSE(DataFileUnchanged(other, mapped));
+    UnmapDataFile(&mapped);
+    FileClose(other);
     UnmapDataFile(&file);
     FileClose(fd);
 }
