@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/help_text.h"
 #include "app/program_signing.h"
+#include "app/replaced_files.h"
 #include "app/run_action.h"
 #include "app/tool_summary.h"
 #include "datafile/builder.h"
@@ -84,9 +85,16 @@ int main(int argc, char** argv)
     // The programs are written from data.bin: data.cpp is for the route
     // that compiles one.
     gBuildDataCpp = count == 0;
+    const bool make = action == kActionMake;
+    const char* replaced[] = {make ? kBuildOutputs[0] : nullptr, make ? kBuildOutputs[1] : nullptr,
+                              gProgramArg, gProgramX64Arg};
+    Thread* forgetting =
+        make || action == kActionProgram ? ForgetReplacedFiles(replaced, 4) : nullptr;
     int result = action == kActionExtract   ? ExtractDataFileSource(gFolderArg, gDataFileArg)
                  : action == kActionProgram ? 0
                                             : RunToolAction(action);
+    if (forgetting)
+        ThreadJoin(forgetting);
     char summary[kFolderArgSize + 128];
     if (result == 0 && !gQuiet && ToolSummary(action, summary, sizeof summary))
         fputs(summary, stdout);

@@ -2,6 +2,7 @@
 // the file, only a whole image framed by its gSizeDatfile taken; then the
 // tool's --list, --test and -e over a data file or a program; and writing
 // one from a stub.
+#include "app/replaced_files.h"
 #include "inspect/data_file_source.h"
 #include "inspect/data_file_scan.h"
 #include "inspect/image_locate.h"
@@ -15,6 +16,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -583,6 +585,22 @@ TEST_F(ProgramFileTest, MappedDataFileAndItsGuard)
     FileClose(other);
     UnmapDataFile(&file);
     FileClose(fd);
+}
+
+// The files a run replaces have their cached pages let go at its start:
+// never one that is no regular file (a pipe would hold the run), and the
+// files stay whole.
+TEST_F(ProgramFileTest, ForgettingReplacedFilesKeepsThemWhole)
+{
+    const Bytes bytes(100000, 7);
+    ASSERT_TRUE(WriteFile("data.bin", bytes));
+    ASSERT_EQ(mkfifo("Setup.exe", 0600), 0);
+    std::filesystem::create_symlink("data.bin", "x64.exe");
+    const char* const paths[] = {"Setup.exe", nullptr, "data.bin", "x64.exe", "missing"};
+    Thread* thread = ForgetReplacedFiles(paths, 5);
+    if (thread)
+        ThreadJoin(thread);
+    EXPECT_EQ(ReadFile("data.bin"), std::string(bytes.begin(), bytes.end()));
 }
 
 // Programs this project did not build: a few of Wine's own, 32- and 64-bit.
