@@ -8,10 +8,11 @@
 // Signs each of count programs, already written from the data file at
 // dataPath, through tremlok-sign-setup beside this tool (the certificate's
 // password, if any, in TREMLOK_SIGN_PASS, which it inherits), stamped by
-// timestamp unless that is "", then reads each back as --exe does. Returns
-// 0, or 1 after one line on standard error; every program of the run is
-// then removed, so that none is shipped unsigned or damaged.
-int SignProgramFiles(const ProgramRequest* programs, int count, const char* certificate,
+// timestamp unless that is "", then reads each back as --exe does and sets
+// its written length to the signed one. Returns 0, or 1 after one line on
+// standard error; every program of the run is then removed, so that none
+// is shipped unsigned or damaged.
+int SignProgramFiles(ProgramRequest* programs, int count, const char* certificate,
                      const char* timestamp, const char* dataPath);
 
 #endif

@@ -10,6 +10,7 @@
 #include <spawn.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,7 +63,7 @@ static bool RunSigner(const char* signer, const ProgramRequest* programs, int co
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-int SignProgramFiles(const ProgramRequest* programs, int count, const char* certificate,
+int SignProgramFiles(ProgramRequest* programs, int count, const char* certificate,
                      const char* timestamp, const char* dataPath)
 {
     char signer[PATH_MAX];
@@ -76,8 +77,13 @@ int SignProgramFiles(const ProgramRequest* programs, int count, const char* cert
     {
         DataFileSource data;
         result = LoadDataFileSource(dataPath, &data);
+        struct stat status;
         for (int i = 0; result == 0 && i < count; ++i)
+        {
             result = CheckWrittenProgram(programs[i].path, programs[i].path, data);
+            if (result == 0 && stat(programs[i].path, &status) == 0)
+                programs[i].written = (uint32_t)status.st_size;
+        }
         ReleaseDataFileSource(&data);
     }
     if (result != 0)

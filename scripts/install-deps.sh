@@ -20,7 +20,7 @@ PACKAGES=(
 )
 PACKAGES_I386=(wine32:i386)
 
-if [ "$(id -u)" -ne 0 ]; then
+if [ "$EUID" -ne 0 ]; then
     SUDO=sudo
 else
     SUDO=
@@ -36,11 +36,15 @@ fail() {
 # the stamp is newer than dpkg's database and the locales, holds the same
 # lists, and the i386 handler is still registered (it is gone after a
 # reboot), nothing can be missing: packaging runs skip the queries.
-stamp=$(dirname "$0")/../build/install-deps.stamp
+# Builtins only, without a process of their own: every packaging run pays this.
+scripts=${0%/*}
+[ "$scripts" != "$0" ] || scripts=.
+stamp=$scripts/../build/install-deps.stamp
 checked="${PACKAGES[*]} | ${PACKAGES_I386[*]}"
-if [ -f "$stamp" ] && [ "$stamp" -nt /var/lib/dpkg/status ] &&
-    [ "$stamp" -nt /usr/lib/locale/locale-archive ] &&
-    [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && [ "$(cat "$stamp")" = "$checked" ]; then
+stamped=
+[ ! -f "$stamp" ] || IFS= read -r stamped <"$stamp" || true
+if [ "$stamp" -nt /var/lib/dpkg/status ] && [ "$stamp" -nt /usr/lib/locale/locale-archive ] &&
+    [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && [ "$stamped" = "$checked" ]; then
     exit 0
 fi
 

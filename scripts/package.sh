@@ -19,9 +19,12 @@
 # program) and build/mingw-x64/Setup.exe (the same source, 64-bit).
 set -euo pipefail
 # Paths on the command line are the caller's, taken before the cd below.
-caller=$(pwd)
-cd "$(dirname "$0")/.."
-root=$(pwd)
+# Builtins where they serve: each process costs every run a millisecond or two.
+caller=$PWD
+scripts=${0%/*}
+[ "$scripts" != "$0" ] || scripts=.
+cd "$scripts/.."
+root=$PWD
 presets=(mingw-i686 mingw-x64)
 programs=(build/mingw-i686/Setup.exe build/mingw-x64/Setup.exe)
 
@@ -61,6 +64,7 @@ fail() {
 }
 
 route=written
+sizes=()
 out=
 cert=
 timestamp=
@@ -91,8 +95,7 @@ while [ $# -gt 0 ]; do
 done
 [ $# -eq 1 ] || usage
 [ -z "$timestamp" ] || [ -n "$cert" ] || fail "--timestamp stamps a signature: it needs --sign"
-[ -d "$(cd "$caller" && realpath -m -- "$1")" ] || fail "$1 is not a folder"
-game=$(cd "$caller" && realpath -- "$1")
+game=$(cd "$caller" && realpath -q -- "$1") && [ -d "$game" ] || fail "$1 is not a folder"
 if [ -n "$cert" ]; then
     cert=$(cd "$caller" && realpath -m -- "$cert")
     if [ ! -f "$cert" ] || [ ! -r "$cert" ]; then
@@ -102,11 +105,11 @@ fi
 
 # The completion page starts the game and offers its readme by these names;
 # Windows finds them whatever their letter case.
+found=$(find "$game" -maxdepth 1 -type f \( -iname tremlok.exe -o -iname Readme.txt \) -printf '%f\n')
+found=$'\n'${found,,}$'\n'
 missing=()
 for name in tremlok.exe Readme.txt; do
-    if [ -z "$(find "$game" -maxdepth 1 -type f -iname "$name" -print -quit)" ]; then
-        missing+=("$name")
-    fi
+    [[ $found == *$'\n'${name,,}$'\n'* ]] || missing+=("$name")
 done
 if [ ${#missing[@]} -gt 0 ]; then
     fail "$game has no ${missing[*]} at its top level; the installed game would not start"
@@ -125,22 +128,24 @@ set_aside() {
     local aside=() file
     for file in "$@"; do
         if [ -e "$file" ] || [ -L "$file" ]; then
-            mv -f -- "$file" "$file.old-$$" && aside+=("$file.old-$$")
-            rm -f -- "$file"
+            if mv -f -- "$file" "$file.old-$$"; then
+                aside+=("$file.old-$$")
+            else
+                rm -f -- "$file"
+            fi
         fi
     done
     [ ${#aside[@]} -eq 0 ] || rm -f -- "${aside[@]}" &
 }
 # A run that fails leaves no Setup.exe: an earlier run's program, of
 # another game or signed, is never taken for this one's.
-set_aside "${programs[@]}"
+pack=$root/build/pack
+[ -d "$pack" ] || mkdir -p "$pack"
+set_aside "${programs[@]}" "$pack/data.bin"
 
 scripts/install-deps.sh
 tool=$root/build/native/setup
 stubs=(build/mingw-i686/SetupStub.exe build/mingw-x64/SetupStub.exe)
-pack=$root/build/pack
-mkdir -p "$pack"
-set_aside "$pack/data.bin"
 # The builds' configurations, as they were when the builds last passed;
 # the stamp's time is when they started.
 stamp=$pack/built.stamp
@@ -182,7 +187,10 @@ if [ $route = written ]; then
     # limit as the linked routes below do, and leaves no program when
     # anything fails.
     absolute=()
-    for program in "${programs[@]}"; do absolute+=("$(realpath -m -- "$program")"); done
+    for program in "${programs[@]}"; do
+        [[ $program == /* ]] || program=$root/$program
+        absolute+=("$program")
+    done
     signing=()
     [ -z "$cert" ] || signing=(--sign "$cert" ${timestamp:+--timestamp "$timestamp"})
     if ! (cd "$pack" && "$tool" -m "$game" --exe "${absolute[0]}" --exe-x64 "${absolute[1]}" "${signing[@]}") \
@@ -190,10 +198,19 @@ if [ $route = written ]; then
         rm -f "${programs[@]}"
         fail "the tool did not write both programs; none was left"
     fi
-    # Its summary of the archive; the lines below name the programs.
-    head -n 1 "$pack/tool.log"
-    files=$(sed -n '1s/ files, .*//p' "$pack/tool.log")
-    length=$(stat -c %s "$pack/data.bin")
+    # Its summary of the archive ("N files, N bytes in, N bytes out ..."),
+    # then a line for each program ("PATH: N bytes, ..."), in order.
+    sizes=()
+    {
+        IFS= read -r summary
+        while IFS= read -r line; do
+            [[ $line =~ :\ ([0-9]+)\ bytes,\ (i686|x64), ]] && sizes+=("${BASH_REMATCH[1]}")
+        done
+    } <"$pack/tool.log"
+    echo "$summary"
+    files=${summary%% files, *}
+    length=${summary#*bytes in, }
+    length=${length%% bytes out*}
 else
     # -m writes data.bin and data.cpp into the current directory.
     (cd "$pack" && "$tool" -m "$game")
@@ -243,8 +260,9 @@ fi
 
 echo
 echo "Archive: build/pack/data.bin ($length bytes, $files files)"
-for program in "${programs[@]}"; do
-    echo "Setup:   ${program#"$root/"} ($(stat -c %s "$program") bytes)"
+for index in "${!programs[@]}"; do
+    program=${programs[$index]}
+    echo "Setup:   ${program#"$root/"} (${sizes[$index]:-$(stat -c %s "$program")} bytes)"
 done
 echo "Checked: both programs decode every entry, and list exactly what data.bin holds"
 if [ -n "$cert" ]; then

@@ -94,6 +94,11 @@ packaged() {
     # What they carry is data.bin exactly (and -e from a program the unit tests').
     check "$label: its closing lines say both programs were checked" grep -qxF \
         "Checked: both programs decode every entry, and list exactly what data.bin holds" "$log"
+    # Signed ones too: the size is what stands on the disk.
+    for exe in "${programs[@]}"; do
+        check "$label: its closing lines give $exe's size" \
+            grep -qxF "Setup:   $exe ($(stat -c %s "$exe") bytes)" "$log"
+    done
 }
 
 # installs LABEL ARCH PROGRAM: PROGRAM, an ARCH one (x64 or i686), installs
