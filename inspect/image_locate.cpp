@@ -102,12 +102,26 @@ static uint32_t ZerosBefore(const unsigned char* file, const FileRange& s, uint6
     return n;
 }
 
+// Whether the bytes around a word at q could make it gSizeDatfile, as the
+// two tries above read them: the byte after the next word opens an image's
+// first name ('\\') or ends an empty image (0), or the next word is zero
+// padding, or a zero byte lies just before q. Most words in range fail
+// this, at the cost of a few loads and no branch of their own.
+static inline bool MayFrame(const unsigned char* file, const FileRange& s, uint64_t q)
+{
+    const unsigned char next = file[q + 8];
+    return (next == '\\') | (next == 0) | (ReadLe32(file + q + 4) == 0) |
+           ((q > s.offset) & (file[q - 1] == 0));
+}
+
 static void SearchSection(Search* search, const FileRange& s)
 {
-    for (uint64_t q = s.offset; q + 4 <= (uint64_t)s.offset + s.length; q += 4)
+    const uint64_t end = (uint64_t)s.offset + s.length;
+    for (uint64_t q = s.offset; q + 4 <= end; q += 4)
     {
         uint32_t word = ReadLe32(search->file + q);
-        if (word >= kEmptyDataFileLength && word <= s.length)
+        bool inRange = (uint32_t)(word - kEmptyDataFileLength) <= s.length - kEmptyDataFileLength;
+        if (inRange && (q + 16 > end || MayFrame(search->file, s, q)))
         {
             TryAfterSizeWord(search, s, q, word);
             uint32_t zeros = ZerosBefore(search->file, s, q);

@@ -119,12 +119,13 @@ Bytes DataCppSection(const Bytes& image, const Bytes& before = {})
 }
 
 // The same as the .incbin route leaves it: gDatfile on a word boundary,
-// padded with 1 to 4 zero bytes, then gSizeDatfile.
-Bytes IncbinSection(const Bytes& image)
+// padded with 1 to 4 zero bytes, then gSizeDatfile, then what follows it.
+Bytes IncbinSection(const Bytes& image, const Bytes& after = {})
 {
     Bytes raw = image, size = SizeWord(image.size());
     raw.resize(raw.size() + 4 - image.size() % 4, 0);
     raw.insert(raw.end(), size.begin(), size.end());
+    raw.insert(raw.end(), after.begin(), after.end());
     return raw;
 }
 
@@ -265,6 +266,11 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
         Program(true, {{".text", kCode, kText}, {".data", kData, DataCppSection(image)}, Rsrc(2)});
     const Bytes i686 =
         Program(false, {{".text", kCode, kText}, {".data", kData, IncbinSection(image)}});
+    Bytes fiveWordZero(32, 0x11);
+    fiveWordZero[0] = 5, fiveWordZero[1] = fiveWordZero[2] = fiveWordZero[3] = fiveWordZero[8] = 0;
+    const Bytes fiveBeforeWord = Program(false, {{".data", kData, fiveWordZero}});
+    const Bytes i686After =
+        Program(false, {{".data", kData, IncbinSection(image, Bytes(32, 0x11))}});
     // Zero variables and a 5 before the image frame an empty data file.
     Bytes fiveThenZeros(40, 0);
     fiveThenZeros[0] = 5;
@@ -301,6 +307,12 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
         {"zeros framed by a 5 before the image", shadowed, FoundIn(shadowed, image)},
         {"two images: the earliest wins", twice, FoundIn(twice, image)},
         {"an empty archive", Program(false, {{".data", kData, IncbinSection(ArchiveBytes({}))}}),
+         "found 512 5"},
+        // Other variables after gSizeDatfile, where the search reads past it.
+        {"i686, .incbin route, data after", i686After, FoundIn(i686After, image)},
+        {"a 5 right before a word and a zero: an empty archive", fiveBeforeWord, "found 516 5"},
+        {"an empty archive, data after",
+         Program(false, {{".data", kData, IncbinSection(ArchiveBytes({}), Bytes(32, 0x11))}}),
          "found 512 5"},
         {"shorter than a DOS header", Cut(x64, 63), Problem(kProgramNoDosHeader)},
         {"PE header offset near 4 GiB", With(x64, 0x3C, SizeWord(0xFFFFFFFC)),
