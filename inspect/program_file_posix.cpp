@@ -259,12 +259,13 @@ static bool SameFile(const char* a, const char* b)
            infoA.st_ino == infoB.st_ino;
 }
 
-// The programs' archive in a program built by this project: read whole,
-// found, and copied into a block with room for the first program's head
-// (before bytes) and padding; the second is laid in a block of its own.
-// 0 when all went well; copy is then the block to free.
-static int CopyFromProgram(const char* path, ProgramJob* jobs, int count, uint32_t before,
-                           DataFileSource* walked, unsigned char** copy)
+// The programs' archive read whole (from a program built by this project,
+// or a data.bin that cannot be mapped) and copied into a block with room
+// for the first program's head (before bytes) and padding; the second is
+// laid in a block of its own. 0 when all went well; copy is then the block
+// to free.
+static int CopyArchive(const char* path, ProgramJob* jobs, int count, uint32_t before,
+                       DataFileSource* walked, unsigned char** copy)
 {
     DataFileSource file;
     if (LoadDataFileSource(path, &file) != 0)
@@ -282,17 +283,20 @@ static int CopyFromProgram(const char* path, ProgramJob* jobs, int count, uint32
         ReportError("%s: not enough memory", jobs[0].program->path);
         return 1;
     }
-    // Found, it has been walked whole already: the walk that comes can only
-    // measure it.
-    *walked = {*copy + before, length, true, {0, length}};
+    // Offsets in messages are the copy's, the data file's own: one found in
+    // a program has been walked whole already.
+    *walked = {*copy + before, length, file.program, {0, length}};
     for (int i = 0; i < count; ++i)
+    {
         jobs[i].room = {*copy + before, length};
-    jobs[0].inRoom = true;
+        jobs[i].inRoom = i == 0;
+    }
     return 0;
 }
 
 // The programs' archive in a data.bin, open in fd: mapped once for each
-// program, with room for its head and padding. 0 when all went well.
+// program, with room for its head and padding. 0 when all went well, -1
+// when it cannot be mapped (nothing is reported), else 1.
 static int MapForJobs(const char* path, int fd, ProgramJob* jobs, int count, MappedDataFile* views,
                       DataFileSource* walked)
 {
@@ -307,10 +311,7 @@ static int MapForJobs(const char* path, int fd, ProgramJob* jobs, int count, Map
     {
         if (MapDataFile(fd, (uint32_t)length, jobs[i].layout.imageOffset + 4, kMostPadding,
                         &views[i]) != 0)
-        {
-            ReportError("%s: not enough memory to read it", path);
-            result = 1;
-        }
+            result = -1;
         jobs[i].room = {views[i].bytes, (uint32_t)length};
         jobs[i].inRoom = true;
     }
@@ -319,7 +320,8 @@ static int MapForJobs(const char* path, int fd, ProgramJob* jobs, int count, Map
 }
 
 // Writes and checks the programs from a data.bin mapped for them; 0 when
-// every one holds its program.
+// every one holds its program, -1 when it cannot be mapped (nothing was
+// written or reported).
 static int RunMapped(const char* path, ProgramJob* jobs, int count, uint64_t limit)
 {
     const char* temporaries[kMostPrograms];
@@ -378,10 +380,14 @@ int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
     if (!ReadArchiveLimit(&limit))
         return 2;
     if (!IsProgramFile(dataPath))
-        return PlaceAll(jobs, count, RunMapped(dataPath, jobs, count, limit));
+    {
+        int result = RunMapped(dataPath, jobs, count, limit);
+        if (result >= 0)
+            return PlaceAll(jobs, count, result);
+    }
     unsigned char* copy = nullptr;
     DataFileSource walked = {};
-    int result = CopyFromProgram(dataPath, jobs, count, RoomBefore(jobs, count), &walked, &copy);
+    int result = CopyArchive(dataPath, jobs, count, RoomBefore(jobs, count), &walked, &copy);
     for (int i = 0; i < count; ++i)
         jobs[i].walked = walked.bytes;
     ArchiveCheck check = {dataPath, &walked, limit, 1};
