@@ -40,7 +40,7 @@ struct ProgramJob
     bool inRoom;                 // lays its bytes in the room; else in a block of its own
     unsigned char* bytes;        // the program, between the two steps
     uint32_t length;
-    char temporary[1024]; // "" while there is none to remove
+    char temporary[1024]; // "" until one is created
     int fd;
     Thread* flusher; // starting the disk on fd, until the job is dropped
     ProgramFailure failure;

@@ -100,7 +100,6 @@ static void Drop(ProgramJob* job, bool keepTemporary)
     {
         FileClose(job->fd);
         FileRemove(job->temporary);
-        job->temporary[0] = 0;
         job->fd = -1;
     }
     if (!job->inRoom)
