@@ -105,13 +105,13 @@ static uint32_t ZerosBefore(const unsigned char* file, const FileRange& s, uint6
 // Whether the bytes around a word at q could make it gSizeDatfile, as the
 // two tries above read them: the byte after the next word opens an image's
 // first name ('\\') or ends an empty image (0), or the next word is zero
-// padding, or a zero byte lies just before q. Most words in range fail
-// this, at the cost of a few loads and no branch of their own.
+// padding, or a zero byte lies just before q, inside the section. Most
+// words in range fail this, at the cost of a few loads.
 static inline bool MayFrame(const unsigned char* file, const FileRange& s, uint64_t q)
 {
     const unsigned char next = file[q + 8];
-    return (next == '\\') | (next == 0) | (ReadLe32(file + q + 4) == 0) |
-           ((q > s.offset) & (file[q - 1] == 0));
+    return next == '\\' || next == 0 || ReadLe32(file + q + 4) == 0 ||
+           (q > s.offset && file[q - 1] == 0);
 }
 
 static void SearchSection(Search* search, const FileRange& s)

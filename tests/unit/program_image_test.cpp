@@ -269,6 +269,10 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
     Bytes fiveWordZero(32, 0x11);
     fiveWordZero[0] = 5, fiveWordZero[1] = fiveWordZero[2] = fiveWordZero[3] = fiveWordZero[8] = 0;
     const Bytes fiveBeforeWord = Program(false, {{".data", kData, fiveWordZero}});
+    // The search reads around a word in range, and never before the section.
+    Bytes atStart = With(Program(false, {{".data", kData, Bytes(64, 0x11)}}), 1,
+                         {0, 0, 0, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11});
+    Put32(atStart, SectionHeaderOffset(false, 0) + 20, 0);
     const Bytes i686After =
         Program(false, {{".data", kData, IncbinSection(image, Bytes(32, 0x11))}});
     // Zero variables and a 5 before the image frame an empty data file.
@@ -329,6 +333,7 @@ TEST(ProgramImageTest, FindsTheImageOrNamesWhatIsWrong)
          Problem(kProgramSectionPastEnd)},
         {"image in code only", Program(true, {{".text", kCode, DataCppSection(image)}}), "missing"},
         {"gSizeDatfile disagrees", wrongSize, "missing ours"},
+        {"a section's raw data at the file's start, a framing word first", atStart, "missing"},
         {"many frames around one long chain of records",
          Program(true, {{".data", kData, FramedChain(64, 1 << 16)}}), "gave up"},
         {"damaged after the first record", damaged,
