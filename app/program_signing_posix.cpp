@@ -10,7 +10,6 @@
 #include <spawn.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -77,13 +76,9 @@ int SignProgramFiles(ProgramRequest* programs, int count, const char* certificat
     {
         DataFileSource data;
         result = LoadDataFileSource(dataPath, &data);
-        struct stat status;
         for (int i = 0; result == 0 && i < count; ++i)
-        {
-            result = CheckWrittenProgram(programs[i].path, programs[i].path, data);
-            if (result == 0 && stat(programs[i].path, &status) == 0)
-                programs[i].written = (uint32_t)status.st_size;
-        }
+            result =
+                CheckWrittenProgram(programs[i].path, programs[i].path, data, &programs[i].written);
         ReleaseDataFileSource(&data);
     }
     if (result != 0)

@@ -35,8 +35,10 @@ const int kMostPrograms = 2;
 int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath);
 
 // The check of one program written to path: read back through the program
-// reader, it must carry data's data file byte for byte. Returns 0, or 1
-// after one line on standard error naming program.
-int CheckWrittenProgram(const char* path, const char* program, const DataFileSource& data);
+// reader, it must carry data's data file byte for byte. Returns 0 and, when
+// length is given, the length read; or 1 after one line on standard error
+// naming program.
+int CheckWrittenProgram(const char* path, const char* program, const DataFileSource& data,
+                        uint32_t* length = nullptr);
 
 #endif

@@ -100,11 +100,14 @@ static void MakeFolders(const char* program)
     }
 }
 
-int CheckWrittenProgram(const char* path, const char* program, const DataFileSource& data)
+int CheckWrittenProgram(const char* path, const char* program, const DataFileSource& data,
+                        uint32_t* length)
 {
     DataFileSource back;
     if (LoadDataFileSource(path, &back) != 0)
         return 1;
+    if (length)
+        *length = back.length;
     bool same = back.image.length == data.image.length &&
                 memcmp(back.bytes + back.image.offset, data.bytes + data.image.offset,
                        data.image.length) == 0;
@@ -186,12 +189,17 @@ static void RunStep(void (*step)(void*), ProgramJob* jobs, int count,
         ThreadJoin(walk);
 }
 
-// Writes and checks every program while the archive is walked; 0 when all
-// hold their programs, else 1 after the first failure's line.
-static int RunJobs(ProgramJob* jobs, int count, ArchiveCheck* check)
+// Writes and checks every program while walked, the data file at path
+// whose archive each job's room holds, is walked; 0 when all hold their
+// programs, else 1 after the first failure's line.
+static int RunJobs(ProgramJob* jobs, int count, const char* path, const DataFileSource& walked,
+                   uint64_t limit)
 {
-    RunStep(WriteProgramJob, jobs, count, check);
-    if (check->result != 0)
+    for (int i = 0; i < count; ++i)
+        jobs[i].walked = walked.bytes + walked.image.offset;
+    ArchiveCheck check = {path, &walked, limit, 1};
+    RunStep(WriteProgramJob, jobs, count, &check);
+    if (check.result != 0)
     {
         for (int i = 0; i < count; ++i)
             AbandonProgramJob(&jobs[i]);
@@ -331,13 +339,10 @@ static int RunMapped(const char* path, ProgramJob* jobs, int count, uint64_t lim
     DataFileSource walked = {};
     int fd = FileOpenRead(path);
     int result = MapForJobs(path, fd, jobs, count, views, &walked);
-    for (int i = 0; i < count; ++i)
-        jobs[i].walked = walked.bytes;
-    ArchiveCheck check = {path, &walked, limit, 1};
     if (result == 0)
     {
         GuardMappedDataFile(path, temporaries, count);
-        result = RunJobs(jobs, count, &check);
+        result = RunJobs(jobs, count, path, walked, limit);
         EndMappedDataFileGuard();
     }
     if (result == 0 && !DataFileUnchanged(fd, views[0]))
@@ -388,11 +393,8 @@ int WriteProgramFiles(ProgramRequest* programs, int count, const char* dataPath)
     unsigned char* copy = nullptr;
     DataFileSource walked = {};
     int result = CopyArchive(dataPath, jobs, count, RoomBefore(jobs, count), &walked, &copy);
-    for (int i = 0; i < count; ++i)
-        jobs[i].walked = walked.bytes;
-    ArchiveCheck check = {dataPath, &walked, limit, 1};
     if (result == 0)
-        result = RunJobs(jobs, count, &check);
+        result = RunJobs(jobs, count, dataPath, walked, limit);
     free(copy);
     return PlaceAll(jobs, count, result);
 }
